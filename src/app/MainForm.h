@@ -1,0 +1,98 @@
+// The main window's state and behaviour, free of any windowing system: the
+// controls' visibility and texts, the path variables, the MainFunctions object,
+// the log, and the one dispatcher through which every event handler runs.
+// A FormView (the Win32 window, or nothing in tests) shows this state.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/ControlIds.h"
+#include "codes/MainFunctions.h"
+#include "platform/Platform.h"
+
+namespace lnf {
+
+struct ControlState {
+  bool visible = false;  // the control's own flag; a frame hides its contents
+  std::string text;      // caption, or a text box's text
+  bool changed = true;   // not yet shown by the view
+};
+
+class MainForm;
+
+// Brings what a person sees up to date with the form's state. Called before
+// every modal message box and when a handler ends, never per change.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  virtual void Render(MainForm& form) = 0;
+};
+
+class MainForm {
+ public:
+  explicit MainForm(Platform& platform);
+
+  Platform& platform() { return platform_; }
+  void SetView(FormView* view) { view_ = view; }
+
+  // --- Events. Each runs its handler through Dispatch.
+  void Load();               // Form_Load, before the window is first shown
+  void Click(ControlId id);  // a push button was clicked
+
+  // --- Controls.
+  void Show(ControlId id) { SetVisible(id, true); }
+  void Hide(ControlId id) { SetVisible(id, false); }
+  void SetVisible(ControlId id, bool visible);
+  bool IsVisible(ControlId id) const { return At(id).visible; }
+  // Visible on screen: the control and every frame around it are shown.
+  bool IsShownOnScreen(ControlId id) const;
+  void SetText(ControlId id, const std::string& text);
+  const std::string& Text(ControlId id) const { return At(id).text; }
+  ControlState& StateOf(ControlId id) { return controls_[Index(id)]; }
+
+  // Appends a log entry: CR LF, "(", the general date, and `closingText`,
+  // which always begins with ")". The console is never cleared.
+  void AppendLog(const std::string& closingText);
+  // Adds a line to a file list: bare when the list is empty, after CR LF
+  // otherwise, with no separator after the last line.
+  void AppendFileLine(ControlId list, const std::string& line);
+
+  // A modal message box, shown after the view has caught up so that the user
+  // sees every entry logged before it.
+  void ShowMessage(const std::string& text, int buttonsAndIcon, const std::string& title = {});
+
+  // --- Members that belong to the inventory check and the backups.
+  std::string SYSDRIVE;
+  std::string WUDIR;
+  std::string OUDIR;
+  std::unique_ptr<MainFunctions> mainFunctions;
+
+ private:
+  template <typename Handler>
+  void Dispatch(Handler handler);
+  void ReportFailure(const std::string& text);
+  void Refresh();
+
+  static int Index(ControlId id) { return static_cast<int>(id) - kFirstControlId; }
+  const ControlState& At(ControlId id) const { return controls_[Index(id)]; }
+
+  Platform& platform_;
+  FormView* view_ = nullptr;
+  std::array<ControlState, kControlCount> controls_;
+};
+
+// Handlers of the window's own (Form_Load, About box, category selectors).
+void Form_Load(MainForm& form);
+void Command2_Click(MainForm& form);
+void ouBtn_Click(MainForm& form);
+void v3btn_Click(MainForm& form);
+void v4btn_Click(MainForm& form);
+
+// Builds the About box text from the version numbers.
+std::string AboutText(const VersionNumbers& version);
+// True when the screen is too small to show the logging console.
+bool ScreenNeedsWarning(int width, int height);
+
+}  // namespace lnf

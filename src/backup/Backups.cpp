@@ -1,0 +1,120 @@
+#include "backup/Backups.h"
+
+#include <vector>
+
+#include "app/MainForm.h"
+#include "inventory/Probes.h"
+
+namespace lnf {
+
+namespace {
+
+constexpr int kCutOffYear = 2012;
+constexpr const char* kBackupTitle = "Backup Inventory";
+
+void EnsureFolder(Platform& platform, const std::string& path) {
+  if (!DirectoryExists(platform, path)) platform.CreateFolder(path);
+}
+
+std::string BackupDone(const std::string& where) {
+  return "Backup done in " + where + ". Please review the log for further details.";
+}
+
+std::string WithTrailingBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+}  // namespace
+
+std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV"; }
+
+std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
+  try {
+    return static_cast<std::int16_t>(form.platform().GetLastWriteTime(filePath).year);
+  } catch (const PlatformError& error) {
+    form.ShowMessage("Error: Unable to retrieve file creation date. " + error.description(),
+                     kBoxOk);
+    return -1;
+  }
+}
+
+void Command3_Click(MainForm& form) {
+  Platform& platform = form.platform();
+  auto listing = platform.Enumerate(form.WUDIR + "\\*.*", kFilterFiles);
+  std::string name = listing->Next();
+  const std::string root = BackupRoot(form);
+  EnsureFolder(platform, root);
+  while (!name.empty()) {
+    const std::string source = form.WUDIR + "\\" + name;
+    if (GetFileCreationYear(form, source) < kCutOffYear) {
+      platform.CopyFileReplacing(source, root + "\\" + name);
+      form.AppendLog(") [" + name + "] File copied successfully.");
+    } else {
+      form.AppendLog(") [" + name + "] File not copied. Reason: file date is newer than 2012.");
+    }
+    name = listing->Next();
+  }
+  form.ShowMessage(BackupDone(root), kBoxInformation, kBackupTitle);
+}
+
+void Command4_Click(MainForm& form) {
+  Platform& platform = form.platform();
+  const std::string root = BackupRoot(form);
+  const std::string v4 = root + "\\V4";
+  EnsureFolder(platform, root);
+  EnsureFolder(platform, v4);
+  const std::string windir = platform.GetEnvironmentValue("windir");
+  platform.CopyFileReplacing(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
+  form.AppendLog(") [Windows Update.log] File copied successfully.");
+  platform.CopyFileReplacing(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
+  form.AppendLog(") [iuhist.xml] File copied successfully.");
+  form.ShowMessage(BackupDone(v4), kBoxInformation, kBackupTitle);
+}
+
+void Command5_Click(MainForm& form) {
+  Platform& platform = form.platform();
+  const std::string root = BackupRoot(form);
+  const std::string ou = root + "\\OU";
+  EnsureFolder(platform, root);
+  EnsureFolder(platform, ou);
+  // A missing source has been reported by CopyDirectory; claiming success
+  // after it would tell the user a backup exists that does not.
+  if (!CopyDirectory(form, form.OUDIR, ou)) return;
+  form.AppendLog(") [OfficeUpdate] Directory copied successfully.");
+  form.ShowMessage(BackupDone(ou), kBoxInformation, kBackupTitle);
+}
+
+bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir) {
+  Platform& platform = form.platform();
+  sourceDir = WithTrailingBackslash(sourceDir);
+  destDir = WithTrailingBackslash(destDir);
+  if (!DirectoryExists(platform, sourceDir)) {
+    form.ShowMessage("Source directory does not exist!", kBoxOk);
+    return false;
+  }
+  EnsureFolder(platform, destDir);
+
+  auto files = platform.Enumerate(sourceDir + "*.*", kFilterFiles);
+  for (std::string name = files->Next(); !name.empty(); name = files->Next()) {
+    platform.CopyFileReplacing(sourceDir + name, destDir + name);
+  }
+
+  // The whole listing is taken before the first nested copy, so that the
+  // nested enumerations cannot disturb it.
+  std::vector<std::string> entries;
+  auto listing = platform.Enumerate(sourceDir, kFilterWithFolders);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    entries.push_back(name);
+  }
+  listing.reset();
+  for (const std::string& name : entries) {
+    if (name == "." || name == "..") continue;
+    if (!(platform.GetAttributes(sourceDir + name) & kAttrDirectory)) continue;
+    EnsureFolder(platform, destDir + name);
+    CopyDirectory(form, sourceDir + name, destDir + name);
+  }
+  return true;
+}
+
+}  // namespace lnf

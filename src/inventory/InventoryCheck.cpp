@@ -1,0 +1,123 @@
+#include "inventory/InventoryCheck.h"
+
+#include "app/MainForm.h"
+#include "inventory/Probes.h"
+
+namespace lnf {
+
+bool EndsWith(const std::string& text, const std::string& ending) {
+  return text.size() >= ending.size() &&
+         text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+std::string LanguageOf(const std::string& name) {
+  // "gng" itself leaves nothing to keep.
+  return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
+}
+
+std::string ConfigurationCodeOf(const std::string& name) { return name.substr(0, 5); }
+
+namespace {
+
+void ResetWindow(MainForm& form) {
+  form.Hide(kNoInvText);
+  form.Hide(kNoInvLbl);
+  form.Hide(kV3btn);
+  form.Hide(kV4btn);
+  form.Hide(kOuBtn);
+  form.Hide(kV3Frame);
+  form.Hide(kV4frame);
+  form.Hide(kOuFrame);
+  form.SetText(kV3InvFilesList, "");
+  form.SetText(kV4InvFilesList, "");
+  form.SetText(kOuInvFilesList, "");
+  form.SetText(kLabel9, "Unknown");
+  form.SetText(kLabel11, "Unknown");
+  form.SetText(kLabel13, "Unknown");
+  form.Show(kSelectText);
+}
+
+constexpr const char* kFilesFound = ") Files found.";
+
+}  // namespace
+
+void Command1_Click(MainForm& form) {
+  Platform& platform = form.platform();
+  ResetWindow(form);
+
+  const std::string windir = platform.GetEnvironmentValue("windir");
+  form.SYSDRIVE = windir.substr(0, 1) + ":\\";
+  const std::string programFiles = form.SYSDRIVE + "Program Files\\";
+  form.WUDIR = programFiles + "WindowsUpdate";
+  form.OUDIR = programFiles + "OfficeUpdate";
+
+  if (!FirstMatch(platform, form.WUDIR, kFilterWithFolders)) {
+    form.Show(kNoInvLbl);
+    form.Show(kNoInvText);
+    form.Hide(kSelectText);
+    return;
+  }
+
+  // All three are asked, whatever the first answers.
+  const bool v3 = IsV3(platform, form.WUDIR);
+  const bool v4 = IsV4(platform, form.WUDIR);
+  const bool ou = IsOU(platform, form.OUDIR);
+  if (!v3 && !v4 && !ou) {
+    form.Show(kNoInvLbl);
+    form.Show(kNoInvText);
+    return;
+  }
+
+  if (IsV3(platform, form.WUDIR)) {
+    form.Show(kV3btn);
+    GetV3Inventories(form, form.WUDIR);
+    form.AppendLog(kFilesFound);
+  }
+  if (IsV4(platform, form.WUDIR)) {
+    form.Show(kV4btn);
+    GetV4Inventories(form, form.WUDIR);
+    form.AppendLog(kFilesFound);
+  }
+  if (IsOU(platform, form.OUDIR)) {
+    form.Show(kOuBtn);
+    GetOUInventories(form, form.OUDIR);
+    form.AppendLog(kFilesFound);
+  }
+}
+
+void GetV3Inventories(MainForm& form, std::string WUDIR) {
+  form.AppendLog(") Retrieving Windows Update V3.1 inventories...");
+  auto listing = form.platform().Enumerate(WUDIR + "\\*.*", kFilterFiles);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    form.AppendFileLine(kV3InvFilesList, name);
+    if (EndsWith(name, "gng")) {
+      form.SetText(kLabel9, LanguageOf(name));
+    } else if (EndsWith(name, "as")) {
+      const std::string code = ConfigurationCodeOf(name);
+      form.SetText(kLabel11, form.mainFunctions->GetIEVersion(code));
+      form.SetText(kLabel13, form.mainFunctions->GetWindowsVersion(code));
+    }
+  }
+}
+
+void GetV4Inventories(MainForm& form, std::string WUDIR) {
+  Platform& platform = form.platform();
+  form.AppendLog(") Retrieving Windows Update V4 inventories...");
+  const std::string windir = platform.GetEnvironmentValue("windir");
+  if (FirstMatch(platform, windir + "\\Windows Update.log", kFilterFiles)) {
+    form.AppendFileLine(kV4InvFilesList, "Windows Update.log");
+  }
+  if (FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", kFilterFiles)) {
+    form.AppendFileLine(kV4InvFilesList, "iuhist.xml");
+  }
+}
+
+void GetOUInventories(MainForm& form, std::string OUDIR) {
+  form.AppendLog(") Retrieving Office Update inventories...");
+  auto listing = form.platform().Enumerate(OUDIR + "\\*.*", kFilterFiles);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    form.AppendFileLine(kOuInvFilesList, name);
+  }
+}
+
+}  // namespace lnf

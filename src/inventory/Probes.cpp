@@ -1,0 +1,31 @@
+#include "inventory/Probes.h"
+
+namespace lnf {
+
+bool FirstMatch(Platform& platform, const std::string& pattern, int attributeFilter) {
+  return !platform.Enumerate(pattern, attributeFilter)->Next().empty();
+}
+
+bool IsV3(Platform& platform, std::string WUDIR) {
+  for (const char* extension : {"\\*.gng", "\\*.inv", "\\*.bm", "\\*.as"}) {
+    if (FirstMatch(platform, WUDIR + extension, kFilterFiles)) return true;
+  }
+  return false;
+}
+
+bool IsV4(Platform& platform, std::string WUDIR) {
+  return FirstMatch(platform, WUDIR + "\\V4\\", kFilterFiles) &&
+         FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", kFilterFiles);
+}
+
+bool IsOU(Platform& platform, std::string OUDIR) { return DirectoryExists(platform, OUDIR); }
+
+bool DirectoryExists(Platform& platform, std::string folderPath) {
+  try {
+    return (platform.GetAttributes(folderPath) & kAttrDirectory) != 0;
+  } catch (const PlatformError&) {
+    return false;
+  }
+}
+
+}  // namespace lnf

@@ -1,0 +1,137 @@
+// An in-memory drive set for tests: folders and files with attributes, dates
+// and contents, a controllable enumeration order, injectable failures, recorded
+// message boxes, a fixed clock and a fixed screen.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace lnf {
+
+// Windows error numbers that MemoryPlatform reports, with the texts Windows
+// gives them.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorInvalidName = 123;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+constexpr std::uint32_t kErrorDiskFull = 112;
+
+class MemoryPlatform : public Platform {
+ public:
+  enum class Operation { Enumerate, GetAttributes, CreateFolder, CopyFile, GetLastWriteTime };
+
+  struct Message {
+    std::string text;
+    int buttonsAndIcon;
+    std::string title;
+  };
+
+  MemoryPlatform();
+
+  // --- Building the drive. Paths are full Windows paths ("C:\a\b"); parent
+  // folders are made as needed. Later additions are enumerated after earlier
+  // ones unless SetEnumerationOrder says otherwise.
+  void AddFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
+  void AddFile(const std::string& path, const std::string& contents = {},
+               LocalDateTime lastWrite = {2001, 6, 15, 12, 0, 0},
+               std::uint32_t attributes = kAttrArchive);
+  void Remove(const std::string& path);  // with everything below it
+  void SetAttributes(const std::string& path, std::uint32_t attributes);
+  // Names of `folder`'s entries in the order an enumeration yields them;
+  // entries not named come after, in creation order.
+  void SetEnumerationOrder(const std::string& folder, const std::vector<std::string>& names);
+
+  // --- Inspecting it.
+  bool Exists(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  std::string Contents(const std::string& path) const;
+  LocalDateTime LastWrite(const std::string& path) const;
+  std::uint32_t Attributes(const std::string& path) const;
+  // Every path below `folder` (relative, folders ending in "\"), sorted.
+  std::vector<std::string> Tree(const std::string& folder) const;
+
+  // --- Failures: the next `Operation` on `path` (for a copy, its source or
+  // destination) throws `number`; `times` < 0 means every time.
+  void InjectFailure(Operation op, const std::string& path, std::uint32_t number, int times = 1);
+  // How many copies and enumerations have run, for tests that count work.
+  int CopyCount() const { return copies_; }
+  int EnumerationCount() const { return enumerations_; }
+
+  // --- Environment, clock, screen, version, message boxes.
+  void SetEnvironmentValue(const std::string& name, const std::string& value);
+  void UnsetEnvironmentValue(const std::string& name);
+  void SetClockText(const std::string& text) { clock_ = text; }
+  void SetScreen(int width, int height) {
+    screenWidth_ = width;
+    screenHeight_ = height;
+  }
+  void SetVersion(VersionNumbers v) { version_ = v; }
+  const std::vector<Message>& Messages() const { return messages_; }
+  void ClearMessages() { messages_.clear(); }
+  // Runs while a message box is "open", before it returns: the place where a
+  // test acts as the user would between two steps.
+  std::function<void(const Message&)> onMessage;
+
+  // --- Platform.
+  std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
+                                                  int attributeFilter) override;
+  std::uint32_t GetAttributes(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void CopyFileReplacing(const std::string& source, const std::string& destination) override;
+  LocalDateTime GetLastWriteTime(const std::string& path) override;
+  std::string GetEnvironmentValue(const std::string& name) override;
+  int ScreenWidth() override { return screenWidth_; }
+  int ScreenHeight() override { return screenHeight_; }
+  std::string NowAsGeneralDate() override { return clock_; }
+  VersionNumbers GetVersion() override { return version_; }
+
+ protected:
+  void ShowModalMessage(const std::string& text, int buttonsAndIcon,
+                        const std::string& title) override;
+
+ private:
+  struct Node {
+    std::string name;  // as created, with its case
+    std::uint32_t attributes = 0;
+    std::string contents;
+    LocalDateTime lastWrite;
+    long order = 0;
+  };
+  struct Failure {
+    Operation op;
+    std::string key;
+    std::uint32_t number;
+    int times;
+  };
+
+  static std::string Key(const std::string& path);
+  static std::string ParentKey(const std::string& key);
+  const Node* Find(const std::string& path) const;
+  Node* Find(const std::string& path);
+  void MaybeFail(Operation op, const std::string& path);
+  [[noreturn]] static void Fail(std::uint32_t number, const std::string& subject);
+  std::vector<const Node*> Children(const std::string& folderKey) const;
+  std::string FullPathOf(const std::string& key) const;
+
+  std::map<std::string, Node> nodes_;  // by lower-cased full path, no trailing "\"
+  std::map<std::string, std::vector<std::string>> orders_;
+  std::map<std::string, std::string> environment_;
+  std::vector<Failure> failures_;
+  std::vector<Message> messages_;
+  std::string clock_ = "12/7/2026 8:43:50 AM";
+  int screenWidth_ = 1024;
+  int screenHeight_ = 768;
+  VersionNumbers version_{1, 0, 1};
+  long nextOrder_ = 0;
+  int copies_ = 0;
+  int enumerations_ = 0;
+};
+
+std::string DescribeError(std::uint32_t number);
+
+}  // namespace lnf

@@ -1,0 +1,135 @@
+#include "platform/PathText.h"
+
+#include <cstddef>
+
+namespace lnf {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Byte-wise matching is correct for UTF-8: `?` is never used by the tool, and
+// `*` spans whole characters because it spans any byte run.
+bool MatchFrom(const char* p, const char* n) {
+  const char* starP = nullptr;
+  const char* starN = nullptr;
+  while (*n) {
+    if (*p == '*') {
+      starP = ++p;
+      starN = n;
+    } else if (*p == '?' || (*p && LowerAscii(*p) == LowerAscii(*n))) {
+      ++p;
+      ++n;
+    } else if (starP) {
+      p = starP;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (*p == '*') ++p;
+  return *p == '\0';
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  if (MatchFrom(pattern.c_str(), name.c_str())) return true;
+  // Windows lets "x.*" match "x", the dot standing for an empty extension.
+  if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 &&
+      name.find('.') == std::string::npos) {
+    return MatchFrom(pattern.substr(0, pattern.size() - 2).c_str(), name.c_str());
+  }
+  return false;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) c = LowerAscii(c);
+  return text;
+}
+
+SplitPattern SplitAtLastSeparator(const std::string& pattern) {
+  const std::size_t cut = pattern.find_last_of("\\/");
+  if (cut == std::string::npos) return {"", pattern};
+  return {pattern.substr(0, cut + 1), pattern.substr(cut + 1)};
+}
+
+bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+std::u16string Utf8ToUtf16(const std::string& text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = s[i];
+    std::uint32_t cp = 0xFFFD;
+    std::size_t len = 1;
+    if (c < 0x80) {
+      cp = c;
+    } else if ((c >> 5) == 0x6 && i + 1 < n && (s[i + 1] >> 6) == 0x2) {
+      cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
+      len = cp >= 0x80 ? 2 : 1;
+      if (cp < 0x80) cp = 0xFFFD;
+    } else if ((c >> 4) == 0xE && i + 2 < n && (s[i + 1] >> 6) == 0x2 && (s[i + 2] >> 6) == 0x2) {
+      cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
+      len = 3;
+      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    } else if ((c >> 3) == 0x1E && i + 3 < n && (s[i + 1] >> 6) == 0x2 && (s[i + 2] >> 6) == 0x2 &&
+               (s[i + 3] >> 6) == 0x2) {
+      cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
+           (s[i + 3] & 0x3Fu);
+      len = 4;
+      if (cp < 0x10000 || cp > 0x10FFFF) cp = 0xFFFD;
+    }
+    i += len;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::string ComposeGeneralDate(const std::string& shortDate, const std::string& longTime,
+                               bool isMidnight) {
+  return isMidnight ? shortDate : shortDate + " " + longTime;
+}
+
+}  // namespace lnf

@@ -1,0 +1,40 @@
+// Path and text helpers shared by every platform implementation. Pure string
+// work: no operating-system calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lnf {
+
+// Windows wildcard match of one name component, without regard to ASCII case:
+// `*` is any run of characters, `?` any one; "*.*" matches every name, with or
+// without a dot, as it does on Windows.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// ASCII-only lower case; the names of other scripts keep their case, which is
+// how the tool compares file names everywhere except in wildcard matching.
+std::string AsciiLower(std::string text);
+
+// Splits an enumeration pattern at its last backslash (or slash): the folder
+// part keeps its separator; a pattern ending in a separator has an empty name
+// part, which stands for every entry.
+struct SplitPattern {
+  std::string folder;
+  std::string name;
+};
+SplitPattern SplitAtLastSeparator(const std::string& pattern);
+
+bool HasWildcard(const std::string& name);
+
+// UTF-8 <-> UTF-16, done by hand so that they behave the same on every host and
+// on Windows 95, which lacks CP_UTF8. Malformed input becomes U+FFFD.
+std::u16string Utf8ToUtf16(const std::string& text);
+std::string Utf16ToUtf8(const std::u16string& text);
+
+// The general date form: the short date, a blank and the long time; the time
+// is left out at exactly midnight.
+std::string ComposeGeneralDate(const std::string& shortDate, const std::string& longTime,
+                               bool isMidnight);
+
+}  // namespace lnf

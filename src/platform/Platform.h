@@ -1,0 +1,135 @@
+// The one boundary between the tool and the operating system. Everything the
+// inventory, code-table and backup logic needs of Windows is an operation here,
+// so that logic builds and runs on any host against MemoryPlatform.
+//
+// Text is UTF-8 throughout; implementations convert at this boundary.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace lnf {
+
+// Attribute bits, with the values Windows gives them.
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+};
+
+// Attribute filters of a directory enumeration.
+constexpr int kFilterFiles = 0;         // ordinary files only
+constexpr int kFilterWithFolders = 16;  // folders as well
+
+// Title of every message box shown without a title of its own.
+inline constexpr const char* kApplicationTitle = "LNF_INVTOOL";
+
+// Message box buttons-and-icon values used by the tool.
+constexpr int kBoxOk = 0;
+constexpr int kBoxCritical = 16;
+constexpr int kBoxExclamation = 48;
+constexpr int kBoxInformation = 64;
+
+// A local calendar date and time, to the second.
+struct LocalDateTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+struct VersionNumbers {
+  int major = 0;
+  int minor = 0;
+  int revision = 0;
+};
+
+// A failure of an operating-system operation: the system's error number, its
+// own description of it, and the path(s) the operation worked on.
+class PlatformError : public std::runtime_error {
+ public:
+  PlatformError(std::uint32_t number, std::string description, std::string subject = {});
+
+  std::uint32_t number() const { return number_; }
+  const std::string& description() const { return description_; }
+  // The path (or paths) the failing operation was given; may be empty.
+  const std::string& subject() const { return subject_; }
+
+ private:
+  std::uint32_t number_;
+  std::string description_;
+  std::string subject_;
+};
+
+// One directory enumeration with its own state, so that nested listings never
+// disturb each other.
+class DirectoryEnumeration {
+ public:
+  virtual ~DirectoryEnumeration() = default;
+  // The next matching bare name, or the empty string once none is left.
+  virtual std::string Next() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Starts listing `pattern`: a path whose last component may hold `*` and `?`
+  // (matched without regard to case; "*.*" matches every name). A pattern
+  // ending in a backslash lists every entry of that folder. A pattern without
+  // wildcards names one entry. Filter 0 yields ordinary files only; filter 16
+  // adds folders and, for a whole-folder listing, "." and "..". Hidden and
+  // system entries are never yielded. A missing folder yields nothing; only a
+  // failure to read an existing one throws.
+  virtual std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
+                                                          int attributeFilter) = 0;
+
+  // The attribute bits of `path`; a trailing backslash names the same folder.
+  // Throws for a missing, empty or malformed path.
+  virtual std::uint32_t GetAttributes(const std::string& path) = 0;
+
+  // Creates one folder. Throws when it exists already or its parent is missing.
+  virtual void CreateFolder(const std::string& path) = 0;
+
+  // Copies a file, replacing one already at `destination`. On failure no
+  // partial file is left at `destination` and an earlier copy there survives.
+  virtual void CopyFileReplacing(const std::string& source, const std::string& destination) = 0;
+
+  // The time `path` was last written, in local time. Throws on failure.
+  virtual LocalDateTime GetLastWriteTime(const std::string& path) = 0;
+
+  // The value of an environment variable; empty when it is not set.
+  virtual std::string GetEnvironmentValue(const std::string& name) = 0;
+
+  // Shows a modal message box and returns when the user has closed it. An empty
+  // title stands for the application title.
+  void ShowMessage(const std::string& text, int buttonsAndIcon, const std::string& title = {}) {
+    ShowModalMessage(text, buttonsAndIcon, title.empty() ? kApplicationTitle : title);
+  }
+
+  // The primary screen's size in pixels.
+  virtual int ScreenWidth() = 0;
+  virtual int ScreenHeight() = 0;
+
+  // The current local date and time in the general date form: the short date,
+  // a blank and the long time, in the user's regional settings; the time is
+  // left out at exactly midnight.
+  virtual std::string NowAsGeneralDate() = 0;
+
+  // Major, minor and revision of the program's own version resource.
+  virtual VersionNumbers GetVersion() = 0;
+
+ protected:
+  // Names differ from the Win32 functions on purpose: <windows.h> turns
+  // those into macros.
+  virtual void ShowModalMessage(const std::string& text, int buttonsAndIcon,
+                                const std::string& title) = 0;
+};
+
+}  // namespace lnf

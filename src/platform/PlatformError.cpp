@@ -1,0 +1,24 @@
+#include <utility>
+
+#include "platform/Platform.h"
+
+namespace lnf {
+
+namespace {
+
+std::string Compose(std::uint32_t number, const std::string& description,
+                    const std::string& subject) {
+  std::string text = "Error " + std::to_string(number) + ": " + description;
+  if (!subject.empty()) text += " (" + subject + ")";
+  return text;
+}
+
+}  // namespace
+
+PlatformError::PlatformError(std::uint32_t number, std::string description, std::string subject)
+    : std::runtime_error(Compose(number, description, subject)),
+      number_(number),
+      description_(std::move(description)),
+      subject_(std::move(subject)) {}
+
+}  // namespace lnf
