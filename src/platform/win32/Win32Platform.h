@@ -1,0 +1,40 @@
+// The real platform: Win32, on every 32-bit Windows from 95 on. On the NT
+// family it uses the wide functions (any file name, long paths); on Windows
+// 9x the ANSI ones. The choice is made once, when the object is made.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace lnf {
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform();
+
+  // The window that owns message boxes (an HWND; null before the window
+  // exists, as for the start-up warning).
+  void SetOwnerWindow(void* hwnd) { owner_ = hwnd; }
+  bool IsNtFamily() const { return nt_; }
+
+  std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
+                                                  int attributeFilter) override;
+  std::uint32_t GetAttributes(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void CopyFileReplacing(const std::string& source, const std::string& destination) override;
+  LocalDateTime GetLastWriteTime(const std::string& path) override;
+  std::string GetEnvironmentValue(const std::string& name) override;
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  std::string NowAsGeneralDate() override;
+  VersionNumbers GetVersion() override;
+
+ protected:
+  void ShowModalMessage(const std::string& text, int buttonsAndIcon,
+                        const std::string& title) override;
+
+ private:
+  bool nt_;
+  void* owner_ = nullptr;
+};
+
+}  // namespace lnf
