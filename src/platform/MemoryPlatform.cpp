@@ -278,7 +278,7 @@ void MemoryPlatform::CopyFileReplacing(const std::string& source, const std::str
   const Node* existing = Find(destination);
   if (existing && (existing->attributes & kAttrDirectory)) Fail(kErrorAccessDenied, destination);
   const Node copy = *from;
-  ++copies_;
+  copied_.push_back(destination);
   AddFile(destination, copy.contents, copy.lastWrite, copy.attributes | kAttrArchive);
 }
 

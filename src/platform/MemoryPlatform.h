@@ -59,7 +59,9 @@ class MemoryPlatform : public Platform {
   // destination) throws `number`; `times` < 0 means every time.
   void InjectFailure(Operation op, const std::string& path, std::uint32_t number, int times = 1);
   // How many copies and enumerations have run, for tests that count work.
-  int CopyCount() const { return copies_; }
+  int CopyCount() const { return static_cast<int>(copied_.size()); }
+  // Destinations of the copies made, in order.
+  const std::vector<std::string>& Copied() const { return copied_; }
   int EnumerationCount() const { return enumerations_; }
 
   // --- Environment, clock, screen, version, message boxes.
@@ -128,7 +130,7 @@ class MemoryPlatform : public Platform {
   int screenHeight_ = 768;
   VersionNumbers version_{1, 0, 1};
   long nextOrder_ = 0;
-  int copies_ = 0;
+  std::vector<std::string> copied_;
   int enumerations_ = 0;
 };
 

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "backup/Backups.h"
+
+namespace lnf {
+namespace {
+
+using testing::Date;
+using testing::FormOnMemoryDrive;
+using testing::kOU;
+using testing::kWU;
+using Op = MemoryPlatform::Operation;
+
+std::string WU(const std::string& name) { return std::string(kWU) + "\\" + name; }
+std::string OU(const std::string& name) { return std::string(kOU) + "\\" + name; }
+std::string Root(const std::string& name) { return "C:\\LNF_INV\\" + name; }
+
+class Backup : public ::testing::Test, public FormOnMemoryDrive {
+ protected:
+  // Backups run after a check has set the path variables.
+  void Check() {
+    form.Click(kCommand1);
+    drive.ClearMessages();
+  }
+  void ExpectOnlyMessage(const std::string& text, int value, const std::string& title) {
+    ASSERT_EQ(drive.Messages().size(), 1u);
+    EXPECT_EQ(drive.Messages()[0].text, text);
+    EXPECT_EQ(drive.Messages()[0].buttonsAndIcon, value);
+    EXPECT_EQ(drive.Messages()[0].title, title);
+  }
+  void ExpectFailureReportOnly(std::uint32_t number) {
+    ASSERT_EQ(drive.Messages().size(), 1u);
+    EXPECT_EQ(drive.Messages()[0].text.rfind("Error " + std::to_string(number) + ": ", 0), 0u)
+        << drive.Messages()[0].text;
+    EXPECT_EQ(drive.Messages()[0].title, "LNF_INVTOOL");
+  }
+  std::vector<std::string> EntriesSinceCheck() {
+    std::vector<std::string> all = LogEntries();
+    std::vector<std::string> since;
+    bool after = false;
+    for (const std::string& entry : all) {
+      if (after) since.push_back(entry);
+      if (entry == ") Files found.") after = true;
+    }
+    // Only what came after the last ") Files found.".
+    for (auto it = since.begin(); it != since.end();) {
+      it = *it == ") Files found." ? since.erase(since.begin(), it + 1) : it + 1;
+    }
+    return since;
+  }
+};
+
+TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
+  drive.AddFile(WU("old.gng"), "language", Date(2011, 12, 31, 23, 59, 59));
+  drive.AddFile(WU("new.as"), "config", Date(2012, 1, 1, 0, 0, 0));
+  drive.AddFile(WU("ro.inv"), "readonly", Date(1999), kAttrReadOnly);
+  drive.AddFile(WU("later.bm"), "later", Date(2024));
+  drive.AddFile(WU("h.inv"), "hidden", Date(1999), kAttrHidden);
+  drive.AddFile(WU("s.inv"), "system", Date(1999), kAttrSystem);
+  drive.AddFile(WU("V4\\iuhist.xml"), "v4", Date(1999));
+  Check();
+  form.Click(kCommand3);
+
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"old.gng", "ro.inv"}));
+  EXPECT_EQ(drive.Contents(Root("old.gng")), "language");
+  EXPECT_EQ(drive.Contents(Root("ro.inv")), "readonly");
+  EXPECT_EQ(EntriesSinceCheck(),
+            (std::vector<std::string>{
+                ") [old.gng] File copied successfully.",
+                ") [new.as] File not copied. Reason: file date is newer than 2012.",
+                ") [ro.inv] File copied successfully.",
+                ") [later.bm] File not copied. Reason: file date is newer than 2012."}));
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV. Please review the log for further details.", 64,
+                    "Backup Inventory");
+}
+
+TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
+  drive.AddFile(WU("a.gng"), "first", Date(2005), kAttrReadOnly);
+  Check();
+  form.Click(kCommand3);
+  drive.AddFile(WU("a.gng"), "second", Date(2006), kAttrReadOnly);
+  form.Click(kCommand3);
+  EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
+  EXPECT_EQ(drive.LastWrite(Root("a.gng")).year, 2006);
+  EXPECT_EQ(EntriesSinceCheck(),
+            (std::vector<std::string>(2, ") [a.gng] File copied successfully.")));
+  EXPECT_EQ(drive.Messages().size(), 2u);
+}
+
+TEST_F(Backup, V3WithNoOrdinaryFileStillCreatesTheRootAndCloses) {
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  Check();
+  form.Click(kCommand3);
+  EXPECT_TRUE(drive.IsFolder("C:\\LNF_INV"));
+  EXPECT_TRUE(EntriesSinceCheck().empty());
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV. Please review the log for further details.", 64,
+                    "Backup Inventory");
+}
+
+TEST_F(Backup, V3UnreadableDateIsToldThenCopiedAsOld) {
+  drive.AddFile(WU("[odd] name .gng"), "x", Date(2020));
+  Check();
+  drive.InjectFailure(Op::GetLastWriteTime, WU("[odd] name .gng"), kErrorAccessDenied);
+  form.Click(kCommand3);
+  ASSERT_EQ(drive.Messages().size(), 2u);
+  EXPECT_EQ(drive.Messages()[0].text,
+            "Error: Unable to retrieve file creation date. Access is denied.");
+  EXPECT_EQ(drive.Messages()[0].buttonsAndIcon, 0);
+  EXPECT_EQ(drive.Messages()[0].title, "LNF_INVTOOL");
+  EXPECT_EQ(drive.Contents(Root("[odd] name .gng")), "x");
+  EXPECT_EQ(EntriesSinceCheck(),
+            (std::vector<std::string>{") [[odd] name .gng] File copied successfully."}));
+}
+
+TEST_F(Backup, V3FileWhereTheRootShouldBeStopsBeforeTheFirstCopy) {
+  drive.AddFile(WU("a.gng"), "x", Date(2001));
+  drive.AddFile("C:\\LNF_INV", "in the way");
+  Check();
+  form.Click(kCommand3);
+  ExpectFailureReportOnly(kErrorAlreadyExists);
+  EXPECT_EQ(drive.CopyCount(), 0);
+  EXPECT_TRUE(EntriesSinceCheck().empty());
+  EXPECT_EQ(drive.Contents("C:\\LNF_INV"), "in the way");
+}
+
+TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
+  for (const char* name : {"a.gng", "b.gng", "c.gng"}) drive.AddFile(WU(name), name, Date(2001));
+  drive.AddFolder("C:\\LNF_INV");
+  drive.AddFile(Root("b.gng"), "earlier good copy", Date(2000));
+  Check();
+  drive.InjectFailure(Op::CopyFile, Root("b.gng"), kErrorDiskFull);
+  form.Click(kCommand3);
+  ExpectFailureReportOnly(kErrorDiskFull);
+  EXPECT_EQ(drive.Contents(Root("a.gng")), "a.gng");
+  EXPECT_EQ(drive.Contents(Root("b.gng")), "earlier good copy");
+  EXPECT_FALSE(drive.Exists(Root("c.gng")));
+  EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{") [a.gng] File copied successfully."}));
+
+  // Once the cause is gone, pressing again completes the backup.
+  drive.ClearMessages();
+  form.Click(kCommand3);
+  EXPECT_EQ(drive.Contents(Root("c.gng")), "c.gng");
+  EXPECT_EQ(drive.Messages().size(), 1u);
+}
+
+TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log", Date(2003));
+  drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>", Date(2003));
+  Check();
+  form.Click(kCommand4);
+  EXPECT_EQ(drive.Copied(),
+            (std::vector<std::string>{Root("V4\\Windows Update.log"), Root("V4\\iuhist.xml")}));
+  EXPECT_EQ(drive.Contents(Root("V4\\iuhist.xml")), "<xml/>");
+  EXPECT_EQ(EntriesSinceCheck(),
+            (std::vector<std::string>{") [Windows Update.log] File copied successfully.",
+                                      ") [iuhist.xml] File copied successfully."}));
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV\\V4. Please review the log for further details.",
+                    64, "Backup Inventory");
+
+  drive.ClearMessages();
+  form.Click(kCommand4);
+  EXPECT_EQ(EntriesSinceCheck().size(), 4u);
+  EXPECT_EQ(drive.Messages().size(), 1u);
+}
+
+TEST_F(Backup, V4ReadsWindirWhenItRuns) {
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  drive.AddFile("C:\\WINNT\\Windows Update.log", "winnt");
+  Check();
+  drive.SetEnvironmentValue("windir", "C:\\WINNT");
+  form.Click(kCommand4);
+  EXPECT_EQ(drive.Contents(Root("V4\\Windows Update.log")), "winnt");
+}
+
+TEST_F(Backup, V4WithoutTheLogFailsAtItsFirstCopy) {
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  Check();
+  form.Click(kCommand4);
+  ExpectFailureReportOnly(kErrorFileNotFound);
+  EXPECT_TRUE(drive.IsFolder(Root("V4")));
+  EXPECT_TRUE(drive.Tree(Root("V4")).empty());
+  EXPECT_TRUE(EntriesSinceCheck().empty());
+}
+
+TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
+  drive.AddFolder(kWU);
+  drive.AddFile(OU("top.txt"), "top");
+  drive.AddFile(OU("A\\a.txt"), "a");
+  drive.AddFile(OU("A\\A1\\a1.txt"), "a1");
+  drive.AddFolder(OU("A\\Empty"));
+  drive.AddFile(OU("B\\b.txt"), "b");
+  drive.AddFile(OU("hidden.txt"), "h", Date(2001), kAttrHidden);
+  drive.AddFolder(OU("Sys"), kAttrDirectory | kAttrSystem);
+  drive.AddFile(OU("Sys\\inside.txt"));
+  Check();
+  form.Click(kCommand5);
+  EXPECT_EQ(drive.Tree(Root("OU")),
+            (std::vector<std::string>{"A\\", "A\\A1\\", "A\\A1\\a1.txt", "A\\Empty\\", "A\\a.txt",
+                                      "B\\", "B\\b.txt", "top.txt"}));
+  EXPECT_EQ(drive.Contents(Root("OU\\A\\A1\\a1.txt")), "a1");
+  EXPECT_EQ(EntriesSinceCheck(),
+            (std::vector<std::string>{") [OfficeUpdate] Directory copied successfully."}));
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV\\OU. Please review the log for further details.",
+                    64, "Backup Inventory");
+
+  // Again: the folders are reused, the files replaced.
+  drive.AddFile(OU("A\\A1\\a1.txt"), "a1 again");
+  form.Click(kCommand5);
+  EXPECT_EQ(drive.Contents(Root("OU\\A\\A1\\a1.txt")), "a1 again");
+  EXPECT_EQ(drive.Messages().size(), 2u);
+}
+
+TEST_F(Backup, OfficeUpdateRemovedAfterTheCheckIsNotReportedAsBackedUp) {
+  drive.AddFolder(kWU);
+  drive.AddFile(OU("a.txt"));
+  Check();
+  drive.Remove(kOU);
+  form.Click(kCommand5);
+  ExpectOnlyMessage("Source directory does not exist!", 0, "LNF_INVTOOL");
+  EXPECT_TRUE(EntriesSinceCheck().empty());
+  EXPECT_TRUE(drive.IsFolder(Root("OU")));
+  EXPECT_TRUE(drive.Tree(Root("OU")).empty());
+}
+
+TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
+  drive.AddFolder(kWU);
+  drive.AddFile(OU("top.txt"));
+  drive.AddFile(OU("A\\a.txt"));
+  drive.AddFile(OU("B\\b.txt"));
+  Check();
+  drive.InjectFailure(Op::CopyFile, OU("A\\a.txt"), kErrorAccessDenied);
+  form.Click(kCommand5);
+  ExpectFailureReportOnly(kErrorAccessDenied);
+  EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
+  EXPECT_FALSE(drive.Exists(Root("OU\\B")));
+  EXPECT_TRUE(EntriesSinceCheck().empty());
+}
+
+class CopyDirectoryTest : public ::testing::Test, public FormOnMemoryDrive {};
+
+TEST_F(CopyDirectoryTest, FilesFirstThenSubfoldersDepthFirst) {
+  drive.AddFolder("C:\\src\\B");
+  drive.AddFile("C:\\src\\A\\A1\\a1.txt");
+  drive.AddFile("C:\\src\\A\\a.txt");
+  drive.AddFile("C:\\src\\B\\b.txt");
+  drive.AddFile("C:\\src\\top.txt");
+  drive.SetEnumerationOrder("C:\\src", {"A", "B"});
+  drive.AddFolder("C:\\dst");
+  EXPECT_TRUE(CopyDirectory(form, "C:\\src", "C:\\dst\\"));
+  EXPECT_EQ(drive.Copied(),
+            (std::vector<std::string>{"C:\\dst\\top.txt", "C:\\dst\\A\\a.txt",
+                                      "C:\\dst\\A\\A1\\a1.txt", "C:\\dst\\B\\b.txt"}));
+}
+
+TEST_F(CopyDirectoryTest, TrailingBackslashesMakeNoDifference) {
+  drive.AddFile("C:\\src\\x.txt", "x");
+  drive.AddFolder("C:\\src\\empty");
+  for (const char* src : {"C:\\src", "C:\\src\\"}) {
+    for (const char* dst : {"C:\\dst", "C:\\dst\\"}) {
+      drive.Remove("C:\\dst");
+      EXPECT_TRUE(CopyDirectory(form, src, dst));
+      EXPECT_EQ(drive.Tree("C:\\dst"), (std::vector<std::string>{"empty\\", "x.txt"}));
+    }
+  }
+}
+
+TEST_F(CopyDirectoryTest, MissingSourceCreatesNothing) {
+  drive.AddFile("C:\\file.txt");
+  for (const char* source : {"C:\\nowhere", "C:\\file.txt"}) {
+    drive.ClearMessages();
+    EXPECT_FALSE(CopyDirectory(form, source, "C:\\dst"));
+
+    ASSERT_EQ(drive.Messages().size(), 1u);
+    EXPECT_EQ(drive.Messages()[0].text, "Source directory does not exist!");
+    EXPECT_EQ(drive.Messages()[0].buttonsAndIcon, 0);
+    EXPECT_EQ(drive.Messages()[0].title, "LNF_INVTOOL");
+    EXPECT_FALSE(drive.Exists("C:\\dst"));
+  }
+}
+
+TEST_F(CopyDirectoryTest, DestinationWithoutParentFails) {
+  drive.AddFile("C:\\src\\x.txt");
+  EXPECT_THROW(CopyDirectory(form, "C:\\src", "C:\\no\\dst"), PlatformError);
+}
+
+}  // namespace
+}  // namespace lnf

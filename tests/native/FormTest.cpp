@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "TestSupport.h"
+#include "app/ControlTable.h"
+
+namespace lnf {
+namespace {
+
+using testing::FormOnMemoryDrive;
+
+TEST(ControlTable, RowsAreInIdOrderAndContainersComeFirst) {
+  std::set<int> seen;
+  int row = 0;
+  for (const ControlSpec& spec : kControls) {
+    EXPECT_EQ(spec.id, kFirstControlId + row++) << spec.name;
+    if (spec.container != kNoControl) {
+      EXPECT_TRUE(seen.count(spec.container)) << spec.name << " before its container";
+      EXPECT_EQ(SpecOf(spec.container).kind, ControlKind::Frame) << spec.name;
+    }
+    seen.insert(spec.id);
+  }
+  EXPECT_STREQ(SpecOf(kPicture1).name, "Picture1");
+  EXPECT_STREQ(SpecOf(kLabel1).name, "Label1");
+}
+
+TEST(ControlTable, TabOrderRunsOneToTwelveOverTheFocusableControls) {
+  const ControlId expected[] = {kCommand1, kCommand2,       kV3btn,          kV4btn,
+                                kOuBtn,    kV3InvFilesList, kCommand3,       kLogConsole,
+                                kCommand4, kV4InvFilesList, kOuInvFilesList, kCommand5};
+  for (int position = 1; position <= 12; ++position) {
+    EXPECT_EQ(SpecOf(expected[position - 1]).tabPosition, position);
+  }
+  for (const ControlSpec& spec : kControls) {
+    const bool focusable =
+        spec.kind == ControlKind::PushButton || spec.kind == ControlKind::TextBox;
+    EXPECT_EQ(spec.tabPosition > 0, focusable) << spec.name;
+  }
+}
+
+TEST(ControlTable, GeometryFitsTheWindowAndTheFrames) {
+  EXPECT_EQ(TwipsToPixels(kClientWidthTwips, 96), 619);
+  EXPECT_EQ(TwipsToPixels(kClientHeightTwips, 96), 561);
+  for (const ControlSpec& spec : kControls) {
+    if (spec.container == kNoControl) continue;
+    const ControlSpec& frame = SpecOf(spec.container);
+    EXPECT_LE(spec.left + spec.width, frame.width) << spec.name;
+    EXPECT_LE(spec.top + spec.height, frame.height) << spec.name;
+  }
+  // The three panels share one rectangle, which holds the notices and hint.
+  for (ControlId frame : {kV4frame, kOuFrame}) {
+    EXPECT_EQ(SpecOf(frame).left, SpecOf(kV3Frame).left);
+    EXPECT_EQ(SpecOf(frame).top, SpecOf(kV3Frame).top);
+  }
+  // The welcome text runs 90 twips past the client area and is cut there.
+  EXPECT_EQ(SpecOf(kLabel2).left + SpecOf(kLabel2).width, kClientWidthTwips + 90);
+}
+
+TEST(ControlTable, CaptionsThatAreEasyToGetWrong) {
+  EXPECT_EQ(std::string(SpecOf(kLabel4).caption), std::string(100, '_'));
+  EXPECT_EQ(std::string(SpecOf(kLabel5).caption), std::string(100, '_'));
+  EXPECT_NE(std::string(SpecOf(kNoInvText).caption).find("in touch with is through"),
+            std::string::npos);
+  EXPECT_STREQ(SpecOf(kSelectText).caption,
+               "Click on \"Check now!\" and select a category to see your inventories!");
+  EXPECT_NE(std::string(SpecOf(kLabel17).caption).find("\"iuident.cab \\ .txt\""),
+            std::string::npos);
+  EXPECT_NE(std::string(SpecOf(kLabel14).caption).find("%systemdrive%\\LNF_INV\\V3 "),
+            std::string::npos);
+  EXPECT_STREQ(SpecOf(kCommand1).toolTip, "Start the inventory check now!");
+  int tips = 0;
+  for (const ControlSpec& spec : kControls) tips += spec.toolTip != nullptr;
+  EXPECT_EQ(tips, 1);
+}
+
+TEST(StartUp, InitialStateShowsHeadingHintAndConsoleOnly) {
+  FormOnMemoryDrive f;
+  const std::set<ControlId> shownOnScreen = {kPicture1,   kLogConsole, kCommand2, kCommand1,
+                                             kSelectText, kLabel15,    kLabel5,   kLabel4,
+                                             kLabel3,     kLabel2,     kLabel1};
+  for (const ControlSpec& spec : kControls) {
+    EXPECT_EQ(f.form.IsShownOnScreen(spec.id), shownOnScreen.count(spec.id) == 1) << spec.name;
+  }
+  EXPECT_EQ(f.form.Text(kLogConsole), testing::kInitialLog);
+  for (ControlId value : {kLabel9, kLabel11, kLabel13}) EXPECT_EQ(f.form.Text(value), "Unknown");
+  EXPECT_NE(f.form.mainFunctions, nullptr);
+  EXPECT_TRUE(f.drive.Messages().empty());
+}
+
+TEST(StartUp, WarnsOnlyWhenBothSidesAreBelow800By600) {
+  struct Screen {
+    int width, height;
+    bool warns;
+  };
+  for (Screen s : {Screen{640, 480, true}, Screen{799, 599, true}, Screen{800, 600, false},
+                   Screen{800, 480, false}, Screen{640, 600, false}, Screen{1024, 768, false}}) {
+    MemoryPlatform drive;
+    drive.SetScreen(s.width, s.height);
+    MainForm form(drive);
+    form.Load();
+    ASSERT_EQ(drive.Messages().size(), s.warns ? 1u : 0u) << s.width << "x" << s.height;
+    if (s.warns) {
+      EXPECT_EQ(drive.Messages()[0].text,
+                "This program runs better with a resolution of 800x600 or bigger. With your "
+                "current resolution, you won't be able to see the logging console.");
+      EXPECT_EQ(drive.Messages()[0].buttonsAndIcon, 48);
+      EXPECT_EQ(drive.Messages()[0].title, "Tallyglass");
+    }
+    // Start-up goes on the same way after the warning.
+    EXPECT_FALSE(form.IsVisible(kNoInvText));
+    EXPECT_NE(form.mainFunctions, nullptr);
+  }
+}
+
+TEST(AboutBox, ShowsTheVersionFromTheProgramFile) {
+  FormOnMemoryDrive f;
+  f.form.Click(kCommand2);
+  ASSERT_EQ(f.drive.Messages().size(), 1u);
+  EXPECT_EQ(f.drive.Messages()[0].text,
+            "Lanternfall Tallyglass Tool\r\n\r\nMade by Quillmoor\r\n\r\nVersion 1.0.1");
+  EXPECT_EQ(f.drive.Messages()[0].buttonsAndIcon, 64);
+  EXPECT_EQ(f.drive.Messages()[0].title, "About...");
+  EXPECT_EQ(AboutText({12, 3, 45}),
+            "Lanternfall Tallyglass Tool\r\n\r\nMade by Quillmoor\r\n\r\nVersion 12.3.45");
+}
+
+TEST(CategorySelector, ShowsOneFrameAtATimeAndTouchesNothingElse) {
+  FormOnMemoryDrive f;
+  for (ControlId button : {kV3btn, kV4btn, kOuBtn}) f.form.Show(button);
+  const std::string log = f.form.Text(kLogConsole);
+  struct Step {
+    ControlId click, shown;
+  };
+  for (Step step : {Step{kOuBtn, kOuFrame}, Step{kV4btn, kV4frame}, Step{kV4btn, kV4frame},
+                    Step{kV3btn, kV3Frame}, Step{kOuBtn, kOuFrame}}) {
+    f.form.Click(step.click);
+    for (ControlId frame : {kV3Frame, kV4frame, kOuFrame}) {
+      EXPECT_EQ(f.form.IsVisible(frame), frame == step.shown);
+    }
+    // The whole frame shows, backup button included.
+    EXPECT_TRUE(f.form.IsShownOnScreen(step.shown == kV3Frame   ? kCommand3
+                                       : step.shown == kV4frame ? kCommand4
+                                                                : kCommand5));
+    EXPECT_TRUE(f.form.IsVisible(kSelectText));
+    EXPECT_TRUE(f.form.IsVisible(kV3btn) && f.form.IsVisible(kV4btn) && f.form.IsVisible(kOuBtn));
+  }
+  EXPECT_EQ(f.form.Text(kLogConsole), log);
+  EXPECT_TRUE(f.drive.Messages().empty());
+}
+
+TEST(Log, EntriesAreAppendedAfterTheInitialTextAndNeverCleared) {
+  FormOnMemoryDrive f;
+  f.form.AppendLog(") one");
+  f.drive.SetClockText("12/8/2026");
+  f.form.AppendLog(") two");
+  EXPECT_EQ(f.form.Text(kLogConsole), std::string(testing::kInitialLog) + "\r\n(" +
+                                          testing::kClock + ") one\r\n(12/8/2026) two");
+}
+
+TEST(FileList, FirstLineIsBareLaterOnesFollowCrLf) {
+  FormOnMemoryDrive f;
+  f.form.AppendFileLine(kV3InvFilesList, "a");
+  EXPECT_EQ(f.form.Text(kV3InvFilesList), "a");
+  f.form.AppendFileLine(kV3InvFilesList, "b");
+  f.form.AppendFileLine(kV3InvFilesList, "c");
+  EXPECT_EQ(f.form.Text(kV3InvFilesList), "a\r\nb\r\nc");
+}
+
+// Records what a person would see at each render.
+class RecordingView : public FormView {
+ public:
+  void Render(MainForm& form) override { logs.push_back(form.Text(kLogConsole)); }
+  std::vector<std::string> logs;
+};
+
+TEST(Dispatch, AFailureIsReportedAndWhatWasDoneBeforeItStays) {
+  FormOnMemoryDrive f;
+  RecordingView view;
+  f.form.SetView(&view);
+  f.drive.AddFile(std::string(testing::kWU) + "\\a.gng", "x", testing::Date(2001));
+  f.form.Click(kCommand1);
+  f.drive.InjectFailure(MemoryPlatform::Operation::CopyFile, std::string(testing::kWU) + "\\a.gng",
+                        kErrorAccessDenied);
+  f.form.Click(kCommand3);
+  ASSERT_EQ(f.drive.Messages().size(), 1u);
+  EXPECT_EQ(f.drive.Messages()[0].text,
+            "Error 5: Access is denied.\r\n\r\nC:\\Program Files\\WindowsUpdate\\a.gng");
+  EXPECT_EQ(f.drive.Messages()[0].title, "LNF_INVTOOL");
+  EXPECT_EQ(f.drive.Messages()[0].buttonsAndIcon, kBoxCritical);
+  EXPECT_TRUE(f.drive.IsFolder("C:\\LNF_INV"));
+  // The window goes on: the next click is handled.
+  f.form.Click(kCommand2);
+  EXPECT_EQ(f.drive.Messages().size(), 2u);
+  // The view caught up before each box and after each handler.
+  EXPECT_GE(view.logs.size(), 4u);
+}
+
+}  // namespace
+}  // namespace lnf

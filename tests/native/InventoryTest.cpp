@@ -1,0 +1,353 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "inventory/InventoryCheck.h"
+#include "inventory/Probes.h"
+
+namespace lnf {
+namespace {
+
+using testing::Date;
+using testing::FormOnMemoryDrive;
+using testing::kOU;
+using testing::kWU;
+
+std::string WU(const std::string& name) { return std::string(kWU) + "\\" + name; }
+std::string OU(const std::string& name) { return std::string(kOU) + "\\" + name; }
+
+const std::vector<std::string> kAllThreeKinds = {
+    ") Retrieving Windows Update V3.1 inventories...", ") Files found.",
+    ") Retrieving Windows Update V4 inventories...",   ") Files found.",
+    ") Retrieving Office Update inventories...",       ") Files found."};
+
+class InventoryCheck : public ::testing::Test, public FormOnMemoryDrive {
+ protected:
+  void MakeAllThreeKinds() {
+    drive.AddFile(WU("en.gng"));
+    drive.AddFile(WU("91026abc.as"));
+    drive.AddFile(WU("V4\\iuhist.xml"));
+    drive.AddFile("C:\\WINDOWS\\Windows Update.log");
+    drive.AddFile(OU("opuc.dll"));
+    drive.AddFile(OU("sub\\deep.cab"));
+  }
+  bool Shown(ControlId id) const { return form.IsVisible(id); }
+  void ExpectNotice(bool selectText, std::size_t logEntries = 0) {
+    EXPECT_TRUE(Shown(kNoInvLbl));
+    EXPECT_TRUE(Shown(kNoInvText));
+    EXPECT_EQ(Shown(kSelectText), selectText);
+    for (ControlId id : {kV3btn, kV4btn, kOuBtn, kV3Frame, kV4frame, kOuFrame}) {
+      EXPECT_FALSE(Shown(id));
+    }
+    for (ControlId id : {kV3InvFilesList, kV4InvFilesList, kOuInvFilesList}) {
+      EXPECT_EQ(form.Text(id), "");
+    }
+    EXPECT_EQ(LogEntries().size(), logEntries);
+  }
+};
+
+TEST_F(InventoryCheck, MissingClientFolderShowsTheNoticeAndHidesTheHint) {
+  drive.AddFolder(kOU);  // not even looked at
+  form.Click(kCommand1);
+  ExpectNotice(/*selectText=*/false);
+  EXPECT_EQ(form.SYSDRIVE, "C:\\");
+  EXPECT_EQ(form.WUDIR, kWU);
+  EXPECT_EQ(form.OUDIR, kOU);
+}
+
+TEST_F(InventoryCheck, HiddenClientFolderCountsAsMissing) {
+  drive.AddFolder(kWU, kAttrDirectory | kAttrHidden);
+  drive.AddFile(WU("en.gng"));
+  form.Click(kCommand1);
+  ExpectNotice(/*selectText=*/false);
+}
+
+TEST_F(InventoryCheck, EmptyClientFolderWithoutOfficeUpdateShowsTheNoticeAndKeepsTheHint) {
+  drive.AddFolder(kWU);
+  form.Click(kCommand1);
+  ExpectNotice(/*selectText=*/true);
+}
+
+TEST_F(InventoryCheck, EmptyOfficeUpdateFolderAloneIsAnInventory) {
+  drive.AddFolder(kWU);
+  drive.AddFolder(kOU);
+  form.Click(kCommand1);
+  EXPECT_FALSE(Shown(kV3btn) || Shown(kV4btn));
+  EXPECT_TRUE(Shown(kOuBtn));
+  EXPECT_FALSE(Shown(kNoInvLbl) || Shown(kNoInvText));
+  EXPECT_TRUE(Shown(kSelectText));
+  EXPECT_EQ(form.Text(kOuInvFilesList), "");
+  EXPECT_EQ(LogEntries(), (std::vector<std::string>{") Retrieving Office Update inventories...",
+                                                    ") Files found."}));
+}
+
+TEST_F(InventoryCheck, AllThreeKindsAreListedAndLoggedInOrder) {
+  MakeAllThreeKinds();
+  form.Click(kCommand1);
+  for (ControlId id : {kV3btn, kV4btn, kOuBtn, kSelectText}) EXPECT_TRUE(Shown(id));
+  for (ControlId id : {kV3Frame, kV4frame, kOuFrame, kNoInvLbl, kNoInvText}) {
+    EXPECT_FALSE(Shown(id));
+  }
+  EXPECT_EQ(form.Text(kV3InvFilesList), "en.gng\r\n91026abc.as");
+  EXPECT_EQ(form.Text(kV4InvFilesList), "Windows Update.log\r\niuhist.xml");
+  EXPECT_EQ(form.Text(kOuInvFilesList), "opuc.dll");
+  EXPECT_EQ(form.Text(kLabel9), "en");
+  EXPECT_EQ(form.Text(kLabel11), "6.0");
+  EXPECT_EQ(form.Text(kLabel13), "Windows 98");
+  EXPECT_EQ(LogEntries(), kAllThreeKinds);
+  EXPECT_TRUE(drive.Messages().empty());
+}
+
+TEST_F(InventoryCheck, EachKindAloneShowsOnlyItsButton) {
+  struct Case {
+    std::vector<std::string> files;
+    ControlId button;
+  };
+  for (const Case& c : {Case{{WU("x.bm")}, kV3btn}, Case{{WU("V4\\iuhist.xml")}, kV4btn},
+                        Case{{OU("a.txt")}, kOuBtn}}) {
+    FormOnMemoryDrive fresh;
+    fresh.drive.AddFolder(kWU);
+    for (const std::string& file : c.files) fresh.drive.AddFile(file);
+    fresh.form.Click(kCommand1);
+    for (ControlId id : {kV3btn, kV4btn, kOuBtn}) {
+      EXPECT_EQ(fresh.form.IsVisible(id), id == c.button) << c.files[0];
+    }
+    EXPECT_EQ(fresh.LogEntries().size(), 2u);
+  }
+}
+
+TEST_F(InventoryCheck, ASecondPressResetsEverythingAndTheLogGrows) {
+  MakeAllThreeKinds();
+  drive.AddFile(WU("90720.as"));
+  form.Click(kCommand1);
+  form.Click(kV3btn);
+  ASSERT_EQ(form.Text(kLabel13), "Windows 2000");
+
+  drive.Remove(WU("V4"));
+  drive.Remove(WU("en.gng"));
+  drive.Remove(WU("90720.as"));
+  form.Click(kCommand1);
+  EXPECT_FALSE(Shown(kV3Frame));
+  EXPECT_FALSE(Shown(kV4btn));
+  EXPECT_EQ(form.Text(kV4InvFilesList), "");
+  EXPECT_EQ(form.Text(kV3InvFilesList), "91026abc.as");
+  EXPECT_EQ(form.Text(kLabel9), "Unknown");
+  EXPECT_EQ(form.Text(kLabel13), "Windows 98");
+  std::vector<std::string> expected = kAllThreeKinds;
+  expected.insert(expected.end(),
+                  {") Retrieving Windows Update V3.1 inventories...", ") Files found.",
+                   ") Retrieving Office Update inventories...", ") Files found."});
+  EXPECT_EQ(LogEntries(), expected);
+
+  // The folder gone altogether: lists and captions are emptied as well.
+  drive.Remove(kWU);
+  form.Click(kCommand1);
+  ExpectNotice(/*selectText=*/false, expected.size());
+}
+
+TEST_F(InventoryCheck, WindirOnAnotherDriveMovesBothClientFolders) {
+  drive.SetEnvironmentValue("windir", "d:\\WINNT");
+  drive.AddFolder("d:\\WINNT");
+  drive.AddFile("D:\\Program Files\\WindowsUpdate\\en.gng");
+  drive.AddFolder("D:\\Program Files\\OfficeUpdate");
+  MakeAllThreeKinds();  // on C:, and so not looked at
+  form.Click(kCommand1);
+  EXPECT_EQ(form.SYSDRIVE, "d:\\");
+  EXPECT_EQ(form.WUDIR, "d:\\Program Files\\WindowsUpdate");
+  EXPECT_EQ(form.OUDIR, "d:\\Program Files\\OfficeUpdate");
+  EXPECT_TRUE(Shown(kV3btn) && Shown(kOuBtn));
+  EXPECT_FALSE(Shown(kV4btn));
+  EXPECT_EQ(form.Text(kV3InvFilesList), "en.gng");
+}
+
+TEST_F(InventoryCheck, MissingWindirBuildsPathsFromNothingAndFindsNothing) {
+  drive.UnsetEnvironmentValue("windir");
+  MakeAllThreeKinds();
+  form.Click(kCommand1);
+  EXPECT_EQ(form.SYSDRIVE, ":\\");
+  ExpectNotice(/*selectText=*/false);
+}
+
+// Folder entries, hidden and system files are neither probed, listed nor decoded.
+TEST_F(InventoryCheck, OnlyOrdinaryFilesCount) {
+  drive.AddFolder(WU("old.inv"));
+  drive.AddFile(WU("hidden.gng"), "", Date(2001), kAttrHidden);
+  drive.AddFile(WU("system.as"), "", Date(2001), kAttrSystem);
+  form.Click(kCommand1);
+  ExpectNotice(/*selectText=*/true);
+
+  drive.AddFile(WU("readonly.bm"), "", Date(2001), kAttrReadOnly | kAttrArchive);
+  form.Click(kCommand1);
+  EXPECT_TRUE(Shown(kV3btn));
+  EXPECT_EQ(form.Text(kV3InvFilesList), "readonly.bm");
+  EXPECT_EQ(form.Text(kLabel9), "Unknown");
+  EXPECT_EQ(form.Text(kLabel13), "Unknown");
+}
+
+TEST_F(InventoryCheck, V4LogFileThatIsAFolderOrHiddenCountsAsAbsent) {
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  drive.AddFolder("C:\\WINDOWS\\Windows Update.log");
+  form.Click(kCommand1);
+  EXPECT_EQ(form.Text(kV4InvFilesList), "iuhist.xml");
+
+  drive.Remove("C:\\WINDOWS\\Windows Update.log");
+  drive.AddFile("C:\\WINDOWS\\WINDOWS UPDATE.LOG", "", Date(2001), kAttrHidden);
+  form.Click(kCommand1);
+  EXPECT_EQ(form.Text(kV4InvFilesList), "iuhist.xml");
+
+  // Listed under its fixed name whatever case it has on disk.
+  drive.SetAttributes("C:\\WINDOWS\\WINDOWS UPDATE.LOG", kAttrArchive);
+  form.Click(kCommand1);
+  EXPECT_EQ(form.Text(kV4InvFilesList), "Windows Update.log\r\niuhist.xml");
+}
+
+TEST_F(InventoryCheck, OfficeUpdateListsOnlyItsOwnFilesInEnumerationOrder) {
+  drive.AddFolder(kWU);
+  drive.AddFile(OU("b.txt"));
+  drive.AddFile(OU("a.txt"));
+  drive.AddFile(OU("Sub\\c.txt"));
+  drive.AddFile(OU("h.txt"), "", Date(2001), kAttrHidden);
+  drive.SetEnumerationOrder(kOU, {"Sub", "b.txt", "a.txt"});
+  form.Click(kCommand1);
+  EXPECT_EQ(form.Text(kOuInvFilesList), "b.txt\r\na.txt");
+}
+
+// The decoding of V2/V3.1 file names.
+TEST_F(InventoryCheck, NamesAreDecodedByExactEndings) {
+  struct Case {
+    const char* name;
+    const char* language;
+    const char* ie;
+    const char* windows;
+  };
+  const Case cases[] = {
+      {"de.gng", "de", "Unknown", "Unknown"},
+      {".gng", "", "Unknown", "Unknown"},
+      {"xgng", "", "Unknown", "Unknown"},
+      {"gng", "", "Unknown", "Unknown"},  // nothing to keep: must not fail
+      {"enggng", "en", "Unknown", "Unknown"},
+      {"en.GNG", "Unknown", "Unknown", "Unknown"},
+      {"en.Gng", "Unknown", "Unknown", "Unknown"},
+      {"90720.as", "Unknown", "Unknown", "Windows 2000"},
+      {"91026x.as", "Unknown", "6.0", "Windows 98"},
+      {"90803cun.as", "Unknown", "Unknown", "CUN V3"},
+      {"9070.as", "Unknown", "5.0", "Unknown"},  // the code is "9070."
+      {"as", "Unknown", "Unknown", "Unknown"},
+      {"91as", "Unknown", "6.0", "Unknown"},  // shorter than five: the whole name
+      {"canvas", "Unknown", "Unknown", "Unknown"},
+      {"90720.AS", "Unknown", "Unknown", "Unknown"},
+      {"90720.inv", "Unknown", "Unknown", "Unknown"},
+  };
+  for (const Case& c : cases) {
+    FormOnMemoryDrive fresh;
+    fresh.drive.AddFile(WU("x.inv"));
+    fresh.drive.AddFile(WU(c.name));
+    fresh.form.Click(kCommand1);
+    EXPECT_TRUE(fresh.form.IsVisible(kV3btn)) << c.name;
+    EXPECT_EQ(fresh.form.Text(kV3InvFilesList), std::string("x.inv\r\n") + c.name);
+    EXPECT_EQ(fresh.form.Text(kLabel9), c.language) << c.name;
+    EXPECT_EQ(fresh.form.Text(kLabel11), c.ie) << c.name;
+    EXPECT_EQ(fresh.form.Text(kLabel13), c.windows) << c.name;
+    EXPECT_TRUE(fresh.drive.Messages().empty()) << c.name;
+  }
+}
+
+TEST_F(InventoryCheck, TheNameEnumeratedLastDecides) {
+  drive.AddFile(WU("en.gng"));
+  drive.AddFile(WU("91026.as"));
+  drive.AddFile(WU("fr.gng"));
+  drive.AddFile(WU("setup.as"));  // no known code: both versions back to "Unknown"
+  drive.AddFile(WU("notes.txt"));
+  form.Click(kCommand1);
+  EXPECT_EQ(form.Text(kLabel9), "fr");
+  EXPECT_EQ(form.Text(kLabel11), "Unknown");
+  EXPECT_EQ(form.Text(kLabel13), "Unknown");
+
+  drive.SetEnumerationOrder(kWU, {"setup.as", "fr.gng", "91026.as", "en.gng"});
+  form.Click(kCommand1);
+  EXPECT_EQ(form.Text(kV3InvFilesList), "setup.as\r\nfr.gng\r\n91026.as\r\nen.gng\r\nnotes.txt");
+  EXPECT_EQ(form.Text(kLabel9), "en");
+  EXPECT_EQ(form.Text(kLabel11), "6.0");
+  EXPECT_EQ(form.Text(kLabel13), "Windows 98");
+}
+
+TEST_F(InventoryCheck, AnEnumerationFailureIsReportedAndEndsTheCheck) {
+  drive.AddFile(WU("en.gng"));
+  drive.InjectFailure(MemoryPlatform::Operation::Enumerate, std::string(kWU) + "\\", 21, -1);
+  form.Click(kCommand1);
+  ASSERT_EQ(drive.Messages().size(), 1u);
+  EXPECT_EQ(drive.Messages()[0].text.rfind("Error 21: ", 0), 0u);
+  EXPECT_TRUE(LogEntries().empty());
+}
+
+class Probes : public ::testing::Test {
+ protected:
+  MemoryPlatform drive;
+};
+
+TEST_F(Probes, IsV3LooksForFourExtensionsAndStopsAtTheFirstMatch) {
+  drive.AddFolder(kWU);
+  EXPECT_FALSE(IsV3(drive, kWU));
+  EXPECT_EQ(drive.EnumerationCount(), 4);
+
+  drive.AddFile(WU("only.as"));
+  int before = drive.EnumerationCount();
+  EXPECT_TRUE(IsV3(drive, kWU));
+  EXPECT_EQ(drive.EnumerationCount() - before, 4);
+
+  drive.AddFile(WU("LANG.GNG"));  // wildcards ignore case
+  before = drive.EnumerationCount();
+  EXPECT_TRUE(IsV3(drive, kWU));
+  EXPECT_EQ(drive.EnumerationCount() - before, 1);
+}
+
+TEST_F(Probes, IsV3IgnoresFoldersHiddenFilesAndSubfolders) {
+  drive.AddFolder(WU("old.inv"));
+  drive.AddFile(WU("h.gng"), "", Date(2001), kAttrHidden);
+  drive.AddFile(WU("deeper\\x.bm"));
+  drive.AddFile(WU("x.bmp"));
+  EXPECT_FALSE(IsV3(drive, kWU));
+}
+
+TEST_F(Probes, IsV4NeedsAFileInV4AndIuhistXml) {
+  EXPECT_FALSE(IsV4(drive, kWU));  // no V4 folder
+  drive.AddFolder(WU("V4"));
+  EXPECT_FALSE(IsV4(drive, kWU));  // empty
+  drive.AddFolder(WU("V4\\iuhist.xml"));
+  EXPECT_FALSE(IsV4(drive, kWU));  // only a folder of that name
+  drive.AddFile(WU("V4\\other.txt"));
+  EXPECT_FALSE(IsV4(drive, kWU));
+  drive.Remove(WU("V4\\iuhist.xml"));
+  drive.AddFile(WU("V4\\IUHIST.XML"));
+  EXPECT_TRUE(IsV4(drive, kWU));
+  drive.Remove(WU("V4\\other.txt"));
+  EXPECT_TRUE(IsV4(drive, kWU));
+}
+
+TEST_F(Probes, IsV4SkipsItsSecondLookupWhenTheFirstFails) {
+  drive.AddFolder(WU("V4"));
+  const int before = drive.EnumerationCount();
+  EXPECT_FALSE(IsV4(drive, kWU));
+  EXPECT_EQ(drive.EnumerationCount() - before, 1);
+}
+
+TEST_F(Probes, IsOUAndDirectoryExistsAskForAFolder) {
+  EXPECT_FALSE(IsOU(drive, kOU));
+  drive.AddFile(kOU);
+  EXPECT_FALSE(IsOU(drive, kOU));  // a file of that name
+  drive.Remove(kOU);
+  drive.AddFolder(kOU);
+  EXPECT_TRUE(IsOU(drive, kOU));  // empty is enough
+
+  drive.AddFolder("C:\\Hidden", kAttrDirectory | kAttrHidden | kAttrSystem);
+  EXPECT_TRUE(DirectoryExists(drive, "C:\\Hidden"));
+  EXPECT_TRUE(DirectoryExists(drive, "C:\\Hidden\\"));
+  EXPECT_TRUE(DirectoryExists(drive, "c:\\hidden"));
+  EXPECT_FALSE(DirectoryExists(drive, ""));
+  EXPECT_FALSE(DirectoryExists(drive, "C:\\nowhere\\at\\all"));
+  EXPECT_FALSE(DirectoryExists(drive, "::\\bad|name"));
+  drive.InjectFailure(MemoryPlatform::Operation::GetAttributes, "C:\\Hidden", 21);
+  EXPECT_FALSE(DirectoryExists(drive, "C:\\Hidden"));  // an unreadable drive, say
+}
+
+}  // namespace
+}  // namespace lnf

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "platform/PathText.h"
+
+namespace lnf {
+namespace {
+
+TEST(Wildcards, MatchLikeWindowsWithoutRegardToCase) {
+  EXPECT_TRUE(WildcardMatch("*.gng", "en.gng"));
+  EXPECT_TRUE(WildcardMatch("*.gng", "EN.GNG"));
+  EXPECT_TRUE(WildcardMatch("*.gng", ".gng"));
+  EXPECT_FALSE(WildcardMatch("*.gng", "en.gngx"));
+  EXPECT_FALSE(WildcardMatch("*.bm", "a.bmp"));
+  EXPECT_TRUE(WildcardMatch("*.*", "noextension"));
+  EXPECT_TRUE(WildcardMatch("*.*", "a.b.c"));
+  EXPECT_TRUE(WildcardMatch("iuhist.xml", "IUHIST.XML"));
+  EXPECT_FALSE(WildcardMatch("iuhist.xml", "iuhist.xml.bak"));
+  EXPECT_TRUE(WildcardMatch("a*b*c", "aXXbYYc"));
+  EXPECT_FALSE(WildcardMatch("a*b*c", "aXXbYY"));
+  EXPECT_TRUE(WildcardMatch("*.as", "\xD0\xB0\xD0\xB1.as"));  // Cyrillic
+}
+
+TEST(Utf, RoundTripsEveryPlaneAndRepairsBadInput) {
+  const std::string text = "a\xC3\xA9\xCE\xA9\xE6\x97\xA5\xF0\x9F\x98\x80";  // a é Ω 日 😀
+  const std::u16string wide = Utf8ToUtf16(text);
+  EXPECT_EQ(wide, (std::u16string{u'a', 0xE9, 0x3A9, 0x65E5, 0xD83D, 0xDE00}));
+  EXPECT_EQ(Utf16ToUtf8(wide), text);
+  EXPECT_EQ(Utf8ToUtf16("\xC3"), std::u16string(1, 0xFFFD));
+  EXPECT_EQ(Utf8ToUtf16("\xC0\x80"), (std::u16string{0xFFFD, 0xFFFD}));  // overlong
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, 0xD800)), "\xEF\xBF\xBD");
+}
+
+TEST(GeneralDate, LeavesTheTimeOutAtMidnight) {
+  EXPECT_EQ(ComposeGeneralDate("12/7/2026", "8:43:50 AM", false), "12/7/2026 8:43:50 AM");
+  EXPECT_EQ(ComposeGeneralDate("12/7/2026", "12:00:00 AM", true), "12/7/2026");
+}
+
+}  // namespace
+}  // namespace lnf

@@ -1,0 +1,58 @@
+// A window on an in-memory drive, the way every native test starts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "platform/MemoryPlatform.h"
+
+namespace lnf::testing {
+
+constexpr const char* kClock = "12/7/2026 8:43:50 AM";
+constexpr const char* kWU = "C:\\Program Files\\WindowsUpdate";
+constexpr const char* kOU = "C:\\Program Files\\OfficeUpdate";
+constexpr const char* kInitialLog = "Everything that this tool does will be logged here.";
+
+inline LocalDateTime Date(int year, int month = 6, int day = 15, int hour = 12, int minute = 0,
+                          int second = 0) {
+  return {year, month, day, hour, minute, second};
+}
+
+class FormOnMemoryDrive {
+ public:
+  FormOnMemoryDrive() : form(drive) {
+    drive.AddFolder("C:\\WINDOWS");
+    drive.AddFolder("C:\\Program Files");
+    drive.SetClockText(kClock);
+    form.Load();
+    drive.ClearMessages();
+  }
+
+  // The log entries appended since start-up, without "(" + clock.
+  std::vector<std::string> LogEntries() const {
+    std::vector<std::string> entries;
+    const std::string& log = form.Text(kLogConsole);
+    const std::string prefix = std::string("\r\n(") + kClock;
+    std::size_t at = log.find(prefix);
+    while (at != std::string::npos) {
+      const std::size_t start = at + prefix.size();
+      const std::size_t next = log.find(prefix, start);
+      entries.push_back(
+          log.substr(start, next == std::string::npos ? std::string::npos : next - start));
+      at = next;
+    }
+    return entries;
+  }
+
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : drive.Messages()) texts.push_back(m.text);
+    return texts;
+  }
+
+  MemoryPlatform drive;
+  MainForm form;
+};
+
+}  // namespace lnf::testing
