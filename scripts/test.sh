@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds every flavour and runs every test: the native core tests, then the
+# tests that run under Wine (their fixtures start an X server when needed).
+# Ends with one line "N passed, N failed" summed over both runs.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+"$root/scripts/build.sh"
+
+passed=0
+failed=0
+status=0
+
+# Runs one build dir's tests, echoing ctest's output and keeping a copy in
+# build/<name>-ctest.log, then adds its counts to the totals.
+run_ctest() {
+  local name="$1"
+  shift
+  local log="$root/build/$name-ctest.log"
+  local rc=0
+  # A default per-test time limit, so that a hung Wine process cannot eat a
+  # whole CI run; tests may set their own.
+  ctest --test-dir "$root/build/$name" --output-on-failure --timeout 300 "$@" 2>&1 \
+    | tee "$log" || rc=$?
+  local line
+  line="$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)"
+  if [ -z "$line" ]; then
+    # No summary: no tests were found, or ctest itself failed. Either way
+    # that suite did not pass.
+    echo "test: $name ran no tests (ctest exit $rc)" >&2
+    failed=$((failed + 1))
+    status=1
+    return
+  fi
+  local f t
+  f="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")"
+  t="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")"
+  passed=$((passed + t - f))
+  failed=$((failed + f))
+  if [ "$rc" -ne 0 ] || [ "$f" -ne 0 ]; then status=1; fi
+}
+
+run_ctest native -j2
+run_ctest wintests
+
+echo "$passed passed, $failed failed"
+exit "$status"
