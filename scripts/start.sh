@@ -61,15 +61,6 @@ if [ ! -e "$pilot" ] || [ "$root/tools/autopilot.cpp" -nt "$pilot" ]; then
   }
 fi
 
-display=""
-for n in $(seq 91 189); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || { echo "start: no free X display number" >&2; exit 1; }
-
 xvfb_pid="" wine_pid=""
 cleanup() {
   # Only what this script started, by process ID; the tool's Wine processes
@@ -79,13 +70,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >>"$log" 2>&1 &
+# Xvfb picks a free display number itself and reports it: checking lock files
+# first would race with other X servers starting on this machine.
+number_file="$build/start-xvfb.display"
+: >"$number_file"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number_file" >>"$log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do
-  xdpyinfo -display "$display" >/dev/null 2>&1 && break
-  sleep 0.2
+for _ in $(seq 100); do
+  [ -s "$number_file" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
 done
-xdpyinfo -display "$display" >/dev/null 2>&1 || { echo "start: Xvfb did not start" >&2; cat "$log" >&2; exit 1; }
+display=":$(tr -dc 0-9 <"$number_file")"
+if [ "$display" = ":" ] || ! xdpyinfo -display "$display" >/dev/null 2>&1; then
+  echo "start: Xvfb did not start" >&2
+  cat "$log" >&2
+  exit 1
+fi
 export DISPLAY="$display"
 
 # A desktop of its own: the prefix's default desktop may already be tied to
