@@ -37,4 +37,9 @@ class Win32Platform : public Platform {
   void* owner_ = nullptr;
 };
 
+// The general date form of a given local time, in the user's regional
+// settings, as NowAsGeneralDate gives it for the clock (wide functions on the
+// NT family, ANSI ones on 9x). Throws when the system cannot format it.
+std::string FormatGeneralDate(const LocalDateTime& when, bool ntFamily);
+
 }  // namespace lnf

@@ -1,0 +1,532 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/PathText.h"
+
+namespace lnf {
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
+
+// --- Text at the boundary: UTF-8 inside, UTF-16 for the wide functions, the
+// ANSI code page for the ANSI ones (Windows 95 has no CP_UTF8, so ANSI goes
+// through UTF-16 by hand).
+
+std::wstring ToWide(const std::string& utf8) {
+  const std::u16string text = Utf8ToUtf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string FromWide(const wchar_t* text, std::size_t length) {
+  return Utf16ToUtf8(std::u16string(text, text + length));
+}
+
+std::string FromWide(const wchar_t* text) {
+  return FromWide(text, std::char_traits<wchar_t>::length(text));
+}
+
+std::string FromAnsi(const char* text, int length) {
+  if (length <= 0) return {};
+  const int count = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(count), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], count);
+  return FromWide(wide.data(), wide.size());
+}
+
+std::string FromAnsi(const char* text) {
+  return FromAnsi(text, static_cast<int>(std::char_traits<char>::length(text)));
+}
+
+// False when some character has no exact ANSI form. The round trip catches
+// best-fit substitutions too ("ā" quietly becoming "a" would name another
+// file), which the used-default flag alone does not.
+bool ToAnsi(const std::string& utf8, std::string& ansi) {
+  ansi.clear();
+  const std::wstring wide = ToWide(utf8);
+  if (wide.empty()) return true;
+  const int length = static_cast<int>(wide.size());
+  const int count =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (count <= 0) return false;
+  ansi.assign(static_cast<std::size_t>(count), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &ansi[0], count, nullptr, nullptr);
+  return ToWide(FromAnsi(ansi.data(), count)) == wide;
+}
+
+// --- Failures: every one is told the same way, with the number the system
+// gave right after the failing call and the system's own text for it.
+
+std::string TrimTrailingBlanks(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
+                           text.back() == '\t')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+std::string Describe(DWORD number, bool nt) {
+  const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  std::string text;
+  if (nt) {
+    wchar_t buffer[1024];
+    const DWORD length = FormatMessageW(flags, nullptr, number, 0, buffer, 1024, nullptr);
+    if (length > 0) text = FromWide(buffer, length);
+  } else {
+    char buffer[1024];
+    const DWORD length = FormatMessageA(flags, nullptr, number, 0, buffer, 1024, nullptr);
+    if (length > 0) text = FromAnsi(buffer, static_cast<int>(length));
+  }
+  text = TrimTrailingBlanks(text);
+  return text.empty() ? "Unknown error." : text;
+}
+
+[[noreturn]] void Fail(DWORD number, bool nt, const std::string& subject) {
+  throw PlatformError(number, Describe(number, nt), subject);
+}
+
+// --- Paths as the system wants them.
+
+bool IsAbsoluteDrivePath(const std::wstring& path) {
+  return path.size() >= 3 &&
+         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+         path[1] == L':' && path[2] == L'\\';
+}
+
+// "\\?\" switches off the system's own clean-up of a path, so "." and ".."
+// and doubled separators must be resolved first.
+std::wstring Canonical(const std::wstring& path) {
+  std::vector<std::wstring> parts;
+  std::size_t start = 3;
+  while (start <= path.size()) {
+    std::size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    const std::wstring part = path.substr(start, end - start);
+    if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::wstring out = path.substr(0, 3);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += L'\\';
+    out += parts[i];
+  }
+  if (!parts.empty() && path.back() == L'\\') out += L'\\';
+  return out;
+}
+
+// A path in the form the running system takes: wide on NT, ANSI on 9x.
+struct NativePath {
+  bool nt;
+  std::wstring wide;
+  std::string ansi;
+};
+
+// MAX_PATH counts the terminating null; CreateDirectory keeps 12 characters
+// back for an 8.3 name inside the new folder.
+constexpr std::size_t kPathLimit = MAX_PATH;
+constexpr std::size_t kFolderPathLimit = MAX_PATH - 12;
+
+// `subject` names the path(s) in a failure.
+NativePath Prepare(bool nt, std::string path, std::size_t limit, const std::string& subject) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  NativePath native{nt, {}, {}};
+  if (nt) {
+    native.wide = ToWide(path);
+    if (native.wide.size() >= limit && IsAbsoluteDrivePath(native.wide)) {
+      native.wide = L"\\\\?\\" + Canonical(native.wide);
+    }
+    return native;
+  }
+  if (!ToAnsi(path, native.ansi)) Fail(ERROR_NO_UNICODE_TRANSLATION, nt, subject);
+  // The ANSI functions would cut such a path short and work on another one.
+  if (native.ansi.size() >= limit) Fail(ERROR_FILENAME_EXCED_RANGE, nt, subject);
+  return native;
+}
+
+NativePath Prepare(bool nt, const std::string& path, std::size_t limit = kPathLimit) {
+  return Prepare(nt, path, limit, path);
+}
+
+DWORD AttributesOf(const NativePath& p) {
+  return p.nt ? GetFileAttributesW(p.wide.c_str()) : GetFileAttributesA(p.ansi.c_str());
+}
+
+BOOL SetAttributesOf(const NativePath& p, DWORD attributes) {
+  return p.nt ? SetFileAttributesW(p.wide.c_str(), attributes)
+              : SetFileAttributesA(p.ansi.c_str(), attributes);
+}
+
+BOOL CopyOnce(const NativePath& from, const NativePath& to) {
+  // Never overwrite here: replacing is done by renaming, so that a failed
+  // copy cannot damage what is already at the destination.
+  return from.nt ? CopyFileW(from.wide.c_str(), to.wide.c_str(), TRUE)
+                 : CopyFileA(from.ansi.c_str(), to.ansi.c_str(), TRUE);
+}
+
+BOOL Rename(const NativePath& from, const NativePath& to) {
+  return from.nt ? MoveFileW(from.wide.c_str(), to.wide.c_str())
+                 : MoveFileA(from.ansi.c_str(), to.ansi.c_str());
+}
+
+// Removes a file this code made itself; CopyFile carries the source's
+// read-only bit over, which would make DeleteFile refuse.
+void RemoveOwnFile(const NativePath& p) {
+  SetAttributesOf(p, FILE_ATTRIBUTE_NORMAL);
+  if (p.nt) {
+    DeleteFileW(p.wide.c_str());
+  } else {
+    DeleteFileA(p.ansi.c_str());
+  }
+}
+
+bool IsExistsError(DWORD error) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// A name beside `destination` for a copy in progress: short, so that it fits
+// wherever the destination itself fits.
+std::string SiblingName(const std::string& destination, const char* extension, int number) {
+  return SplitAtLastSeparator(destination).folder + "~lnf" + std::to_string(number) + extension;
+}
+
+// --- Directory enumeration.
+
+bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+class FindEnumeration final : public DirectoryEnumeration {
+ public:
+  FindEnumeration(bool nt, std::string subject, std::string namePattern, bool wholeFolder,
+                  int filter)
+      : nt_(nt),
+        subject_(std::move(subject)),
+        namePattern_(std::move(namePattern)),
+        wholeFolder_(wholeFolder),
+        filter_(filter) {}
+  FindEnumeration(const FindEnumeration&) = delete;
+  FindEnumeration& operator=(const FindEnumeration&) = delete;
+  ~FindEnumeration() override {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+
+  void Start(const NativePath& pattern) {
+    handle_ = nt_ ? FindFirstFileW(pattern.wide.c_str(), &wide_)
+                  : FindFirstFileA(pattern.ansi.c_str(), &ansi_);
+    if (handle_ != INVALID_HANDLE_VALUE) return;
+    const DWORD error = GetLastError();
+    // A missing folder, a folder part that is a file, or a pattern the file
+    // system cannot hold a name for: all mean "no such entry" to the caller.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME) {
+      return;
+    }
+    Fail(error, nt_, subject_);
+  }
+
+  std::string Next() override {
+    while (handle_ != INVALID_HANDLE_VALUE) {
+      if (started_ && !Advance()) break;
+      started_ = true;
+      const std::string name = nt_ ? FromWide(wide_.cFileName) : FromAnsi(ansi_.cFileName);
+      if (Yields(name, nt_ ? wide_.dwFileAttributes : ansi_.dwFileAttributes)) return name;
+    }
+    return {};
+  }
+
+ private:
+  bool Advance() {
+    if (nt_ ? FindNextFileW(handle_, &wide_) : FindNextFileA(handle_, &ansi_)) return true;
+    const DWORD error = GetLastError();
+    FindClose(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (error != ERROR_NO_MORE_FILES) Fail(error, nt_, subject_);
+    return false;
+  }
+
+  bool Yields(const std::string& name, DWORD attributes) const {
+    // "." and ".." are markers of the folder, not entries; they carry the
+    // folder's own attributes, so the hidden rule must not judge them.
+    if (IsDotEntry(name)) return wholeFolder_ && filter_ == kFilterWithFolders;
+    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && filter_ != kFilterWithFolders) return false;
+    // The system also matches 8.3 aliases ("*.gng" finds "x.gngx" through
+    // "X~1.GNG"); only the long name counts.
+    return WildcardMatch(namePattern_, name);
+  }
+
+  bool nt_;
+  std::string subject_;
+  std::string namePattern_;
+  bool wholeFolder_;
+  int filter_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool started_ = false;
+  WIN32_FIND_DATAW wide_{};
+  WIN32_FIND_DATAA ansi_{};
+};
+
+// A find handle on one exact path, for what GetFileAttributesEx would give
+// (Windows 95 lacks it).
+FILETIME LastWriteOf(bool nt, const std::string& path) {
+  const std::string name = SplitAtLastSeparator(path).name;
+  // FindFirstFile would take these as wildcards and report some other file.
+  if (name.find_first_of("*?<>\"") != std::string::npos) Fail(ERROR_INVALID_NAME, nt, path);
+  const NativePath native = Prepare(nt, path);
+  WIN32_FIND_DATAW wide{};
+  WIN32_FIND_DATAA ansi{};
+  const HANDLE handle =
+      nt ? FindFirstFileW(native.wide.c_str(), &wide) : FindFirstFileA(native.ansi.c_str(), &ansi);
+  if (handle == INVALID_HANDLE_VALUE) Fail(GetLastError(), nt, path);
+  FindClose(handle);
+  return nt ? wide.ftLastWriteTime : ansi.ftLastWriteTime;
+}
+
+// Not every system sets an error number when a file has no version resource.
+DWORD NoVersionError(DWORD error) { return error != 0 ? error : ERROR_RESOURCE_TYPE_NOT_FOUND; }
+
+SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(when.year);
+  st.wMonth = static_cast<WORD>(when.month);
+  st.wDay = static_cast<WORD>(when.day);
+  st.wHour = static_cast<WORD>(when.hour);
+  st.wMinute = static_cast<WORD>(when.minute);
+  st.wSecond = static_cast<WORD>(when.second);
+  return st;
+}
+
+}  // namespace
+
+std::string FormatGeneralDate(const LocalDateTime& when, bool ntFamily) {
+  const SYSTEMTIME st = ToSystemTime(when);
+  std::string date;
+  std::string time;
+  if (ntFamily) {
+    wchar_t buffer[128];
+    int length = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 128);
+    if (length <= 0) Fail(GetLastError(), ntFamily, {});
+    date = FromWide(buffer);
+    length = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128);
+    if (length <= 0) Fail(GetLastError(), ntFamily, {});
+    time = FromWide(buffer);
+  } else {
+    char buffer[128];
+    int length = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 128);
+    if (length <= 0) Fail(GetLastError(), ntFamily, {});
+    date = FromAnsi(buffer);
+    length = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128);
+    if (length <= 0) Fail(GetLastError(), ntFamily, {});
+    time = FromAnsi(buffer);
+  }
+  const bool midnight = when.hour == 0 && when.minute == 0 && when.second == 0;
+  return ComposeGeneralDate(date, time, midnight);
+}
+
+// The high bit of GetVersion is set on Windows 9x (and Win32s) only.
+Win32Platform::Win32Platform() : nt_((::GetVersion() & 0x80000000u) == 0) {}
+
+std::unique_ptr<DirectoryEnumeration> Win32Platform::Enumerate(const std::string& pattern,
+                                                               int attributeFilter) {
+  const SplitPattern split = SplitAtLastSeparator(pattern);
+  const bool wholeFolder = !pattern.empty() && split.name.empty();
+  const std::string search = wholeFolder ? pattern + "*" : pattern;
+  auto enumeration = std::make_unique<FindEnumeration>(
+      nt_, pattern, wholeFolder ? std::string("*") : split.name, wholeFolder, attributeFilter);
+  enumeration->Start(Prepare(nt_, search, kPathLimit, pattern));
+  return enumeration;
+}
+
+std::uint32_t Win32Platform::GetAttributes(const std::string& path) {
+  const DWORD attributes = AttributesOf(Prepare(nt_, path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) Fail(GetLastError(), nt_, path);
+  return attributes;
+}
+
+void Win32Platform::CreateFolder(const std::string& path) {
+  const NativePath native = Prepare(nt_, path, kFolderPathLimit);
+  const BOOL made = nt_ ? CreateDirectoryW(native.wide.c_str(), nullptr)
+                        : CreateDirectoryA(native.ansi.c_str(), nullptr);
+  if (!made) Fail(GetLastError(), nt_, path);
+}
+
+void Win32Platform::CopyFileReplacing(const std::string& source, const std::string& destination) {
+  const std::string subject = source + " -> " + destination;
+  const NativePath from = Prepare(nt_, source, kPathLimit, subject);
+  const NativePath to = Prepare(nt_, destination, kPathLimit, subject);
+
+  const DWORD earlier = AttributesOf(to);
+  // What CopyFile itself says of a folder in the way; renaming the folder
+  // aside would be no copy at all.
+  if (earlier != INVALID_FILE_ATTRIBUTES && (earlier & FILE_ATTRIBUTE_DIRECTORY)) {
+    Fail(ERROR_ACCESS_DENIED, nt_, subject);
+  }
+  if (earlier == INVALID_FILE_ATTRIBUTES) {
+    if (CopyOnce(from, to)) return;
+    const DWORD error = GetLastError();
+    // Another writer got there first: that file is not ours to remove.
+    if (!IsExistsError(error)) RemoveOwnFile(to);
+    Fail(error, nt_, subject);
+  }
+
+  // An earlier copy is there: the new one is made beside it and takes its
+  // place only once it is complete.
+  NativePath fresh{};
+  for (int number = 0;; ++number) {
+    fresh = Prepare(nt_, SiblingName(destination, ".tmp", number), kPathLimit, subject);
+    if (CopyOnce(from, fresh)) break;
+    const DWORD error = GetLastError();
+    if (IsExistsError(error) && number < 1000) continue;
+    if (!IsExistsError(error)) RemoveOwnFile(fresh);
+    Fail(error, nt_, subject);
+  }
+
+  if (nt_) {
+    // MoveFileEx will not replace a read-only file.
+    if (earlier & FILE_ATTRIBUTE_READONLY) {
+      SetAttributesOf(to, earlier & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    }
+    if (!MoveFileExW(fresh.wide.c_str(), to.wide.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      const DWORD error = GetLastError();
+      SetAttributesOf(to, earlier);
+      RemoveOwnFile(fresh);
+      Fail(error, nt_, subject);
+    }
+    return;
+  }
+
+  // MoveFileExA is a stub on Windows 9x: the earlier copy steps aside under a
+  // name of its own and is put back if the new one cannot take its place.
+  NativePath aside{};
+  for (int number = 0;; ++number) {
+    aside = Prepare(nt_, SiblingName(destination, ".old", number), kPathLimit, subject);
+    if (AttributesOf(aside) == INVALID_FILE_ATTRIBUTES) break;
+  }
+  if (!Rename(to, aside)) {
+    const DWORD error = GetLastError();
+    RemoveOwnFile(fresh);
+    Fail(error, nt_, subject);
+  }
+  if (!Rename(fresh, to)) {
+    const DWORD error = GetLastError();
+    Rename(aside, to);
+    RemoveOwnFile(fresh);
+    Fail(error, nt_, subject);
+  }
+  RemoveOwnFile(aside);
+}
+
+LocalDateTime Win32Platform::GetLastWriteTime(const std::string& path) {
+  const FILETIME written = LastWriteOf(nt_, path);
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) {
+    Fail(GetLastError(), nt_, path);
+  }
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+std::string Win32Platform::GetEnvironmentValue(const std::string& name) {
+  // The length asked for includes the terminating null; a value that fits is
+  // reported by its length without it.
+  if (nt_) {
+    const std::wstring wideName = ToWide(name);
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+      const DWORD size = static_cast<DWORD>(buffer.size());
+      const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
+      if (length == 0) return {};
+      if (length < size) return FromWide(buffer.data(), length);
+      buffer.resize(length);
+    }
+  }
+  std::string ansiName;
+  // No variable can have a name the ANSI environment cannot spell.
+  if (!ToAnsi(name, ansiName)) return {};
+  std::vector<char> buffer(256);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetEnvironmentVariableA(ansiName.c_str(), buffer.data(), size);
+    if (length == 0) return {};
+    if (length < size) return FromAnsi(buffer.data(), static_cast<int>(length));
+    buffer.resize(length);
+  }
+}
+
+void Win32Platform::ShowModalMessage(const std::string& text, int buttonsAndIcon,
+                                     const std::string& title) {
+  const HWND owner = static_cast<HWND>(owner_);
+  const UINT type = static_cast<UINT>(buttonsAndIcon);
+  if (nt_) {
+    MessageBoxW(owner, ToWide(text).c_str(), ToWide(title).c_str(), type);
+    return;
+  }
+  std::string ansiText;
+  std::string ansiTitle;
+  // A character the code page lacks shows as its default character; the
+  // message still gets through.
+  ToAnsi(text, ansiText);
+  ToAnsi(title, ansiTitle);
+  MessageBoxA(owner, ansiText.c_str(), ansiTitle.c_str(), type);
+}
+
+int Win32Platform::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+
+int Win32Platform::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+std::string Win32Platform::NowAsGeneralDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return FormatGeneralDate({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond},
+                           nt_);
+}
+
+VersionNumbers Win32Platform::GetVersion() {
+  std::vector<char> data;
+  std::string module;
+  if (nt_) {
+    std::vector<wchar_t> path(MAX_PATH);
+    DWORD length;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+           path.size()) {
+      path.resize(path.size() * 2);
+    }
+    if (length == 0) Fail(GetLastError(), nt_, {});
+    module = FromWide(path.data(), length);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.data(), &handle);
+    if (size == 0) Fail(NoVersionError(GetLastError()), nt_, module);
+    data.resize(size);
+    if (!GetFileVersionInfoW(path.data(), 0, size, data.data())) Fail(GetLastError(), nt_, module);
+  } else {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0) Fail(GetLastError(), nt_, {});
+    module = FromAnsi(path, static_cast<int>(length));
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) Fail(NoVersionError(GetLastError()), nt_, module);
+    data.resize(size);
+    if (!GetFileVersionInfoA(path, 0, size, data.data())) Fail(GetLastError(), nt_, module);
+  }
+  void* block = nullptr;
+  UINT blockSize = 0;
+  const BOOL found = nt_ ? VerQueryValueW(data.data(), L"\\", &block, &blockSize)
+                         : VerQueryValueA(data.data(), "\\", &block, &blockSize);
+  if (!found || blockSize < sizeof(VS_FIXEDFILEINFO)) {
+    Fail(ERROR_RESOURCE_DATA_NOT_FOUND, nt_, module);
+  }
+  const auto* info = static_cast<const VS_FIXEDFILEINFO*>(block);
+  return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+          LOWORD(info->dwFileVersionLS)};
+}
+
+}  // namespace lnf
