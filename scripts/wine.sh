@@ -1,0 +1,137 @@
+# Wine prefixes for running the 32-bit test programs and the tool. Source it:
+#
+#   . scripts/wine.sh
+#   lnf_wine_base BUILD_DIR
+#       Boots BUILD_DIR/wine/base once (a 32-bit prefix, no Mono or Gecko
+#       dialogs) and reuses it on later calls.
+#   lnf_wine_prefix BUILD_DIR NAME [--null-graphics] [--desktop WxH]
+#                   [--version win98|win2k|winxp|win10] [--dpi 96|120|144]
+#       Makes BUILD_DIR/wine/NAME as a copy of the base (booting that first
+#       when needed) with those settings, and prints its path. A prefix that
+#       already has the same settings is left as it is, so a re-run is quick;
+#       other settings make it anew.
+#
+# scripts/wine-run.sh, the emulator CTest runs the Wine tests through, calls
+# lnf_wine_prefix for the prefix named by $LNF_WINEPREFIX (by default
+# BUILD_DIR/wine/contract with --null-graphics) and runs the program there.
+# Other scripts do the same with a prefix of their own, e.g.
+#   prefix=$(lnf_wine_prefix build/wintests e2e --desktop 1024x768)
+#   WINEPREFIX=$prefix WINEDEBUG=-all wine LNF_INVTOOL.exe
+#
+# What the settings write (all read by Wine 8.0):
+#   --null-graphics  HKCU\Software\Wine\Drivers  Graphics=null   (no display needed)
+#   --desktop WxH    HKCU\Software\Wine\Explorer  Desktop=Default and
+#                    HKCU\Software\Wine\Explorer\Desktops  Default=WxH
+#                    (needs the X11 driver, e.g. under Xvfb: the null driver
+#                    keeps its fixed 1024x768 screen whatever this says)
+#   --version V      HKCU\Software\Wine  Version=V   (what GetVersion reports)
+#   --dpi N          HKCU\Control Panel\Desktop  LogPixels=N (dword)
+#
+# Debian's wine 8.0 with only wine32 installed runs 32-bit prefixes
+# (WINEARCH=win32); the test programs are 32-bit.
+
+# Boots the base prefix when it is missing or was left half made.
+lnf_wine_base() {
+  local build="${1:?lnf_wine_base BUILD_DIR}"
+  mkdir -p "$build/wine" || return 1
+  local root
+  root="$(cd "$build" && pwd)"
+  local base="$root/wine/base"
+  (
+    # Parallel test runs share the base: one boots it, the others wait.
+    flock 9
+    [ -f "$base/.lnf-complete" ] && exit 0
+    rm -rf "$base"
+    # mscoree and mshtml disabled: no dialogs offering Mono and Gecko.
+    if ! WINEPREFIX="$base" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      wineboot -i >"$root/wine/base.log" 2>&1; then
+      echo "wine.sh: booting $base failed; see $root/wine/base.log" >&2
+      exit 1
+    fi
+    WINEPREFIX="$base" wineserver -w
+    touch "$base/.lnf-complete"
+  ) 9>"$root/wine/.lock"
+}
+
+# Sets one registry value in the prefix $WINEPREFIX.
+_lnf_wine_reg() {
+  WINEDEBUG=-all wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 || {
+    echo "wine.sh: could not set $1\\$2 in $WINEPREFIX" >&2
+    return 1
+  }
+}
+
+lnf_wine_prefix() {
+  local build="${1:?lnf_wine_prefix BUILD_DIR NAME [options]}"
+  local name="${2:?lnf_wine_prefix BUILD_DIR NAME [options]}"
+  shift 2
+  local graphics="" desktop="" version="" dpi=""
+  while [ "$#" -gt 0 ]; do
+    case "$1" in
+      --null-graphics) graphics=null ;;
+      --desktop)
+        [[ "${2:-}" =~ ^[0-9]+x[0-9]+$ ]] || { echo "wine.sh: --desktop WxH" >&2; return 2; }
+        desktop="$2"
+        shift
+        ;;
+      --version)
+        case "${2:-}" in win98 | win2k | winxp | win10) version="$2" ;; *)
+          echo "wine.sh: --version win98|win2k|winxp|win10" >&2
+          return 2
+          ;;
+        esac
+        shift
+        ;;
+      --dpi)
+        case "${2:-}" in 96 | 120 | 144) dpi="$2" ;; *)
+          echo "wine.sh: --dpi 96|120|144" >&2
+          return 2
+          ;;
+        esac
+        shift
+        ;;
+      *)
+        echo "wine.sh: unknown option '$1'" >&2
+        return 2
+        ;;
+    esac
+    shift
+  done
+
+  lnf_wine_base "$build" || return 1
+  local root
+  root="$(cd "$build" && pwd)"
+  local prefix="$root/wine/$name"
+  local settings="graphics=$graphics desktop=$desktop version=$version dpi=$dpi"
+  (
+    flock 9
+    if [ -f "$prefix/.lnf-complete" ] && [ "$(cat "$prefix/.lnf-complete")" = "$settings" ]; then
+      exit 0
+    fi
+    [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+    rm -rf "$prefix" "$prefix.new"
+    cp -a "$root/wine/base" "$prefix.new"
+    rm -f "$prefix.new/.lnf-complete"
+    (
+      export WINEPREFIX="$prefix.new"
+      if [ -n "$graphics" ]; then
+        _lnf_wine_reg 'HKCU\Software\Wine\Drivers' Graphics REG_SZ null || exit 1
+      fi
+      if [ -n "$desktop" ]; then
+        _lnf_wine_reg 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default || exit 1
+        _lnf_wine_reg 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ "$desktop" || exit 1
+      fi
+      if [ -n "$version" ]; then
+        _lnf_wine_reg 'HKCU\Software\Wine' Version REG_SZ "$version" || exit 1
+      fi
+      if [ -n "$dpi" ]; then
+        _lnf_wine_reg 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi" || exit 1
+      fi
+      # The registry reaches the files only when the server ends.
+      wineserver -w
+    ) || exit 1
+    mv "$prefix.new" "$prefix"
+    printf '%s' "$settings" >"$prefix/.lnf-complete"
+  ) 9>"$root/wine/.lock" || return 1
+  printf '%s\n' "$prefix"
+}
