@@ -1,0 +1,452 @@
+#include "app/win32/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/win32/StackingOrder.h"
+#include "app/win32/WindowApi.h"
+
+namespace lnf {
+
+namespace {
+
+constexpr const char* kClassName = "LanternfallTallyglass";
+constexpr int kIconResource = 1;
+constexpr COLORREF kDarkRed = RGB(192, 0, 0);
+
+bool TakesClicks(ControlId id) { return SpecOf(id).kind == ControlKind::PushButton; }
+
+}  // namespace
+
+WNDPROC MainWindow::buttonProc_ = nullptr;
+
+MainWindow::MainWindow(MainForm& form, HINSTANCE instance) : form_(form), instance_(instance) {}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  for (HFONT font : fonts_) {
+    if (font) DeleteObject(font);
+  }
+  if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+bool MainWindow::Create() {
+  HDC screen = GetDC(nullptr);
+  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+
+  icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(kIconResource));
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance_;
+  wc.hIcon = icon_;
+  wc.hIconSm = smallIcon_;
+  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (!win::RegisterWindowClass(wc)) return false;
+
+  // A fixed single border: no sizing frame and no maximize box.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT outer = {0, 0, TwipsToPixels(kClientWidthTwips, dpiX_),
+                TwipsToPixels(kClientHeightTwips, dpiY_)};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  outerSize_ = {outer.right - outer.left, outer.bottom - outer.top};
+  const int width = outerSize_.x;
+  const int height = outerSize_.y;
+
+  // Centred on the work area, but never with the title bar above or left of
+  // it: on a screen smaller than the window that bar is the only handle by
+  // which the user can move the window.
+  RECT work;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const int x = std::max<int>(work.left, work.left + (work.right - work.left - width) / 2);
+  const int y = std::max<int>(work.top, work.top + (work.bottom - work.top - height) / 2);
+
+  hwnd_ = win::CreateWindowUtf8(0, kClassName, kWindowCaption, style, x, y, width, height, nullptr,
+                                nullptr, instance_, this);
+  if (!hwnd_) return false;
+  // The size again: the system asks for the size limits before the window
+  // can answer, and cuts a window taller than the screen down to it.
+  SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  CreateFonts();
+  CreateControls();
+  StackControls();
+  AddToolTip();
+  return true;
+}
+
+void MainWindow::CreateFonts() {
+  for (std::size_t i = 0; i < fonts_.size(); ++i) {
+    const FontSpec font = DescribeFont(static_cast<FontId>(i));
+    fonts_[i] = CreateFontA(-MulDiv(font.hundredthsOfPoint, dpiY_, 7200), 0, 0, 0,
+                            font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, font.face);
+  }
+}
+
+RECT MainWindow::PixelRect(const ControlSpec& spec) const {
+  const int left = TwipsToPixels(spec.left, dpiX_);
+  const int top = TwipsToPixels(spec.top, dpiY_);
+  return {left, top, left + TwipsToPixels(spec.width, dpiX_),
+          top + TwipsToPixels(spec.height, dpiY_)};
+}
+
+void MainWindow::CreateControls() {
+  for (const ControlSpec& spec : kControls) {
+    // Containers come before their contents in the table, so the parent exists.
+    HWND parent = spec.container == kNoControl ? hwnd_ : Handle(spec.container);
+    const ControlState& state = form_.StateOf(spec.id);
+
+    // Every control starts a group of its own, so that the dialog manager's
+    // arrow keys never walk the focus onto a label.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_GROUP | (state.visible ? WS_VISIBLE : 0);
+    DWORD exStyle = 0;
+    const char* className = "STATIC";
+    switch (spec.kind) {
+      case ControlKind::Frame:
+        // A control parent, so that Tab enters it.
+        className = "BUTTON";
+        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+        exStyle = WS_EX_CONTROLPARENT;
+        break;
+      case ControlKind::PushButton:
+        className = "BUTTON";
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
+        break;
+      case ControlKind::TextBox:
+        // Read-only rather than disabled: the user can still select and copy.
+        className = "EDIT";
+        style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Label:
+        style |= SS_NOPREFIX | (spec.align == Align::Center ? SS_CENTER : SS_LEFT);
+        break;
+      case ControlKind::PictureBox:
+        style |= SS_ICON;
+        break;
+    }
+
+    const RECT r = PixelRect(spec);
+    HWND control = win::CreateWindowUtf8(
+        exStyle, className, spec.kind == ControlKind::PictureBox ? std::string() : state.text,
+        style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+    controls_[Index(spec.id)] = control;
+    shownVisible_[Index(spec.id)] = state.visible;
+    shownText_[Index(spec.id)] = state.text;
+
+    if (spec.kind == ControlKind::PictureBox) {
+      // Setting the icon shrinks the static to the icon's size; the box keeps
+      // its own, with the icon unscaled at its top-left corner.
+      win::Send(control, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+      SetWindowPos(control, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      continue;
+    }
+    win::Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(spec.font)]),
+              FALSE);
+    if (spec.kind == ControlKind::TextBox) {
+      // 0: as much as the system allows (about 64 KiB on Windows 9x).
+      win::Send(control, EM_LIMITTEXT, 0, 0);
+    } else if (spec.kind == ControlKind::Frame) {
+      buttonProc_ = win::ReplaceWindowProc(control, FrameProc);
+    }
+  }
+  consoleBytesShown_ = form_.Text(kLogConsole).size();
+  for (const ControlSpec& spec : kControls) form_.StateOf(spec.id).changed = false;
+}
+
+void MainWindow::StackControls() {
+  std::vector<ControlId> containers = {kNoControl};
+  for (const ControlSpec& spec : kControls) {
+    if (spec.kind == ControlKind::Frame) containers.push_back(spec.id);
+  }
+  for (ControlId container : containers) {
+    HWND above = HWND_TOP;
+    for (ControlId id : StackingOrder(container)) {
+      SetWindowPos(Handle(id), above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      above = Handle(id);
+    }
+  }
+}
+
+void MainWindow::AddToolTip() {
+  for (const ControlSpec& spec : kControls) {
+    if (!spec.toolTip) continue;
+    if (!toolTip_) {
+      // Registers the tool tip class; InitCommonControlsEx is missing from
+      // the first comctl32 of Windows 95.
+      InitCommonControls();
+      toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                 nullptr, instance_, nullptr);
+      if (!toolTip_) return;
+    }
+    // The first version of the structure: the comctl32 of Windows 95 rejects
+    // the larger ones of later versions.
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(Handle(spec.id));
+    tool.uId = reinterpret_cast<UINT_PTR>(Handle(spec.id));
+    tool.lpszText = const_cast<char*>(spec.toolTip);
+    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void MainWindow::Show(int showCommand) {
+  ShowWindow(hwnd_, showCommand);
+  UpdateWindow(hwnd_);
+  RestoreFocus();
+}
+
+int MainWindow::RunMessageLoop() {
+  MSG msg;
+  while (win::GetNextMessage(msg) > 0) {
+    // Tab, Shift+Tab, Space and Enter work as in a dialog box.
+    if (!win::IsDialogKey(hwnd_, msg)) win::Dispatch(msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void MainWindow::Render(MainForm& form) {
+  bool changed = false;
+  for (const ControlSpec& spec : kControls) {
+    ControlState& state = form.StateOf(spec.id);
+    if (!state.changed) continue;
+    state.changed = false;
+    changed = true;
+    const int i = Index(spec.id);
+    if (state.visible != shownVisible_[i]) {
+      ShowWindow(controls_[i], state.visible ? SW_SHOWNA : SW_HIDE);
+      shownVisible_[i] = state.visible;
+    }
+    if (spec.id == kLogConsole) {
+      AppendConsoleTail(state.text);
+    } else if ((spec.kind == ControlKind::Label || spec.kind == ControlKind::TextBox) &&
+               state.text != shownText_[i]) {
+      win::SetWindowTextUtf8(controls_[i], state.text);
+      shownText_[i] = state.text;
+    }
+  }
+  if (!changed) return;
+  KeepFocusOnScreen();
+  // Painted now, not when the handler ends: a long backup shows its log up
+  // to the last message box.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// The log only grows, so only its new tail goes to the control: the work per
+// entry stays the same however long the log gets, and the user's selection
+// and scroll position stay where they were.
+void MainWindow::AppendConsoleTail(const std::string& text) {
+  HWND console = Handle(kLogConsole);
+  if (text.size() < consoleBytesShown_) {
+    win::SetWindowTextUtf8(console, text);
+    consoleBytesShown_ = text.size();
+    return;
+  }
+  if (text.size() == consoleBytesShown_) return;
+
+  DWORD selStart = 0;
+  DWORD selEnd = 0;
+  win::Send(console, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
+            reinterpret_cast<LPARAM>(&selEnd));
+  const LRESULT firstLine = win::Send(console, EM_GETFIRSTVISIBLELINE, 0, 0);
+
+  win::Send(console, WM_SETREDRAW, FALSE, 0);
+  const int end = win::WindowTextLength(console);
+  win::Send(console, EM_SETSEL, end, end);
+  win::ReplaceSelectionUtf8(console, text.substr(consoleBytesShown_));
+  win::Send(console, EM_SETSEL, selStart, selEnd);
+  const LRESULT nowFirst = win::Send(console, EM_GETFIRSTVISIBLELINE, 0, 0);
+  if (nowFirst != firstLine) win::Send(console, EM_LINESCROLL, 0, firstLine - nowFirst);
+  win::Send(console, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(console, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+
+  consoleBytesShown_ = text.size();
+}
+
+HWND MainWindow::FindControl(int id) const {
+  if (id < kFirstControlId || id >= kFirstControlId + kControlCount) return nullptr;
+  return Handle(static_cast<ControlId>(id));
+}
+
+ControlId MainWindow::IdOf(HWND control) const {
+  if (!control) return kNoControl;
+  const int id = GetDlgCtrlID(control);
+  return FindControl(id) == control ? static_cast<ControlId>(id) : kNoControl;
+}
+
+// Clicks that arrive while a handler waits in a message box (sent by another
+// program; the user cannot click a window a modal box has disabled) run after
+// that handler, one at a time, never inside it.
+void MainWindow::OnClick(ControlId id) {
+  pendingClicks_.push_back(id);
+  if (handlingClick_) return;
+  handlingClick_ = true;
+  while (!pendingClicks_.empty()) {
+    const ControlId next = pendingClicks_.front();
+    pendingClicks_.pop_front();
+    // The form reports its handlers' failures itself; nothing may unwind
+    // into the system's code that called this window procedure.
+    try {
+      form_.Click(next);
+    } catch (...) {
+    }
+  }
+  handlingClick_ = false;
+}
+
+HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
+  const ControlId id = IdOf(control);
+  if (id != kNoControl && SpecOf(id).kind == ControlKind::TextBox) {
+    // Read-only edits ask for a label's colours; text boxes keep the window colour.
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return GetSysColorBrush(COLOR_WINDOW);
+  }
+  SetTextColor(dc, id != kNoControl && SpecOf(id).darkRed ? kDarkRed : GetSysColor(COLOR_BTNTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void MainWindow::MoveFocus(HWND target) {
+  if (!target) return;
+  // As the dialog manager does when Tab reaches a text box: select its text.
+  if (win::Send(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+    win::Send(target, EM_SETSEL, 0, -1);
+  }
+  SetFocus(target);
+}
+
+void MainWindow::RestoreFocus() {
+  // A minimized window keeps the focus on itself.
+  if (IsIconic(hwnd_)) return;
+  HWND target = focusToRestore_;
+  if (!target || !IsWindow(target) || !IsWindowVisible(target)) {
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  }
+  if (target) SetFocus(target);
+}
+
+// A handler may hide the control that has the focus (the check hides the
+// frames); the focus then moves on to the next control that is shown.
+void MainWindow::KeepFocusOnScreen() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus) && !IsWindowVisible(focus)) {
+    focusToRestore_ = nullptr;
+    RestoreFocus();
+  }
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  MainWindow* self;
+  if (message == WM_NCCREATE) {
+    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    win::SetWindowData(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<MainWindow*>(win::GetWindowData(hwnd, GWL_USERDATA));
+  }
+  if (!self) return win::DefaultProc(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    win::SetWindowData(hwnd, GWL_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return win::DefaultProc(hwnd, message, wParam, lParam);
+  }
+  return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      if (HIWORD(wParam) != BN_CLICKED) return 0;
+      // Enter on a button inside a frame: Windows' dialog manager names the
+      // button by its ID alone, as it finds no such control directly in the window.
+      const ControlId id =
+          lParam ? IdOf(reinterpret_cast<HWND>(lParam)) : IdOf(FindControl(LOWORD(wParam)));
+      if (id != kNoControl && TakesClicks(id)) OnClick(id);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<LRESULT>(
+          OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_ACTIVATE:
+      // Without this the focus would land on the window itself when the user
+      // comes back to it, and Tab would start from nowhere.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focusToRestore_ = focus;
+      } else if (!HIWORD(wParam)) {
+        RestoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_NEXTDLGCTL:
+      // Sent by the dialog manager and by a multi-line text box on Tab; a plain
+      // window has to do what a dialog box would.
+      MoveFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                               : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0));
+      return 0;
+    case DM_GETDEFID: {
+      // Enter clicks the push button that has the focus.
+      const ControlId id = IdOf(GetFocus());
+      if (id != kNoControl && TakesClicks(id)) return MAKELRESULT(id, DC_HASDEFID);
+      return 0;
+    }
+    case WM_GETMINMAXINFO: {
+      // The system would cut the window down to the screen; it keeps its
+      // size however small the screen is, console off the edge and all.
+      MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, outerSize_.x);
+      limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, outerSize_.y);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return win::DefaultProc(hwnd_, message, wParam, lParam);
+}
+
+// Frames are group boxes, and a group box keeps to itself what its children
+// tell their parent. The frames pass it on, so that clicks and colour
+// requests from inside them reach the window as from any other control.
+LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_NEXTDLGCTL:
+      return win::Send(GetParent(hwnd), message, wParam, lParam);
+    case WM_ERASEBKGND: {
+      // A group box leaves its inside unpainted; a shown frame must cover
+      // the labels that lie beneath it.
+      RECT inside;
+      GetClientRect(hwnd, &inside);
+      FillRect(reinterpret_cast<HDC>(wParam), &inside, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+  }
+  return win::CallProc(buttonProc_, hwnd, message, wParam, lParam);
+}
+
+}  // namespace lnf

@@ -1,0 +1,82 @@
+// The main window on screen: one top-level window whose 45 child controls
+// are made from the control table in one loop, and the view that brings them
+// up to date with the MainForm's state.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <deque>
+#include <string>
+
+#include "app/ControlTable.h"
+#include "app/MainForm.h"
+
+namespace lnf {
+
+class MainWindow : public FormView {
+ public:
+  MainWindow(MainForm& form, HINSTANCE instance);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window, hidden, with every control as the form's state has it.
+  bool Create();
+  HWND hwnd() const { return hwnd_; }
+  // Shows the window with the keyboard focus on the first control of the tab order.
+  void Show(int showCommand);
+  // Runs until the window is closed; returns the exit code.
+  int RunMessageLoop();
+
+  void Render(MainForm& form) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateFonts();
+  void CreateControls();
+  void StackControls();
+  void AddToolTip();
+  RECT PixelRect(const ControlSpec& spec) const;
+  HWND Handle(ControlId id) const { return controls_[Index(id)]; }
+  static int Index(ControlId id) { return static_cast<int>(id) - kFirstControlId; }
+  HWND FindControl(int id) const;      // null for an ID that is not one of the controls
+  ControlId IdOf(HWND control) const;  // kNoControl for a window that is not one
+
+  void OnClick(ControlId id);
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+  void MoveFocus(HWND target);
+  void RestoreFocus();
+  void KeepFocusOnScreen();
+  void AppendConsoleTail(const std::string& text);
+
+  MainForm& form_;
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  HWND toolTip_ = nullptr;
+  HICON icon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  int dpiX_ = 96;
+  int dpiY_ = 96;
+  POINT outerSize_ = {0, 0};
+  std::array<HFONT, 5> fonts_{};
+  std::array<HWND, kControlCount> controls_{};
+
+  // What the controls show at the moment, so that Render touches only what
+  // has changed; the console is tracked by how many bytes of it are shown.
+  std::array<bool, kControlCount> shownVisible_{};
+  std::array<std::string, kControlCount> shownText_;
+  std::size_t consoleBytesShown_ = 0;
+
+  HWND focusToRestore_ = nullptr;
+  std::deque<ControlId> pendingClicks_;
+  bool handlingClick_ = false;
+
+  static WNDPROC buttonProc_;
+};
+
+}  // namespace lnf
