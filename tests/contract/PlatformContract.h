@@ -1,0 +1,515 @@
+// What every Platform must do with files, folders and the environment, written
+// once and run against each implementation, so that the in-memory drive the
+// core tests use cannot drift from real Windows.
+//
+// Each instance supplies a World: a fresh scratch folder and the means to fill
+// it behind the platform's back.
+//
+//   Platform& platform();
+//   std::string Root() const;            // absolute, no trailing backslash
+//   void MakeFolder(path, attributes);   // hidden/system bits as wanted
+//   void MakeFile(path, contents, lastWrite, attributes);  // replaces one
+//   bool Exists(path); std::string Contents(path);
+//   void SetEnvironment(name, value);
+//   void HoldOpen(path);                 // copies onto `path` fail from now on
+//   bool CanName(name) const;            // the platform can spell this name
+//   bool HandlesLongPaths() const;       // paths past 260 characters work
+//
+// Enumeration order differs between platforms and is not part of this
+// contract; listings are compared as sorted lists.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace lnf::contract {
+
+// Dates compare as text, which also reads well in a failure.
+inline std::string Text(const LocalDateTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+// Even seconds: FAT keeps no odd ones.
+const LocalDateTime kOld{2003, 4, 5, 6, 7, 8};
+const LocalDateTime kNewer{2009, 11, 12, 13, 14, 16};
+
+using Names = std::vector<std::string>;
+
+template <typename World>
+class ContractTest : public ::testing::Test {
+ protected:
+  Platform& platform() { return world.platform(); }
+  std::string At(const std::string& relative) const { return world.Root() + "\\" + relative; }
+
+  void File(const std::string& relative, const std::string& contents = "x",
+            std::uint32_t attributes = 0, const LocalDateTime& lastWrite = kOld) {
+    world.MakeFile(At(relative), contents, lastWrite, attributes);
+  }
+  void Folder(const std::string& relative, std::uint32_t attributes = 0) {
+    world.MakeFolder(At(relative), attributes);
+  }
+
+  // Every name one enumeration yields, sorted.
+  Names List(const std::string& pattern, int filter) {
+    auto enumeration = platform().Enumerate(pattern, filter);
+    Names names;
+    for (std::string name = enumeration->Next(); !name.empty(); name = enumeration->Next()) {
+      names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // The failure `action` must end in, told the way the tool reports it.
+  PlatformError FailureOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const PlatformError& error) {
+      EXPECT_NE(error.number(), 0u);
+      const std::string& text = error.description();
+      EXPECT_FALSE(text.empty());
+      EXPECT_EQ(text.find_last_not_of("\r\n "), text.size() - 1) << "untrimmed: " << text;
+      return error;
+    }
+    ADD_FAILURE() << "no PlatformError";
+    return PlatformError(0, {});
+  }
+
+  World world;
+};
+
+// --- Enumeration -----------------------------------------------------------
+
+template <typename World>
+class Enumeration : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(Enumeration);
+
+TYPED_TEST_P(Enumeration, FiltersLeaveOutFoldersUnlessAskedAndNeverYieldHiddenOrSystem) {
+  this->File("plain.txt");
+  this->File("readonly.txt", "x", kAttrReadOnly);
+  this->File("hidden.txt", "x", kAttrHidden);
+  this->File("system.txt", "x", kAttrSystem);
+  this->File("both.txt", "x", kAttrHidden | kAttrSystem);
+  this->Folder("sub");
+  this->Folder("hiddensub", kAttrHidden);
+  this->Folder("systemsub", kAttrSystem);
+
+  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), (Names{"plain.txt", "readonly.txt"}));
+  EXPECT_EQ(this->List(this->At("*.*"), kFilterWithFolders),
+            (Names{"plain.txt", "readonly.txt", "sub"}));
+  EXPECT_EQ(this->List(this->At("*"), kFilterWithFolders),
+            (Names{"plain.txt", "readonly.txt", "sub"}));
+}
+
+TYPED_TEST_P(Enumeration, TrailingBackslashListsTheWholeFolderWithDotsOnlyForFolders) {
+  this->File("a.txt");
+  this->Folder("sub");
+  this->File("sub\\inner.txt");
+
+  EXPECT_EQ(this->List(this->At(""), kFilterWithFolders), (Names{".", "..", "a.txt", "sub"}));
+  EXPECT_EQ(this->List(this->At(""), kFilterFiles), (Names{"a.txt"}));
+  EXPECT_EQ(this->List(this->At("sub\\"), kFilterWithFolders), (Names{".", "..", "inner.txt"}));
+  EXPECT_EQ(this->List(this->At("sub\\"), kFilterFiles), (Names{"inner.txt"}));
+}
+
+TYPED_TEST_P(Enumeration, WildcardsMatchTheLongNameWithoutRegardToCase) {
+  this->File("lang.gng");
+  this->File("Upper.GNG");
+  this->File("x.gngx");  // its 8.3 alias on Windows ends in .GNG
+  this->File("noext");
+  this->File("91026inv.as");
+  this->File("bas");
+
+  EXPECT_EQ(this->List(this->At("*.gng"), kFilterFiles), (Names{"Upper.GNG", "lang.gng"}));
+  EXPECT_EQ(this->List(this->At("*.GnG"), kFilterFiles), (Names{"Upper.GNG", "lang.gng"}));
+  EXPECT_EQ(this->List(this->At("UPPER.*"), kFilterFiles), (Names{"Upper.GNG"}));
+  EXPECT_EQ(this->List(this->At("*.as"), kFilterFiles), (Names{"91026inv.as"}));
+  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles).size(), 6u);
+  EXPECT_EQ(this->List(this->At("*.inv"), kFilterFiles), Names{});
+}
+
+TYPED_TEST_P(Enumeration, APatternWithoutWildcardsNamesOneEntry) {
+  this->Folder("WindowsUpdate");
+  this->File("WindowsUpdate\\iuhist.xml");
+
+  EXPECT_EQ(this->List(this->At("WindowsUpdate"), kFilterWithFolders), (Names{"WindowsUpdate"}));
+  EXPECT_EQ(this->List(this->At("windowsupdate"), kFilterWithFolders), (Names{"WindowsUpdate"}));
+  EXPECT_EQ(this->List(this->At("WindowsUpdate"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("WindowsUpdate\\IUHIST.XML"), kFilterFiles), (Names{"iuhist.xml"}));
+  EXPECT_EQ(this->List(this->At("WindowsUpdate\\missing.xml"), kFilterFiles), Names{});
+}
+
+TYPED_TEST_P(Enumeration, MissingFoldersYieldNothing) {
+  this->File("file.txt");
+  this->Folder("empty");
+
+  EXPECT_EQ(this->List(this->At("missing\\*.gng"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("missing\\"), kFilterWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("missing\\deeper\\"), kFilterWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\*"), kFilterWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("empty\\"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("empty\\*.*"), kFilterWithFolders), Names{});
+}
+
+TYPED_TEST_P(Enumeration, NestedEnumerationsDoNotDisturbEachOther) {
+  for (const char* folder : {"A", "B", "C"}) {
+    this->Folder(folder);
+    this->File(std::string(folder) + "\\one.txt");
+    this->File(std::string(folder) + "\\two.txt");
+  }
+
+  auto outer = this->platform().Enumerate(this->At(""), kFilterWithFolders);
+  Names seen;
+  Names inner;
+  for (std::string name = outer->Next(); !name.empty(); name = outer->Next()) {
+    seen.push_back(name);
+    if (name == "." || name == "..") continue;
+    auto nested = this->platform().Enumerate(this->At(name + "\\*.*"), kFilterFiles);
+    for (std::string file = nested->Next(); !file.empty(); file = nested->Next()) {
+      inner.push_back(name + "\\" + file);
+    }
+  }
+  std::sort(seen.begin(), seen.end());
+  std::sort(inner.begin(), inner.end());
+  EXPECT_EQ(seen, (Names{".", "..", "A", "B", "C"}));
+  EXPECT_EQ(inner.size(), 6u);
+  // Once at its end an enumeration stays there.
+  EXPECT_EQ(outer->Next(), "");
+  EXPECT_EQ(outer->Next(), "");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(Enumeration,
+                            FiltersLeaveOutFoldersUnlessAskedAndNeverYieldHiddenOrSystem,
+                            TrailingBackslashListsTheWholeFolderWithDotsOnlyForFolders,
+                            WildcardsMatchTheLongNameWithoutRegardToCase,
+                            APatternWithoutWildcardsNamesOneEntry, MissingFoldersYieldNothing,
+                            NestedEnumerationsDoNotDisturbEachOther);
+
+// --- Attributes --------------------------------------------------------------
+
+template <typename World>
+class Attributes : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(Attributes);
+
+TYPED_TEST_P(Attributes, FoldersCarryTheDirectoryBitWithOrWithoutTrailingBackslash) {
+  this->Folder("plain");
+  this->Folder("hidden", kAttrHidden);
+
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("plain")) & kAttrDirectory);
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("plain\\")) & kAttrDirectory);
+  const std::uint32_t hidden = this->platform().GetAttributes(this->At("hidden\\"));
+  EXPECT_TRUE(hidden & kAttrDirectory);
+  EXPECT_TRUE(hidden & kAttrHidden);
+}
+
+TYPED_TEST_P(Attributes, FilesShowTheirOwnBits) {
+  this->File("plain.txt");
+  this->File("locked.txt", "x", kAttrReadOnly | kAttrHidden);
+
+  EXPECT_FALSE(this->platform().GetAttributes(this->At("plain.txt")) & kAttrDirectory);
+  const std::uint32_t locked = this->platform().GetAttributes(this->At("locked.txt"));
+  EXPECT_EQ(locked & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory),
+            static_cast<std::uint32_t>(kAttrReadOnly | kAttrHidden));
+}
+
+TYPED_TEST_P(Attributes, MissingEmptyOrMalformedPathsThrow) {
+  this->File("file.txt");
+  for (const std::string& path : {this->At("missing"), this->At("missing\\deeper"), std::string(),
+                                  this->At("a<b"), this->At("file.txt\\")}) {
+    SCOPED_TRACE("path '" + path + "'");
+    const PlatformError error = this->FailureOf([&] { this->platform().GetAttributes(path); });
+    EXPECT_EQ(error.subject(), path);
+  }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(Attributes, FoldersCarryTheDirectoryBitWithOrWithoutTrailingBackslash,
+                            FilesShowTheirOwnBits, MissingEmptyOrMalformedPathsThrow);
+
+// --- Folder creation ---------------------------------------------------------
+
+template <typename World>
+class FolderCreation : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(FolderCreation);
+
+TYPED_TEST_P(FolderCreation, MakesOneLevel) {
+  this->platform().CreateFolder(this->At("LNF_INV"));
+  this->platform().CreateFolder(this->At("LNF_INV\\OU"));
+
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("LNF_INV\\OU")) & kAttrDirectory);
+  EXPECT_EQ(this->List(this->At("LNF_INV\\"), kFilterWithFolders), (Names{".", "..", "OU"}));
+}
+
+TYPED_TEST_P(FolderCreation, ThrowsWhenTheNameIsTaken) {
+  this->Folder("there");
+  this->File("file");
+
+  for (const std::string& path : {this->At("there"), this->At("file")}) {
+    const PlatformError error = this->FailureOf([&] { this->platform().CreateFolder(path); });
+    EXPECT_EQ(error.subject(), path);
+  }
+  EXPECT_FALSE(this->platform().GetAttributes(this->At("file")) & kAttrDirectory);
+}
+
+TYPED_TEST_P(FolderCreation, ThrowsWhenTheParentIsMissing) {
+  const std::string path = this->At("missing\\child");
+  const PlatformError error = this->FailureOf([&] { this->platform().CreateFolder(path); });
+  EXPECT_EQ(error.subject(), path);
+  EXPECT_FALSE(this->world.Exists(this->At("missing")));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FolderCreation, MakesOneLevel, ThrowsWhenTheNameIsTaken,
+                            ThrowsWhenTheParentIsMissing);
+
+// --- File copy ---------------------------------------------------------------
+
+template <typename World>
+class FileCopy : public ContractTest<World> {
+ protected:
+  // Every byte value, line ends of both kinds and a NUL in the middle.
+  static std::string Binary() {
+    std::string bytes = "line\r\nline\n";
+    for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+    return bytes + std::string(70000, '\xA5');
+  }
+};
+TYPED_TEST_SUITE_P(FileCopy);
+
+TYPED_TEST_P(FileCopy, CopiesEveryByteAndKeepsTheLastWriteTime) {
+  this->File("source.bin", FileCopy<TypeParam>::Binary(), 0, kOld);
+  this->Folder("backup");
+
+  this->platform().CopyFileReplacing(this->At("source.bin"), this->At("backup\\source.bin"));
+
+  EXPECT_EQ(this->world.Contents(this->At("backup\\source.bin")), FileCopy<TypeParam>::Binary());
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\source.bin"))), Text(kOld));
+  EXPECT_EQ(this->world.Contents(this->At("source.bin")), FileCopy<TypeParam>::Binary());
+}
+
+TYPED_TEST_P(FileCopy, ReplacesAnEarlierCopyAndLeavesNothingElseBehind) {
+  this->Folder("backup");
+  this->File("backup\\inv.gng", "earlier", 0, kOld);
+  this->File("inv.gng", "newer", 0, kNewer);
+
+  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+
+  EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "newer");
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kNewer));
+  EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng"}));
+}
+
+TYPED_TEST_P(FileCopy, ReplacesACopyOfAReadOnlyFile) {
+  this->Folder("backup");
+  this->File("inv.gng", "first run", kAttrReadOnly);
+  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+
+  this->File("inv.gng", "second run", kAttrReadOnly);
+  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+
+  EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "second run");
+  EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng"}));
+}
+
+TYPED_TEST_P(FileCopy, AMissingSourceThrowsAndLeavesNoDestination) {
+  this->Folder("backup");
+  const std::string source = this->At("missing.gng");
+
+  const PlatformError error = this->FailureOf(
+      [&] { this->platform().CopyFileReplacing(source, this->At("backup\\missing.gng")); });
+
+  EXPECT_NE(error.subject().find(source), std::string::npos) << error.subject();
+  EXPECT_EQ(this->List(this->At("backup\\"), kFilterWithFolders), (Names{".", ".."}));
+}
+
+TYPED_TEST_P(FileCopy, AMissingDestinationFolderThrows) {
+  this->File("inv.gng");
+  this->FailureOf(
+      [&] { this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("gone\\inv.gng")); });
+  EXPECT_FALSE(this->world.Exists(this->At("gone")));
+}
+
+TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
+  this->Folder("backup");
+  this->File("backup\\inv.gng", "good", kAttrReadOnly, kOld);
+  this->File("backup\\locked.gng", "good too");
+  this->Folder("afolder.gng");
+  this->File("locked.gng", "newer");
+  this->world.HoldOpen(this->At("backup\\locked.gng"));
+
+  // A source that is gone, a source that is a folder, a destination that is
+  // held open by another program.
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("missing.gng"), this->At("backup\\inv.gng"));
+  });
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("afolder.gng"), this->At("backup\\inv.gng"));
+  });
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\locked.gng"));
+  });
+
+  EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "good");
+  EXPECT_EQ(this->world.Contents(this->At("backup\\locked.gng")), "good too");
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kOld));
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\inv.gng")) & kAttrReadOnly);
+  EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng", "locked.gng"}));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FileCopy, CopiesEveryByteAndKeepsTheLastWriteTime,
+                            ReplacesAnEarlierCopyAndLeavesNothingElseBehind,
+                            ReplacesACopyOfAReadOnlyFile,
+                            AMissingSourceThrowsAndLeavesNoDestination,
+                            AMissingDestinationFolderThrows, AFailedCopyKeepsTheEarlierGoodCopy);
+
+// --- Dates and the environment ----------------------------------------------
+
+template <typename World>
+class FileDates : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(FileDates);
+
+TYPED_TEST_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten) {
+  this->File("old.gng", "x", 0, kOld);
+  this->File("newer.gng", "x", kAttrHidden, kNewer);
+
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("old.gng"))), Text(kOld));
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("newer.gng"))), Text(kNewer));
+}
+
+TYPED_TEST_P(FileDates, LastWriteTimeOfAMissingFileThrows) {
+  const std::string path = this->At("missing.gng");
+  const PlatformError error = this->FailureOf([&] { this->platform().GetLastWriteTime(path); });
+  EXPECT_EQ(error.subject(), path);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten,
+                            LastWriteTimeOfAMissingFileThrows);
+
+template <typename World>
+class Environment : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(Environment);
+
+TYPED_TEST_P(Environment, ValuesAreFoundWithoutRegardToCaseAndUnsetOnesAreEmpty) {
+  const std::string longValue(1000, 'v');
+  this->world.SetEnvironment("LNF_CONTRACT_VALUE", "C:\\Lanternfall");
+  this->world.SetEnvironment("LNF_CONTRACT_LONG", longValue);
+
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_VALUE"), "C:\\Lanternfall");
+  EXPECT_EQ(this->platform().GetEnvironmentValue("lnf_contract_value"), "C:\\Lanternfall");
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_LONG"), longValue);
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_UNSET"), "");
+  EXPECT_FALSE(this->platform().GetEnvironmentValue("windir").empty());
+}
+
+REGISTER_TYPED_TEST_SUITE_P(Environment, ValuesAreFoundWithoutRegardToCaseAndUnsetOnesAreEmpty);
+
+// --- Names in other scripts and long paths ----------------------------------
+
+template <typename World>
+class UnusualPaths : public ContractTest<World> {
+ protected:
+  // Three files and a folder named in some script: listed under their own
+  // names, found by extension, dated and copied byte for byte.
+  void ListsAndCopies(const std::string& gng, const std::string& inv, const std::string& as,
+                      const std::string& folder) {
+    for (const std::string& name : {gng, inv, as, folder}) {
+      if (!this->world.CanName(name)) GTEST_SKIP() << "the ANSI code page cannot spell " << name;
+    }
+    this->File(gng, gng, 0, kOld);
+    this->File(inv, inv, 0, kNewer);
+    this->File(as, as);
+    this->Folder(folder);
+    Names files{gng, inv, as};
+    std::sort(files.begin(), files.end());
+
+    EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), files);
+    EXPECT_EQ(this->List(this->At("*.GNG"), kFilterFiles), (Names{gng}));
+    EXPECT_EQ(this->List(this->At(folder), kFilterWithFolders), (Names{folder}));
+    EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(inv))), Text(kNewer));
+
+    for (const std::string& name : files) {
+      this->platform().CopyFileReplacing(this->At(name), this->At(folder + "\\" + name));
+    }
+    this->platform().CopyFileReplacing(this->At(inv), this->At(folder + "\\" + gng));
+
+    EXPECT_EQ(this->List(this->At(folder + "\\"), kFilterFiles), files);
+    EXPECT_EQ(this->world.Contents(this->At(folder + "\\" + gng)), inv);
+    EXPECT_EQ(this->world.Contents(this->At(folder + "\\" + as)), as);
+  }
+};
+TYPED_TEST_SUITE_P(UnusualPaths);
+
+TYPED_TEST_P(UnusualPaths, CyrillicGreekAndJapaneseNamesAreListedAndCopied) {
+  this->ListsAndCopies("Журнал.gng", "Ευρετήριο.inv", "目録.as", "保存先");
+}
+
+// The ones a Western ANSI code page can spell, so that Windows 9x is held to
+// them too.
+TYPED_TEST_P(UnusualPaths, AccentedLatinNamesAreListedAndCopied) {
+  this->ListsAndCopies("Prüfung.gng", "Æble.inv", "déjà.as", "Sicherungsordner für Öl");
+}
+
+// Folders are made one level at a time, as the backups make them, until the
+// paths are well past MAX_PATH; one level lands where only CreateDirectory's
+// own, shorter limit applies.
+TYPED_TEST_P(UnusualPaths, TreesDeeperThanMaxPathWork) {
+  std::vector<std::string> levels;
+  std::string deep = this->world.Root();
+  auto next = [&](std::size_t length) {
+    deep += "\\" + std::string(length - 1, 'd') + std::to_string(levels.size() % 10);
+    levels.push_back(deep);
+  };
+  while (deep.size() < 200) next(40);
+  next(252 - deep.size() - 1);  // 252: under MAX_PATH, not under MAX_PATH-12
+  while (deep.size() < 330) next(40);
+
+  if (!this->world.HandlesLongPaths()) {
+    this->platform().CreateFolder(levels.front());
+    std::size_t i = 1;
+    for (; i < levels.size() && levels[i].size() < 248; ++i) {
+      this->platform().CreateFolder(levels[i]);
+    }
+    const PlatformError error = this->FailureOf([&] { this->platform().CreateFolder(levels[i]); });
+    EXPECT_EQ(error.number(), 206u) << "ERROR_FILENAME_EXCED_RANGE";
+    EXPECT_EQ(error.subject(), levels[i]);
+    return;
+  }
+
+  for (const std::string& level : levels) this->platform().CreateFolder(level);
+  this->File("inv.gng", "deep", 0, kOld);
+  const std::string copy = deep + "\\inv.gng";
+  this->platform().CopyFileReplacing(this->At("inv.gng"), copy);
+  this->platform().CopyFileReplacing(this->At("inv.gng"), copy);
+
+  EXPECT_EQ(this->world.Contents(copy), "deep");
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(copy)), Text(kOld));
+  EXPECT_TRUE(this->platform().GetAttributes(deep) & kAttrDirectory);
+  EXPECT_TRUE(this->platform().GetAttributes(deep + "\\") & kAttrDirectory);
+  EXPECT_EQ(this->List(deep + "\\", kFilterWithFolders), (Names{".", "..", "inv.gng"}));
+  EXPECT_EQ(this->List(deep + "\\*.GNG", kFilterFiles), (Names{"inv.gng"}));
+  EXPECT_EQ(this->List(levels[levels.size() - 2] + "\\", kFilterWithFolders).size(), 3u);
+  this->FailureOf([&] { this->platform().CreateFolder(deep); });
+}
+
+REGISTER_TYPED_TEST_SUITE_P(UnusualPaths, CyrillicGreekAndJapaneseNamesAreListedAndCopied,
+                            AccentedLatinNamesAreListedAndCopied, TreesDeeperThanMaxPathWork);
+
+}  // namespace lnf::contract
+
+// Runs every group above against one World type.
+#define LNF_INSTANTIATE_PLATFORM_CONTRACT(Prefix, WorldType)         \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Enumeration, WorldType);    \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Attributes, WorldType);     \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, FolderCreation, WorldType); \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, FileCopy, WorldType);       \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, FileDates, WorldType);      \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Environment, WorldType);    \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, UnusualPaths, WorldType)
