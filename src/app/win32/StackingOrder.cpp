@@ -23,17 +23,18 @@ int FirstTabPosition(ControlId id) {
 }  // namespace
 
 std::vector<ControlId> StackingOrder(ControlId container) {
-  std::vector<ControlId> others;
-  std::vector<ControlId> labels;
+  std::vector<ControlId> order;
   for (const ControlSpec& spec : kControls) {
-    if (spec.container != container) continue;
-    (spec.kind == ControlKind::Label ? labels : others).push_back(spec.id);
+    if (spec.container != container || spec.kind == ControlKind::Label) continue;
+    // After every control that holds the same or an earlier position.
+    auto at = order.begin();
+    while (at != order.end() && FirstTabPosition(*at) <= FirstTabPosition(spec.id)) ++at;
+    order.insert(at, spec.id);
   }
-  std::stable_sort(others.begin(), others.end(), [](ControlId a, ControlId b) {
-    return FirstTabPosition(a) < FirstTabPosition(b);
-  });
-  others.insert(others.end(), labels.rbegin(), labels.rend());
-  return others;
+  for (auto spec = kControls.rbegin(); spec != kControls.rend(); ++spec) {
+    if (spec->container == container && spec->kind == ControlKind::Label) order.push_back(spec->id);
+  }
+  return order;
 }
 
 }  // namespace lnf
