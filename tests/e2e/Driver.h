@@ -1,0 +1,131 @@
+// Drives the real LNF_INVTOOL.exe from another process, the way an
+// accessibility or automation tool would: controls are found by their Win32
+// control ID and handled only through window messages. Every wait is bounded
+// and polls; nothing here measures how long anything takes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lnf::e2e {
+
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+
+// Which system icon a message box shows.
+enum class BoxIcon { None, Information, Exclamation, Hand, Question, Unrecognised };
+const char* ToString(BoxIcon icon);
+
+// A message box as a person sees it.
+struct MessageBoxInfo {
+  HWND hwnd = nullptr;
+  HWND owner = nullptr;
+  std::wstring title;
+  std::wstring text;
+  BoxIcon icon = BoxIcon::None;
+  std::vector<std::wstring> buttons;  // captions of its push buttons
+};
+
+// Polls `done` until it holds or the driver's timeout has passed.
+bool WaitUntil(const std::function<bool()>& done);
+
+// How long a wait may last before it counts as a failure. Generous, because
+// the machine is shared; a passing run never waits this long.
+DWORD TimeoutMs();
+
+class App {
+ public:
+  struct Options {
+    std::wstring exe;     // Windows path of LNF_INVTOOL.exe
+    std::wstring windir;  // the value of windir the tool sees; empty: inherited
+    std::wstring workDir;
+  };
+
+  // Starts the tool. Check started() before use; error() tells why not.
+  explicit App(const Options& options);
+  // Closes the tool if it still runs; ends it by its handle if it will not go.
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  const std::string& error() const { return error_; }
+  DWORD pid() const { return pid_; }
+  bool Running() const;
+
+  // --- Start-up.
+  enum class Startup { MainWindow, MessageBox, Exited, TimedOut };
+  // Waits until either the main window is visible or a message box is up,
+  // whichever comes first.
+  Startup WaitForStartup();
+  // Waits until the main window is visible. False on timeout.
+  bool WaitForMainWindow();
+  HWND MainWindow() const { return main_; }
+  // Visible top-level windows of the tool other than message boxes.
+  std::vector<HWND> VisibleTopLevelWindows() const;
+
+  // --- Controls, by control ID.
+  HWND Control(int id) const;  // null when there is none
+  std::vector<HWND> ControlsWithId(int id) const;
+  std::wstring ClassOf(int id) const;  // without any version prefix
+  LONG StyleOf(int id) const;
+  std::wstring Text(int id) const;     // WM_GETTEXT, wide
+  bool OwnVisible(int id) const;       // its own WS_VISIBLE flag
+  bool OnScreen(int id) const;         // itself and every parent shown
+  int ContainerOf(int id) const;       // parent's ID; 0 for the window
+  RECT RectInContainer(int id) const;  // pixels, container's client area
+  RECT ClientRectOnScreen() const;
+
+  // Clicks a push button and returns once the tool has handled the click or is
+  // waiting in a message box that the click opened.
+  bool Click(int id);
+  // Presses Tab in the tool's window; returns once the focus has moved (or
+  // the wait ran out).
+  void PressTab();
+  // The control ID that holds the keyboard focus; 0 for none, -1 for a window
+  // that is no control of the tool.
+  int FocusedId() const;
+
+  // --- Message boxes.
+  std::vector<HWND> MessageBoxes() const;  // visible ones, topmost first
+  std::optional<MessageBoxInfo> WaitForMessageBox();
+  // Presses OK and returns once the box is gone and the tool has gone on to
+  // its next box or back to waiting for the user.
+  bool PressOk(const MessageBoxInfo& box);
+
+  // Returns once the tool has handled everything sent to it so far.
+  bool Sync() const;
+  // Has the tool paint its whole window now.
+  void Repaint() const;
+
+  // Asks the window to close and waits for the process to end. False when it
+  // did not end, or when a message box was still open.
+  bool Close();
+  DWORD ExitCode() const;
+
+  // Saves what the screen shows as a 24-bit BMP file.
+  static bool SaveScreenshot(const std::wstring& path);
+
+ private:
+  HWND FindMainWindow() const;
+  void MapControls();
+
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND main_ = nullptr;
+  std::vector<std::pair<int, HWND>> controls_;
+  std::string error_;
+};
+
+// Reads what a message box shows.
+MessageBoxInfo ReadMessageBox(HWND box);
+// The text with every CR LF turned into LF, for comparing box texts whatever
+// the box does with the line breaks.
+std::wstring NormaliseLineBreaks(std::wstring text);
+
+}  // namespace lnf::e2e
