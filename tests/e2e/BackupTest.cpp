@@ -1,0 +1,226 @@
+// The three backups against real folders: what lands in the backup root,
+// byte for byte and with its date, what the log says, and the boxes that end
+// each run, including the runs that go wrong. One start of the tool runs every
+// case; each case lays out the folders afresh, checks, and backs up.
+#include <cwctype>
+
+#include "ToolTest.h"
+
+namespace lnf::e2e {
+namespace {
+
+using Lines = std::vector<std::wstring>;
+using Files = std::map<std::wstring, std::string>;
+
+const Stamp kOld = {2005, 6, 1, 12, 0};
+const Stamp kNew = {2020, 2, 2, 12, 0};
+const std::string kFolder = "<folder>";
+
+// Contents that a copy through text would not keep: a NUL, a lone LF, an
+// end-of-file mark and bytes above 127.
+std::string Bytes(const std::string& tag) {
+  return tag + std::string(" \0\r\n\n\x1A\xFF\x80 end", 13);
+}
+
+std::wstring Copied(const std::wstring& name) {
+  return L") [" + name + L"] File copied successfully.";
+}
+std::wstring Refused(const std::wstring& name) {
+  return L") [" + name + L"] File not copied. Reason: file date is newer than 2012.";
+}
+
+bool SameTime(const std::optional<FILETIME>& a, const std::optional<FILETIME>& b) {
+  return a && b && CompareFileTime(&*a, &*b) == 0;
+}
+
+// "Error " and the failure's number, then whatever the tool says of it.
+bool IsFailureReport(const std::wstring& text) {
+  if (text.compare(0, 6, L"Error ") != 0 || text.size() < 7) return false;
+  return std::iswdigit(text[6]) != 0;
+}
+
+class Backup : public ToolTest {
+ protected:
+  void Put(const std::wstring& path, const std::string& bytes, const Stamp& stamp = kOld) {
+    const auto slash = path.find_last_of(L'\\');
+    ASSERT_TRUE(MakeFolders(path.substr(0, slash)));
+    ASSERT_TRUE(MakeFile(path, bytes, stamp)) << Narrow(path);
+  }
+
+  std::wstring BackupDone(const std::wstring& where) const {
+    return L"Backup done in " + where + L". Please review the log for further details.";
+  }
+
+  // Checks and shows the kind's frame with its backup button.
+  void CheckAndShow(ControlId selector, ControlId backupButton) {
+    CheckNow();
+    ASSERT_TRUE(app().OwnVisible(selector)) << "the kind was not found";
+    ASSERT_TRUE(app().Click(selector));
+    ASSERT_TRUE(app().OnScreen(backupButton));
+  }
+
+  void ExpectClosingBox(const std::wstring& where) {
+    const MessageBoxInfo box = AnswerBox(app());
+    EXPECT_EQ(box.title, L"Backup Inventory");
+    EXPECT_EQ(box.text, BackupDone(where));
+    EXPECT_EQ(box.icon, BoxIcon::Information) << "shows " << ToString(box.icon);
+    EXPECT_EQ(box.owner, app().MainWindow());
+    ExpectNoBox();
+  }
+
+  void ExpectNoBox() {
+    EXPECT_TRUE(app().MessageBoxes().empty())
+        << "unexpected box: \"" << Narrow(ReadMessageBox(app().MessageBoxes().front()).text)
+        << "\"";
+  }
+};
+
+TEST_F(Backup, V3CopiesOnlyFilesLastWrittenBefore2012) {
+  Put(Wu(L"a1999.gng"), Bytes("a"), {1999, 5, 5, 12, 0});
+  Put(Wu(L"b2011.inv"), Bytes("b"), {2011, 12, 31, 12, 0});
+  Put(Wu(L"c2012.bm"), Bytes("c"), {2012, 1, 1, 12, 0});
+  Put(Wu(L"d2020.as"), Bytes("d"), kNew);
+  Put(Wu(L"e1990.inv"), Bytes("e"), {1990, 1, 1, 12, 0});
+  ASSERT_TRUE(SetHidden(Wu(L"e1990.inv")));
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("v4"));
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(log.Closings(), (Lines{Copied(L"a1999.gng"), Copied(L"b2011.inv"), Refused(L"c2012.bm"),
+                                   Refused(L"d2020.as")}));
+  // Straight into the root: no subfolder, nothing hidden, nothing new.
+  EXPECT_EQ(Tree(layout().backupRoot),
+            (Files{{L"a1999.gng", Bytes("a")}, {L"b2011.inv", Bytes("b")}}));
+  EXPECT_TRUE(SameTime(LastWrite(Saved(L"a1999.gng")), LastWrite(Wu(L"a1999.gng"))))
+      << "a copy keeps the date of its source";
+  EXPECT_TRUE(SameTime(LastWrite(Saved(L"b2011.inv")), LastWrite(Wu(L"b2011.inv"))));
+
+  // A second run replaces the copies and logs every file again.
+  Put(Wu(L"a1999.gng"), Bytes("a, changed"), {1999, 5, 5, 12, 0});
+  LogWatch again(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(again.Closings(), (Lines{Copied(L"a1999.gng"), Copied(L"b2011.inv"),
+                                     Refused(L"c2012.bm"), Refused(L"d2020.as")}));
+  EXPECT_EQ(ReadBytes(Saved(L"a1999.gng")), Bytes("a, changed"));
+}
+
+TEST_F(Backup, V4CopiesTheWindowsUpdateLogAndTheHistoryWhateverTheirDates) {
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"), kNew);
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"), kNew);
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV4btn, kCommand4));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand4));
+  ExpectClosingBox(layout().backupRoot + L"\\V4");
+  EXPECT_EQ(log.Closings(), (Lines{Copied(L"Windows Update.log"), Copied(L"iuhist.xml")}));
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"V4", kFolder},
+                                              {L"V4\\Windows Update.log", Bytes("log")},
+                                              {L"V4\\iuhist.xml", Bytes("history")}}));
+}
+
+TEST_F(Backup, V4WithoutTheWindowsUpdateLogFailsAndTheWindowGoesOn) {
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"));
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV4btn, kCommand4));
+  ASSERT_EQ(app().Text(kV4InvFilesList), L"iuhist.xml");
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand4));
+  const MessageBoxInfo report = AnswerBox(app());
+  EXPECT_EQ(report.title, L"LNF_INVTOOL");
+  EXPECT_TRUE(IsFailureReport(report.text)) << "report reads \"" << Narrow(report.text) << "\"";
+  ExpectNoBox();  // no closing box after a failure
+  EXPECT_EQ(log.Closings(), Lines{}) << "nothing was copied";
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"V4", kFolder}}));
+
+  // Still running: with the log in place the same button now works.
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"));
+  ASSERT_TRUE(app().Click(kCommand4));
+  ExpectClosingBox(layout().backupRoot + L"\\V4");
+  EXPECT_EQ(ReadBytes(Saved(L"V4\\iuhist.xml")), Bytes("history"));
+}
+
+TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeLeavingHiddenEntriesOut) {
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  Put(Ou(L"a.cab"), Bytes("a"), kNew);
+  Put(Ou(L"b.txt"), Bytes("b"));
+  Put(Ou(L"h.txt"), Bytes("hidden"));
+  ASSERT_TRUE(SetHidden(Ou(L"h.txt")));
+  Put(Ou(L"Sub1\\c.txt"), Bytes("c"));
+  Put(Ou(L"Sub1\\hid.dat"), Bytes("hidden too"));
+  ASSERT_TRUE(SetHidden(Ou(L"Sub1\\hid.dat")));
+  Put(Ou(L"Sub1\\Deep\\d.bin"), Bytes("d"));
+  ASSERT_TRUE(MakeFolders(Ou(L"Sub2")));
+  Put(Ou(L"Secret\\x.txt"), Bytes("x"));
+  ASSERT_TRUE(SetHidden(Ou(L"Secret")));
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_EQ(log.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"OU", kFolder},
+                                              {L"OU\\a.cab", Bytes("a")},
+                                              {L"OU\\b.txt", Bytes("b")},
+                                              {L"OU\\Sub1", kFolder},
+                                              {L"OU\\Sub1\\c.txt", Bytes("c")},
+                                              {L"OU\\Sub1\\Deep", kFolder},
+                                              {L"OU\\Sub1\\Deep\\d.bin", Bytes("d")},
+                                              {L"OU\\Sub2", kFolder}}));
+
+  // Again, into the folders that are there now.
+  Put(Ou(L"Sub1\\Deep\\d.bin"), Bytes("d, changed"));
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_EQ(ReadBytes(Saved(L"OU\\Sub1\\Deep\\d.bin")), Bytes("d, changed"));
+}
+
+TEST_F(Backup, OfficeUpdateFolderGoneBeforeTheBackupIsReportedAndNotClaimedAsDone) {
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  Put(Ou(L"a.cab"), Bytes("a"));
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
+  ASSERT_TRUE(RemoveTree(layout().ouDir));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand5));
+  const MessageBoxInfo box = AnswerBox(app());
+  EXPECT_EQ(box.title, L"LNF_INVTOOL");
+  EXPECT_EQ(box.text, L"Source directory does not exist!");
+  EXPECT_EQ(box.icon, BoxIcon::None) << "shows " << ToString(box.icon);
+  // Deliberately unlike the letter of the original: no "copied
+  // successfully" and no "Backup done" for a backup that copied nothing.
+  ExpectNoBox();
+  EXPECT_EQ(log.Closings(), Lines{});
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"OU", kFolder}}));
+}
+
+TEST_F(Backup, ALockedDestinationStopsTheBackupThereAndTheWindowGoesOn) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  Put(Wu(L"b.inv"), Bytes("b"));
+  Put(Wu(L"c.bm"), Bytes("c"));
+  Put(Saved(L"b.inv"), "stale");
+  LockedFile lock(Saved(L"b.inv"));
+  ASSERT_TRUE(lock.held());
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  const MessageBoxInfo report = AnswerBox(app());
+  EXPECT_EQ(report.title, L"LNF_INVTOOL");
+  EXPECT_TRUE(IsFailureReport(report.text)) << "report reads \"" << Narrow(report.text) << "\"";
+  ExpectNoBox();
+  EXPECT_EQ(log.Closings(), Lines{Copied(L"a.gng")})
+      << "the copy before the failure is logged, the failing one and those after it are not";
+  lock.Release();
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"a.gng", Bytes("a")}, {L"b.inv", "stale"}}));
+
+  // The window is still there and the next press does the whole job.
+  LogWatch again(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(again.Closings(), (Lines{Copied(L"a.gng"), Copied(L"b.inv"), Copied(L"c.bm")}));
+  EXPECT_EQ(Tree(layout().backupRoot),
+            (Files{{L"a.gng", Bytes("a")}, {L"b.inv", Bytes("b")}, {L"c.bm", Bytes("c")}}));
+}
+
+}  // namespace
+}  // namespace lnf::e2e

@@ -1,0 +1,193 @@
+// "Check now!" against real folders: which of the three outcomes the window
+// shows, the file lists, the decoded values, the log, and the selectors that
+// show one kind's frame at a time. One start of the tool runs every case; each
+// case lays out the folders afresh and presses the button again.
+#include <algorithm>
+
+#include "ToolTest.h"
+#include "app/ControlTable.h"
+
+namespace lnf::e2e {
+namespace {
+
+const Stamp kOld = {2005, 6, 1, 12, 0};
+
+const std::wstring kV3Retrieving = L") Retrieving Windows Update V3.1 inventories...";
+const std::wstring kV4Retrieving = L") Retrieving Windows Update V4 inventories...";
+const std::wstring kOuRetrieving = L") Retrieving Office Update inventories...";
+const std::wstring kFilesFound = L") Files found.";
+
+using Lines = std::vector<std::wstring>;
+
+class InventoryCheck : public ToolTest {
+ protected:
+  void Put(const std::wstring& path, const std::string& bytes = "inventory") {
+    const auto slash = path.find_last_of(L'\\');
+    ASSERT_TRUE(MakeFolders(path.substr(0, slash)));
+    ASSERT_TRUE(MakeFile(path, bytes, kOld)) << Narrow(path);
+  }
+  void PutHidden(const std::wstring& path) {
+    Put(path);
+    ASSERT_TRUE(SetHidden(path));
+  }
+
+  // A machine with all three kinds, and things that must not be listed.
+  void LayOutAllThreeKinds() {
+    for (const wchar_t* name : {L"91026xx.as", L"cat.bm", L"data.inv", L"en.gng", L"readme.txt"}) {
+      Put(Wu(name));
+    }
+    PutHidden(Wu(L"zz.gng"));  // would be decoded last if it were seen
+    Put(Wu(L"sub.inv\\inner.txt"));
+    Put(Wu(L"V4\\iuhist.xml"));
+    Put(layout().windir + L"\\Windows Update.log");
+    Put(Ou(L"b.txt"));
+    Put(Ou(L"a.cab"));
+    PutHidden(Ou(L"h.txt"));
+    Put(Ou(L"Sub\\inner.txt"));
+  }
+
+  // Which of the window's own controls are visible, as a person sees them.
+  void ExpectShown(std::initializer_list<ControlId> shown) {
+    for (ControlId id : {kNoInvLbl, kNoInvText, kSelectText, kV3btn, kV4btn, kOuBtn, kV3Frame,
+                         kV4frame, kOuFrame}) {
+      const bool expected = std::find(shown.begin(), shown.end(), id) != shown.end();
+      EXPECT_EQ(app().OwnVisible(id), expected) << SpecOf(id).name;
+    }
+  }
+
+  void ExpectListsEmptyAndValuesUnknown() {
+    EXPECT_EQ(app().Text(kV3InvFilesList), L"");
+    EXPECT_EQ(app().Text(kV4InvFilesList), L"");
+    EXPECT_EQ(app().Text(kOuInvFilesList), L"");
+    EXPECT_EQ(app().Text(kLabel9), L"Unknown");
+    EXPECT_EQ(app().Text(kLabel11), L"Unknown");
+    EXPECT_EQ(app().Text(kLabel13), L"Unknown");
+  }
+
+  // Only `frame` (and what it holds) is on screen, above the hint.
+  void ExpectOnlyFrameShown(ControlId frame, std::initializer_list<ControlId> contents) {
+    for (ControlId id : {kV3Frame, kV4frame, kOuFrame}) {
+      EXPECT_EQ(app().OnScreen(id), id == frame) << SpecOf(id).name;
+    }
+    for (ControlId id : contents) EXPECT_TRUE(app().OnScreen(id)) << SpecOf(id).name;
+    // The hint stays shown underneath; the selectors and the console stay.
+    EXPECT_TRUE(app().OwnVisible(kSelectText));
+    for (ControlId id : {kV3btn, kV4btn, kOuBtn, kLogConsole}) {
+      EXPECT_TRUE(app().OnScreen(id)) << SpecOf(id).name;
+    }
+  }
+};
+
+TEST_F(InventoryCheck, WithoutTheClientFolderShowsTheNoticeAndLooksNoFurther) {
+  // An Office Update folder alone does not count: it is not even examined.
+  Put(Ou(L"office.txt"));
+  EXPECT_EQ(CheckNow(), Lines{});
+  ExpectShown({kNoInvLbl, kNoInvText});
+  ExpectListsEmptyAndValuesUnknown();
+  EXPECT_TRUE(app().OnScreen(kNoInvLbl));
+  EXPECT_TRUE(app().OnScreen(kNoInvText));
+}
+
+TEST_F(InventoryCheck, WithAClientFolderOfNoKindShowsTheNoticeAndKeepsTheHint) {
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  // None of these makes a kind: a folder named like an inventory, a hidden
+  // inventory file, and a V4 folder without its history.
+  Put(Wu(L"old.inv\\inside.txt"));
+  PutHidden(Wu(L"secret.gng"));
+  Put(Wu(L"V4\\other.txt"));
+  Put(Wu(L"notes.txt"));
+  EXPECT_EQ(CheckNow(), Lines{});
+  ExpectShown({kNoInvLbl, kNoInvText, kSelectText});
+  ExpectListsEmptyAndValuesUnknown();
+}
+
+TEST_F(InventoryCheck, ListsDecodesAndLogsAllThreeKindsAndShowsOneFrameAtATime) {
+  LayOutAllThreeKinds();
+  const Lines expectedLog = {kV3Retrieving, kFilesFound,   kV4Retrieving,
+                             kFilesFound,   kOuRetrieving, kFilesFound};
+  EXPECT_EQ(CheckNow(), expectedLog);
+  ExpectShown({kSelectText, kV3btn, kV4btn, kOuBtn});
+  // Ordinary files only, one per line, in the order Wine lists them
+  // (alphabetical), no separator after the last.
+  EXPECT_EQ(app().Text(kV3InvFilesList),
+            L"91026xx.as\r\ncat.bm\r\ndata.inv\r\nen.gng\r\nreadme.txt");
+  EXPECT_EQ(app().Text(kLabel9), L"en");
+  EXPECT_EQ(app().Text(kLabel11), L"6.0");
+  EXPECT_EQ(app().Text(kLabel13), L"Windows 98");
+  EXPECT_EQ(app().Text(kV4InvFilesList), L"Windows Update.log\r\niuhist.xml");
+  EXPECT_EQ(app().Text(kOuInvFilesList), L"a.cab\r\nb.txt");
+
+  LogWatch selectors(app());
+  ASSERT_TRUE(app().Click(kOuBtn));
+  ExpectOnlyFrameShown(kOuFrame, {kOuInvFilesList, kLabel19, kFrame4, kCommand5, kLabel18});
+  ASSERT_TRUE(app().Click(kV4btn));
+  ExpectOnlyFrameShown(kV4frame, {kV4InvFilesList, kLabel17, kFrame3, kCommand4, kLabel16});
+  ASSERT_TRUE(app().Click(kV4btn));
+  ExpectOnlyFrameShown(kV4frame, {kV4InvFilesList, kCommand4});
+  ASSERT_TRUE(app().Click(kV3btn));
+  ExpectOnlyFrameShown(kV3Frame, {kV3InvFilesList, kLabel9, kLabel11, kLabel13, kCommand3});
+  EXPECT_EQ(selectors.Closings(), Lines{}) << "the selectors log nothing";
+  TakeScreenshot("check-all-kinds-v3-frame", &app());
+
+  // A second press on the same folders: the frame goes, the rest is as
+  // before, and the log gains the same entries again.
+  EXPECT_EQ(CheckNow(), expectedLog);
+  ExpectShown({kSelectText, kV3btn, kV4btn, kOuBtn});
+  EXPECT_EQ(app().Text(kV3InvFilesList),
+            L"91026xx.as\r\ncat.bm\r\ndata.inv\r\nen.gng\r\nreadme.txt");
+  EXPECT_EQ(app().Text(kV4InvFilesList), L"Windows Update.log\r\niuhist.xml");
+  EXPECT_EQ(app().Text(kOuInvFilesList), L"a.cab\r\nb.txt");
+  EXPECT_EQ(app().Text(kLabel9), L"en");
+}
+
+TEST_F(InventoryCheck, DecodesOnlyExactLowerCaseEndingsAndTheLastNameListedWins) {
+  // Listed in this order: 90720q.as, 91026.AS, de.gng, fr.gng, ZZ.GNG.
+  for (const wchar_t* name : {L"fr.gng", L"de.gng", L"ZZ.GNG", L"90720q.as", L"91026.AS"}) {
+    Put(Wu(name));
+  }
+  EXPECT_EQ(CheckNow(), (Lines{kV3Retrieving, kFilesFound}));
+  EXPECT_EQ(app().Text(kV3InvFilesList), L"90720q.as\r\n91026.AS\r\nde.gng\r\nfr.gng\r\nZZ.GNG");
+  EXPECT_EQ(app().Text(kLabel9), L"fr");
+  EXPECT_EQ(app().Text(kLabel11), L"Unknown");
+  EXPECT_EQ(app().Text(kLabel13), L"Windows 2000");
+
+  // A name that merely ends in "as", listed last, is decoded all the same and
+  // knows no versions.
+  Put(Wu(L"zzzas"));
+  EXPECT_EQ(CheckNow(), (Lines{kV3Retrieving, kFilesFound}));
+  EXPECT_EQ(app().Text(kV3InvFilesList),
+            L"90720q.as\r\n91026.AS\r\nde.gng\r\nfr.gng\r\nZZ.GNG\r\nzzzas");
+  EXPECT_EQ(app().Text(kLabel11), L"Unknown");
+  EXPECT_EQ(app().Text(kLabel13), L"Unknown");
+  ExpectShown({kSelectText, kV3btn});
+}
+
+TEST_F(InventoryCheck, ForgetsAKindThatWentAwaySinceTheLastPress) {
+  LayOutAllThreeKinds();
+  CheckNow();
+  ASSERT_TRUE(app().Click(kV4btn));
+  ASSERT_TRUE(RemoveTree(Wu(L"V4")));
+  EXPECT_EQ(CheckNow(), (Lines{kV3Retrieving, kFilesFound, kOuRetrieving, kFilesFound}));
+  ExpectShown({kSelectText, kV3btn, kOuBtn});
+  EXPECT_EQ(app().Text(kV4InvFilesList), L"");
+  EXPECT_EQ(app().Text(kLabel9), L"en");
+}
+
+TEST_F(InventoryCheck, AnEmptyClientFolderStillLetsOfficeUpdateAndV4Through) {
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  ASSERT_TRUE(MakeFolders(layout().ouDir));
+  // An empty Office Update folder is an inventory, with nothing to list.
+  EXPECT_EQ(CheckNow(), (Lines{kOuRetrieving, kFilesFound}));
+  ExpectShown({kSelectText, kOuBtn});
+  ExpectListsEmptyAndValuesUnknown();
+
+  // The V4 history alone, without the Windows folder's log.
+  Put(Wu(L"V4\\iuhist.xml"));
+  EXPECT_EQ(CheckNow(), (Lines{kV4Retrieving, kFilesFound, kOuRetrieving, kFilesFound}));
+  ExpectShown({kSelectText, kV4btn, kOuBtn});
+  EXPECT_EQ(app().Text(kV4InvFilesList), L"iuhist.xml");
+  EXPECT_EQ(app().Text(kOuInvFilesList), L"");
+}
+
+}  // namespace
+}  // namespace lnf::e2e
