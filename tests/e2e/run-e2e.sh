@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests under Wine in a virtual desktop on an X server.
+#
+#   run-e2e.sh setup               makes the prefix, starts Xvfb when needed
+#   run-e2e.sh run PROGRAM [ARGS]  runs a Windows program there
+#   run-e2e.sh teardown            stops what setup started
+#   run-e2e.sh all PROGRAM [ARGS]  all three in one go (for a person)
+#
+# Settings come from the environment (CTest sets them; see
+# tests/win32/e2e.cmake): LNF_BUILD_DIR (required), LNF_E2E_STATE (where the
+# state of a set-up run is kept; default $LNF_BUILD_DIR/e2e), LNF_E2E_WINVER,
+# LNF_E2E_DPI, LNF_E2E_DISPLAY (an X display to use instead of a new Xvfb),
+# LNF_E2E_SCREENSHOTS (BMP screenshots there become PNG files), and the
+# LNF_E2E_* settings that the test program reads itself.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="${LNF_BUILD_DIR:?LNF_BUILD_DIR names the build folder}"
+state="${LNF_E2E_STATE:-$build/e2e}"
+winver="${LNF_E2E_WINVER:-}"
+dpi="${LNF_E2E_DPI:-96}"
+# The tests' own desktop: big enough that no start-up warning comes.
+desktop_size=1024x768
+
+. "$root/scripts/wine.sh"
+
+prefix_name() {
+  echo "e2e-${winver:-default}-${dpi}"
+}
+
+setup() {
+  mkdir -p "$state"
+  local args=(--desktop "$desktop_size" --dpi "$dpi")
+  [ -n "$winver" ] && args+=(--version "$winver")
+  local prefix
+  prefix="$(lnf_wine_prefix "$build" "$(prefix_name)" "${args[@]}")"
+
+  local display="${LNF_E2E_DISPLAY:-}" xvfb_pid=""
+  if [ -z "$display" ]; then
+    # Xvfb picks a free display itself and writes its number to fd 3.
+    rm -f "$state/display"
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+      3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local i
+    for i in $(seq 100); do
+      [ -s "$state/display" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    [ -s "$state/display" ] || {
+      echo "run-e2e.sh: Xvfb did not start; see $state/xvfb.log" >&2
+      exit 1
+    }
+    display=":$(tr -d '[:space:]' <"$state/display")"
+  fi
+  {
+    echo "export WINEPREFIX='$prefix'"
+    echo "export DISPLAY='$display'"
+    echo "xvfb_pid='$xvfb_pid'"
+  } >"$state/state.env"
+
+  # A server that outlives each test program and holds no test's output
+  # open, so that CTest does not wait for it.
+  (
+    export WINEPREFIX="$prefix" DISPLAY="$display" WINEDEBUG=-all
+    setsid wineserver -p </dev/null >/dev/null 2>&1
+    # Bring up the desktop now rather than inside the first test.
+    wine reg query 'HKCU\Software\Wine\Explorer' </dev/null >/dev/null 2>&1 || true
+  )
+  echo "e2e: prefix $prefix, display $display"
+}
+
+run() {
+  [ -f "$state/state.env" ] || {
+    echo "run-e2e.sh: not set up (run '$0 setup' first)" >&2
+    exit 1
+  }
+  . "$state/state.env"
+  export WINEDEBUG=-all
+  local log="$state/run-$$.log" rc=0
+  # Output through a file: Wine processes that outlive the program (the
+  # desktop of a screen-size case) must not hold CTest's pipe open.
+  wine "$@" </dev/null >"$log" 2>&1 || rc=$?
+  cat "$log"
+  rm -f "$log"
+  local shots="${LNF_E2E_SCREENSHOTS:-}" bmp
+  if [ -n "$shots" ] && [ -d "$shots" ]; then
+    for bmp in "$shots"/*.bmp; do
+      [ -e "$bmp" ] || continue
+      convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    done
+  fi
+  return "$rc"
+}
+
+teardown() {
+  [ -f "$state/state.env" ] || return 0
+  . "$state/state.env"
+  wineserver -k 2>/dev/null || true
+  if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -f "$state/state.env"
+}
+
+case "${1:-}" in
+  setup) setup ;;
+  run)
+    shift
+    run "$@"
+    ;;
+  teardown) teardown ;;
+  all)
+    shift
+    setup
+    rc=0
+    run "$@" || rc=$?
+    teardown
+    exit "$rc"
+    ;;
+  *)
+    echo "usage: $0 setup|run PROGRAM [ARGS]|teardown|all PROGRAM [ARGS]" >&2
+    exit 2
+    ;;
+esac
