@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -517,6 +519,50 @@ void App::PressTab() {
     return now.hwndFocus != info.hwndFocus;
   });
   Sync();
+}
+
+std::vector<ToolTip> App::ToolTips() const {
+  std::vector<ToolTip> tips;
+  // A TTTOOLINFOW followed by room for the text, inside the tool's process.
+  constexpr SIZE_T kTextChars = 1024;
+  const SIZE_T size = sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) return tips;
+  auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
+  for (HWND tipWindow : TopLevelWindowsOf(pid_)) {
+    if (!IsClass(tipWindow, TOOLTIPS_CLASSW)) continue;
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(tipWindow, TTM_GETTOOLCOUNT, 0, 0, SMTO_NORMAL, TimeoutMs(), &count);
+    for (DWORD_PTR i = 0; i < count; ++i) {
+      TTTOOLINFOW info = {};
+      info.cbSize = sizeof info;
+      DWORD_PTR ok = 0;
+      if (!WriteProcessMemory(process_, remote, &info, sizeof info, nullptr) ||
+          !SendMessageTimeoutW(tipWindow, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote),
+                               SMTO_NORMAL, TimeoutMs(), &ok) ||
+          !ok || !ReadProcessMemory(process_, remote, &info, sizeof info, nullptr)) {
+        continue;
+      }
+      // The text, asked for separately so that tips whose text comes from a
+      // callback are read too.
+      const wchar_t none = 0;
+      info.lpszText = remoteText;
+      WriteProcessMemory(process_, remote, &info, sizeof info, nullptr);
+      WriteProcessMemory(process_, remoteText, &none, sizeof none, nullptr);
+      SendMessageTimeoutW(tipWindow, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote),
+                          SMTO_NORMAL, TimeoutMs(), &ok);
+      std::vector<wchar_t> text(kTextChars, 0);
+      ReadProcessMemory(process_, remoteText, text.data(), (kTextChars - 1) * sizeof(wchar_t),
+                        nullptr);
+      ToolTip tip;
+      tip.tool = (info.uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(info.uId) : info.hwnd;
+      tip.text = text.data();
+      tips.push_back(tip);
+    }
+  }
+  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  return tips;
 }
 
 std::vector<HWND> App::MessageBoxes() const {

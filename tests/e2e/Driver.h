@@ -31,6 +31,12 @@ struct MessageBoxInfo {
   std::vector<std::wstring> buttons;  // captions of its push buttons
 };
 
+// One tool of a tool-tip control: the window it belongs to and its text.
+struct ToolTip {
+  HWND tool = nullptr;  // the control the tip is for
+  std::wstring text;
+};
+
 // Polls `done` until it holds or the driver's timeout has passed.
 bool WaitUntil(const std::function<bool()>& done);
 
@@ -90,6 +96,11 @@ class App {
   // The control ID that holds the keyboard focus; 0 for none, -1 for a window
   // that is no control of the tool.
   int FocusedId() const;
+
+  // Every tool tip that the tool has registered, in all its tool-tip
+  // controls. Read through the tool's own memory: tool-tip messages carry
+  // pointers that are not carried across processes.
+  std::vector<ToolTip> ToolTips() const;
 
   // --- Message boxes.
   std::vector<HWND> MessageBoxes() const;  // visible ones, topmost first

@@ -171,6 +171,13 @@ TEST_F(MainWindow, ShowsEveryCaptionExactly) {
   }
 }
 
+TEST_F(MainWindow, HasOneToolTipOnCheckNow) {
+  const std::vector<ToolTip> tips = app().ToolTips();
+  ASSERT_EQ(tips.size(), 1u) << "one tool tip in the whole window";
+  EXPECT_EQ(tips[0].tool, app().Control(kCommand1));
+  EXPECT_EQ(tips[0].text, L"Start the inventory check now!");
+}
+
 TEST_F(MainWindow, ShowsOnlyTheHeadingTheHintAndTheConsoleAtStart) {
   for (const ControlSpec& spec : kControls) {
     SCOPED_TRACE(spec.name);
