@@ -10,8 +10,10 @@
 # tests/win32/e2e.cmake): LNF_BUILD_DIR (required), LNF_E2E_STATE (where the
 # state of a set-up run is kept; default $LNF_BUILD_DIR/e2e), LNF_E2E_WINVER,
 # LNF_E2E_DPI, LNF_E2E_DISPLAY (an X display to use instead of a new Xvfb),
-# LNF_E2E_SCREENSHOTS (BMP screenshots there become PNG files), and the
-# LNF_E2E_* settings that the test program reads itself.
+# LNF_E2E_SCREENSHOTS (BMP screenshots there become PNG files), LNF_E2E_DRIVE
+# (a letter other than C is mapped to a scratch folder, so that the tool's
+# system drive is another drive than Windows' own), and the LNF_E2E_*
+# settings that the test program reads itself.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -35,6 +37,14 @@ setup() {
   [ -n "$winver" ] && args+=(--version "$winver")
   local prefix
   prefix="$(lnf_wine_prefix "$build" "$(prefix_name)" "${args[@]}")"
+
+  # Drive E: always, for the cases that put the tool's system drive there.
+  local drive="${LNF_E2E_DRIVE:-C}" letter
+  for letter in e "${drive,,}"; do
+    [ "$letter" = c ] && continue
+    mkdir -p "$state/drive-$letter"
+    ln -sfn "$state/drive-$letter" "$prefix/dosdevices/$letter:"
+  done
 
   local display="${LNF_E2E_DISPLAY:-}" xvfb_pid=""
   if [ -z "$display" ]; then

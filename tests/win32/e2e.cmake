@@ -6,7 +6,8 @@ set(LNF_E2E_WINVER "" CACHE STRING
   "Windows version the e2e prefix reports (win98, win2k, winxp, win10; empty: Wine's own)")
 set(LNF_E2E_DPI "96" CACHE STRING "DPI of the e2e prefix (96, 120 or 144)")
 set(LNF_E2E_DRIVE "C" CACHE STRING "Drive letter that plays the tool's system drive")
-set(LNF_E2E_GROUPS "MainWindow;InventoryCheck;Backup;NonAnsiNames;StartupWarning" CACHE STRING
+set(LNF_E2E_GROUPS "MainWindow;InventoryCheck;Backup;NonAnsiNames;StartupWarning;OtherDrive"
+  CACHE STRING
   "Test groups to register (a smoke run picks a few)")
 
 set(LNF_E2E_DIR ${PROJECT_SOURCE_DIR}/tests/e2e)
@@ -49,6 +50,18 @@ set_tests_properties(e2e_setup PROPERTIES FIXTURES_SETUP lnf_e2e ENVIRONMENT "${
   TIMEOUT 300)
 set_tests_properties(e2e_teardown PROPERTIES FIXTURES_CLEANUP lnf_e2e
   ENVIRONMENT "${LNF_E2E_ENV}" TIMEOUT 60)
+
+# The tool takes its system drive from windir's first letter: the same cases
+# with Windows and the client folders on drive E:.
+if("OtherDrive" IN_LIST LNF_E2E_GROUPS)
+  list(REMOVE_ITEM LNF_E2E_GROUPS OtherDrive)
+  add_test(NAME e2e_OtherDrive COMMAND ${LNF_E2E_RUN} run $<TARGET_FILE:e2e_tests>
+    "--gtest_filter=InventoryCheck.Lists*:Backup.V3*:Backup.V4Copies*:Backup.OfficeUpdateCopies*")
+  set(LNF_E2E_ENV_E ${LNF_E2E_ENV})
+  list(FILTER LNF_E2E_ENV_E EXCLUDE REGEX "^LNF_E2E_(DRIVE|SCREENSHOTS)=")
+  set_tests_properties(e2e_OtherDrive PROPERTIES FIXTURES_REQUIRED lnf_e2e
+    RESOURCE_LOCK lnf_e2e_prefix ENVIRONMENT "${LNF_E2E_ENV_E};LNF_E2E_DRIVE=E" TIMEOUT 240)
+endif()
 
 foreach(group IN LISTS LNF_E2E_GROUPS)
   add_test(NAME e2e_${group}
