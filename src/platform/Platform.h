@@ -6,8 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace lnf {
@@ -52,9 +52,13 @@ struct VersionNumbers {
 
 // A failure of an operating-system operation: the system's error number, its
 // own description of it, and the path(s) the operation worked on.
-class PlatformError : public std::runtime_error {
+// Derives from std::exception, not std::runtime_error: the latter drags the
+// library's second string implementation into the exe.
+class PlatformError : public std::exception {
  public:
   PlatformError(std::uint32_t number, std::string description, std::string subject = {});
+
+  const char* what() const noexcept override { return what_.c_str(); }
 
   std::uint32_t number() const { return number_; }
   const std::string& description() const { return description_; }
@@ -65,6 +69,7 @@ class PlatformError : public std::runtime_error {
   std::uint32_t number_;
   std::string description_;
   std::string subject_;
+  std::string what_;
 };
 
 // One directory enumeration with its own state, so that nested listings never

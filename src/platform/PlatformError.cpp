@@ -16,9 +16,9 @@ std::string Compose(std::uint32_t number, const std::string& description,
 }  // namespace
 
 PlatformError::PlatformError(std::uint32_t number, std::string description, std::string subject)
-    : std::runtime_error(Compose(number, description, subject)),
-      number_(number),
+    : number_(number),
       description_(std::move(description)),
-      subject_(std::move(subject)) {}
+      subject_(std::move(subject)),
+      what_(Compose(number_, description_, subject_)) {}
 
 }  // namespace lnf

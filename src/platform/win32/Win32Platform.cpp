@@ -15,17 +15,21 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
 
+// UTF-16 text for the wide functions. Not WideText: that one links the
+// C++ library's whole prebuilt copy into the exe.
+using WideText = std::u16string;
+
+const wchar_t* Ptr(const WideText& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
 // --- Text at the boundary: UTF-8 inside, UTF-16 for the wide functions, the
 // ANSI code page for the ANSI ones (Windows 95 has no CP_UTF8, so ANSI goes
 // through UTF-16 by hand).
 
-std::wstring ToWide(const std::string& utf8) {
-  const std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
+WideText ToWide(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 
 std::string FromWide(const wchar_t* text, std::size_t length) {
-  return Utf16ToUtf8(std::u16string(text, text + length));
+  const auto* units = reinterpret_cast<const char16_t*>(text);
+  return Utf16ToUtf8(WideText(units, units + length));
 }
 
 std::string FromWide(const wchar_t* text) {
@@ -35,9 +39,9 @@ std::string FromWide(const wchar_t* text) {
 std::string FromAnsi(const char* text, int length) {
   if (length <= 0) return {};
   const int count = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(count), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], count);
-  return FromWide(wide.data(), wide.size());
+  WideText wide(static_cast<std::size_t>(count), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, length, reinterpret_cast<wchar_t*>(&wide[0]), count);
+  return Utf16ToUtf8(wide);
 }
 
 std::string FromAnsi(const char* text) {
@@ -49,14 +53,13 @@ std::string FromAnsi(const char* text) {
 // file), which the used-default flag alone does not.
 bool ToAnsi(const std::string& utf8, std::string& ansi) {
   ansi.clear();
-  const std::wstring wide = ToWide(utf8);
+  const WideText wide = ToWide(utf8);
   if (wide.empty()) return true;
   const int length = static_cast<int>(wide.size());
-  const int count =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  const int count = WideCharToMultiByte(CP_ACP, 0, Ptr(wide), length, nullptr, 0, nullptr, nullptr);
   if (count <= 0) return false;
   ansi.assign(static_cast<std::size_t>(count), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &ansi[0], count, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, Ptr(wide), length, &ansi[0], count, nullptr, nullptr);
   return ToWide(FromAnsi(ansi.data(), count)) == wide;
 }
 
@@ -93,41 +96,41 @@ std::string Describe(DWORD number, bool nt) {
 
 // --- Paths as the system wants them.
 
-bool IsAbsoluteDrivePath(const std::wstring& path) {
+bool IsAbsoluteDrivePath(const WideText& path) {
   return path.size() >= 3 &&
-         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-         path[1] == L':' && path[2] == L'\\';
+         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z')) &&
+         path[1] == u':' && path[2] == u'\\';
 }
 
 // "\\?\" switches off the system's own clean-up of a path, so "." and ".."
 // and doubled separators must be resolved first.
-std::wstring Canonical(const std::wstring& path) {
-  std::vector<std::wstring> parts;
+WideText Canonical(const WideText& path) {
+  std::vector<WideText> parts;
   std::size_t start = 3;
   while (start <= path.size()) {
-    std::size_t end = path.find(L'\\', start);
-    if (end == std::wstring::npos) end = path.size();
-    const std::wstring part = path.substr(start, end - start);
-    if (part == L"..") {
+    std::size_t end = path.find(u'\\', start);
+    if (end == WideText::npos) end = path.size();
+    const WideText part = path.substr(start, end - start);
+    if (part == u"..") {
       if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != L".") {
+    } else if (!part.empty() && part != u".") {
       parts.push_back(part);
     }
     start = end + 1;
   }
-  std::wstring out = path.substr(0, 3);
+  WideText out = path.substr(0, 3);
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) out += L'\\';
+    if (i > 0) out += u'\\';
     out += parts[i];
   }
-  if (!parts.empty() && path.back() == L'\\') out += L'\\';
+  if (!parts.empty() && path.back() == u'\\') out += u'\\';
   return out;
 }
 
 // A path in the form the running system takes: wide on NT, ANSI on 9x.
 struct NativePath {
   bool nt;
-  std::wstring wide;
+  WideText wide;
   std::string ansi;
 };
 
@@ -143,7 +146,7 @@ NativePath Prepare(bool nt, std::string path, std::size_t limit, const std::stri
   if (nt) {
     native.wide = ToWide(path);
     if (native.wide.size() >= limit && IsAbsoluteDrivePath(native.wide)) {
-      native.wide = L"\\\\?\\" + Canonical(native.wide);
+      native.wide = u"\\\\?\\" + Canonical(native.wide);
     }
     return native;
   }
@@ -158,23 +161,23 @@ NativePath Prepare(bool nt, const std::string& path, std::size_t limit = kPathLi
 }
 
 DWORD AttributesOf(const NativePath& p) {
-  return p.nt ? GetFileAttributesW(p.wide.c_str()) : GetFileAttributesA(p.ansi.c_str());
+  return p.nt ? GetFileAttributesW(Ptr(p.wide)) : GetFileAttributesA(p.ansi.c_str());
 }
 
 BOOL SetAttributesOf(const NativePath& p, DWORD attributes) {
-  return p.nt ? SetFileAttributesW(p.wide.c_str(), attributes)
+  return p.nt ? SetFileAttributesW(Ptr(p.wide), attributes)
               : SetFileAttributesA(p.ansi.c_str(), attributes);
 }
 
 BOOL CopyOnce(const NativePath& from, const NativePath& to) {
   // Never overwrite here: replacing is done by renaming, so that a failed
   // copy cannot damage what is already at the destination.
-  return from.nt ? CopyFileW(from.wide.c_str(), to.wide.c_str(), TRUE)
+  return from.nt ? CopyFileW(Ptr(from.wide), Ptr(to.wide), TRUE)
                  : CopyFileA(from.ansi.c_str(), to.ansi.c_str(), TRUE);
 }
 
 BOOL Rename(const NativePath& from, const NativePath& to) {
-  return from.nt ? MoveFileW(from.wide.c_str(), to.wide.c_str())
+  return from.nt ? MoveFileW(Ptr(from.wide), Ptr(to.wide))
                  : MoveFileA(from.ansi.c_str(), to.ansi.c_str());
 }
 
@@ -183,7 +186,7 @@ BOOL Rename(const NativePath& from, const NativePath& to) {
 void RemoveOwnFile(const NativePath& p) {
   SetAttributesOf(p, FILE_ATTRIBUTE_NORMAL);
   if (p.nt) {
-    DeleteFileW(p.wide.c_str());
+    DeleteFileW(Ptr(p.wide));
   } else {
     DeleteFileA(p.ansi.c_str());
   }
@@ -219,7 +222,7 @@ class FindEnumeration final : public DirectoryEnumeration {
   }
 
   void Start(const NativePath& pattern) {
-    handle_ = nt_ ? FindFirstFileW(pattern.wide.c_str(), &wide_)
+    handle_ = nt_ ? FindFirstFileW(Ptr(pattern.wide), &wide_)
                   : FindFirstFileA(pattern.ansi.c_str(), &ansi_);
     if (handle_ != INVALID_HANDLE_VALUE) return;
     const DWORD error = GetLastError();
@@ -284,7 +287,7 @@ FILETIME LastWriteOf(bool nt, const std::string& path) {
   WIN32_FIND_DATAW wide{};
   WIN32_FIND_DATAA ansi{};
   const HANDLE handle =
-      nt ? FindFirstFileW(native.wide.c_str(), &wide) : FindFirstFileA(native.ansi.c_str(), &ansi);
+      nt ? FindFirstFileW(Ptr(native.wide), &wide) : FindFirstFileA(native.ansi.c_str(), &ansi);
   if (handle == INVALID_HANDLE_VALUE) Fail(GetLastError(), nt, path);
   FindClose(handle);
   return nt ? wide.ftLastWriteTime : ansi.ftLastWriteTime;
@@ -353,7 +356,7 @@ std::uint32_t Win32Platform::GetAttributes(const std::string& path) {
 
 void Win32Platform::CreateFolder(const std::string& path) {
   const NativePath native = Prepare(nt_, path, kFolderPathLimit);
-  const BOOL made = nt_ ? CreateDirectoryW(native.wide.c_str(), nullptr)
+  const BOOL made = nt_ ? CreateDirectoryW(Ptr(native.wide), nullptr)
                         : CreateDirectoryA(native.ansi.c_str(), nullptr);
   if (!made) Fail(GetLastError(), nt_, path);
 }
@@ -394,7 +397,7 @@ void Win32Platform::CopyFileReplacing(const std::string& source, const std::stri
     if (earlier & FILE_ATTRIBUTE_READONLY) {
       SetAttributesOf(to, earlier & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     }
-    if (!MoveFileExW(fresh.wide.c_str(), to.wide.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!MoveFileExW(Ptr(fresh.wide), Ptr(to.wide), MOVEFILE_REPLACE_EXISTING)) {
       const DWORD error = GetLastError();
       SetAttributesOf(to, earlier);
       RemoveOwnFile(fresh);
@@ -438,11 +441,11 @@ std::string Win32Platform::GetEnvironmentValue(const std::string& name) {
   // The length asked for includes the terminating null; a value that fits is
   // reported by its length without it.
   if (nt_) {
-    const std::wstring wideName = ToWide(name);
+    const WideText wideName = ToWide(name);
     std::vector<wchar_t> buffer(256);
     for (;;) {
       const DWORD size = static_cast<DWORD>(buffer.size());
-      const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
+      const DWORD length = GetEnvironmentVariableW(Ptr(wideName), buffer.data(), size);
       if (length == 0) return {};
       if (length < size) return FromWide(buffer.data(), length);
       buffer.resize(length);
@@ -466,7 +469,7 @@ void Win32Platform::ShowModalMessage(const std::string& text, int buttonsAndIcon
   const HWND owner = static_cast<HWND>(owner_);
   const UINT type = static_cast<UINT>(buttonsAndIcon);
   if (nt_) {
-    MessageBoxW(owner, ToWide(text).c_str(), ToWide(title).c_str(), type);
+    MessageBoxW(owner, Ptr(ToWide(text)), Ptr(ToWide(title)), type);
     return;
   }
   std::string ansiText;
