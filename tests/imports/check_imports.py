@@ -19,7 +19,7 @@ def imports_of(objdump, exe):
     pairs, dll, versions = [], None, {}
     for line in text.splitlines():
         stripped = line.strip()
-        for key in ("MajorOperatingSystemVersion", "MinorOperatingSystemVersion",
+        for key in ("MajorOSystemVersion", "MinorOSystemVersion",
                     "MajorSubsystemVersion", "MinorSubsystemVersion"):
             if stripped.startswith(key):
                 versions[key] = int(stripped.split()[-1])
@@ -54,7 +54,7 @@ def main():
         return 1
 
     failures = []
-    for key, want in (("MajorOperatingSystemVersion", 4), ("MinorOperatingSystemVersion", 0),
+    for key, want in (("MajorOSystemVersion", 4), ("MinorOSystemVersion", 0),
                       ("MajorSubsystemVersion", 4), ("MinorSubsystemVersion", 0)):
         if versions.get(key) != want:
             failures.append(f"PE header {key} is {versions.get(key)}, want {want}")
