@@ -140,6 +140,27 @@ TEST_F(InventoryCheck, ListsDecodesAndLogsAllThreeKindsAndShowsOneFrameAtATime) 
   EXPECT_EQ(app().Text(kLabel9), L"en");
 }
 
+TEST_F(InventoryCheck, TabPassesThroughTheShownFrameInItsPlaceOfTheOrder) {
+  LayOutAllThreeKinds();
+  CheckNow();
+  // A click leaves the focus on the selector; from there round once.
+  auto round = [&](ControlId selector, std::vector<ControlId> order) {
+    SCOPED_TRACE(SpecOf(selector).name);
+    ASSERT_TRUE(app().Click(selector));
+    ASSERT_EQ(app().FocusedId(), selector);
+    for (ControlId next : order) {
+      app().PressTab();
+      EXPECT_EQ(app().FocusedId(), next) << "after Tab, expected " << SpecOf(next).name;
+    }
+  };
+  round(kV3btn,
+        {kV4btn, kOuBtn, kV3InvFilesList, kCommand3, kLogConsole, kCommand1, kCommand2, kV3btn});
+  round(kV4btn,
+        {kOuBtn, kLogConsole, kCommand4, kV4InvFilesList, kCommand1, kCommand2, kV3btn, kV4btn});
+  round(kOuBtn,
+        {kLogConsole, kOuInvFilesList, kCommand5, kCommand1, kCommand2, kV3btn, kV4btn, kOuBtn});
+}
+
 TEST_F(InventoryCheck, DecodesOnlyExactLowerCaseEndingsAndTheLastNameListedWins) {
   // Listed in this order: 90720q.as, 91026.AS, de.gng, fr.gng, ZZ.GNG.
   for (const wchar_t* name : {L"fr.gng", L"de.gng", L"ZZ.GNG", L"90720q.as", L"91026.AS"}) {
