@@ -186,8 +186,8 @@ TEST_F(Backup, OfficeUpdateFolderGoneBeforeTheBackupIsReportedAndNotClaimedAsDon
   EXPECT_EQ(box.title, L"LNF_INVTOOL");
   EXPECT_EQ(box.text, L"Source directory does not exist!");
   EXPECT_EQ(box.icon, BoxIcon::None) << "shows " << ToString(box.icon);
-  // Deliberately unlike the letter of the original: no "copied
-  // successfully" and no "Backup done" for a backup that copied nothing.
+  // No "copied successfully" and no "Backup done" for a backup that copied
+  // nothing: saying so would be false.
   ExpectNoBox();
   EXPECT_EQ(log.Closings(), Lines{});
   EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"OU", kFolder}}));
