@@ -50,12 +50,15 @@ void TakeScreenshot(const std::string& name, App* app) {
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  auto centredIn = [&](const RECT& area) {
-    const int left = area.left + (area.right - area.left - (r.right - r.left)) / 2;
-    const int top = area.top + (area.bottom - area.top - (r.bottom - r.top)) / 2;
-    return std::abs(r.left - left) <= 1 && std::abs(r.top - top) <= 1;
+  auto placed = [](LONG at, LONG size, LONG from, LONG to) {
+    const LONG centred = from + (to - from - size) / 2;
+    return std::abs(at - centred) <= 1 || (size > to - from && at == from);
   };
-  if (centredIn(screen) || centredIn(work)) return ::testing::AssertionSuccess();
+  auto placedIn = [&](const RECT& area) {
+    return placed(r.left, r.right - r.left, area.left, area.right) &&
+           placed(r.top, r.bottom - r.top, area.top, area.bottom);
+  };
+  if (placedIn(screen) || placedIn(work)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "window at " << r.left << "," << r.top << " sized " << r.right - r.left << "x"
          << r.bottom - r.top << " on a screen of " << screen.right << "x" << screen.bottom

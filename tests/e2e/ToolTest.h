@@ -26,6 +26,8 @@ void TakeScreenshot(const std::string& name, App* app = nullptr);
 
 // Whether `window` is centred on the screen, or on the screen's work area (the
 // part that a taskbar leaves free): both are fair readings of "centred".
+// Along a side where the window is larger than the screen, it may instead be
+// held at the screen's edge, so that its title bar stays in reach.
 ::testing::AssertionResult IsCentredOnScreen(HWND window);
 
 // Presses OK on the one box expected now and returns what it showed.

@@ -22,8 +22,9 @@ build="${LNF_BUILD_DIR:?LNF_BUILD_DIR names the build folder}"
 state="${LNF_E2E_STATE:-$build/e2e}"
 winver="${LNF_E2E_WINVER:-}"
 dpi="${LNF_E2E_DPI:-96}"
-# The tests' own desktop: big enough that no start-up warning comes.
-desktop_size=1024x768
+# The tests' own desktop: big enough that no start-up warning comes, and
+# that the window fits even at 144 DPI.
+desktop_size=1280x1024
 
 . "$root/scripts/wine.sh"
 
