@@ -10,6 +10,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Wine turns Windows file names into Unix ones in the locale's character
+# set; names outside ASCII need a UTF-8 locale.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi
 build="$root/build"
 "$root/scripts/build.sh" product
 exe="$build/product/src/app/win32/LNF_INVTOOL.exe"

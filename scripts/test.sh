@@ -5,6 +5,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Wine turns Windows file names into Unix ones in the locale's character
+# set; names outside ASCII need a UTF-8 locale.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi
 cd "$root"
 "$root/scripts/build.sh"
 
