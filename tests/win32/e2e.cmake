@@ -2,13 +2,10 @@
 # in a virtual desktop on an X server (Xvfb) that the fixture starts when none
 # is given. tests/e2e/run-e2e.sh does the Wine and X work.
 
-set(LNF_E2E_WINVER "" CACHE STRING
-  "Windows version the e2e prefix reports (win98, win2k, winxp, win10; empty: Wine's own)")
-set(LNF_E2E_DPI "96" CACHE STRING "DPI of the e2e prefix (96, 120 or 144)")
-set(LNF_E2E_DRIVE "C" CACHE STRING "Drive letter that plays the tool's system drive")
 set(LNF_E2E_GROUPS "MainWindow;InventoryCheck;Backup;NonAnsiNames;StartupWarning;OtherDrive"
-  CACHE STRING
-  "Test groups to register (a smoke run picks a few)")
+  CACHE STRING "Test groups of the full run")
+set(LNF_E2E_MATRIX ON CACHE BOOL
+  "Also run the smoke cases as Windows 98, 2000 and XP, and at 120 and 144 DPI")
 
 set(LNF_E2E_DIR ${PROJECT_SOURCE_DIR}/tests/e2e)
 add_executable(e2e_tests
@@ -35,38 +32,71 @@ if(NOT LNF_PRODUCT_EXE)
 endif()
 
 set(LNF_E2E_RUN ${LNF_E2E_DIR}/run-e2e.sh)
-set(LNF_E2E_ENV
-  "LNF_BUILD_DIR=${CMAKE_BINARY_DIR}"
-  "LNF_E2E_STATE=${CMAKE_BINARY_DIR}/e2e"
-  "LNF_E2E_PRODUCT=${LNF_PRODUCT_EXE}"
-  "LNF_E2E_WINVER=${LNF_E2E_WINVER}"
-  "LNF_E2E_DPI=${LNF_E2E_DPI}"
-  "LNF_E2E_DRIVE=${LNF_E2E_DRIVE}"
-  "LNF_E2E_SCREENSHOTS=${CMAKE_BINARY_DIR}/screenshots")
 
-add_test(NAME e2e_setup COMMAND ${LNF_E2E_RUN} setup)
-add_test(NAME e2e_teardown COMMAND ${LNF_E2E_RUN} teardown)
-set_tests_properties(e2e_setup PROPERTIES FIXTURES_SETUP lnf_e2e ENVIRONMENT "${LNF_E2E_ENV}"
-  TIMEOUT 300)
-set_tests_properties(e2e_teardown PROPERTIES FIXTURES_CLEANUP lnf_e2e
-  ENVIRONMENT "${LNF_E2E_ENV}" TIMEOUT 60)
+# One configuration of the suite: its own prefix (Windows version and DPI),
+# X server and scratch drives, set up and torn down by a fixture of its own.
+#   lnf_e2e_config(NAME WINVER DPI GROUPS [FILTER])
+# GROUPS are run one test each; FILTER, when given, is one smoke test instead.
+function(lnf_e2e_config name winver dpi groups filter)
+  set(env
+    "LNF_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    "LNF_E2E_STATE=${CMAKE_BINARY_DIR}/e2e-${name}"
+    "LNF_E2E_PRODUCT=${LNF_PRODUCT_EXE}"
+    "LNF_E2E_WINVER=${winver}"
+    "LNF_E2E_DPI=${dpi}"
+    "LNF_E2E_DRIVE=C"
+    "LNF_E2E_SCREENSHOTS=${CMAKE_BINARY_DIR}/screenshots/${name}")
+  set(fixture lnf_e2e_${name})
+  add_test(NAME e2e_${name}_setup COMMAND ${LNF_E2E_RUN} setup)
+  add_test(NAME e2e_${name}_teardown COMMAND ${LNF_E2E_RUN} teardown)
+  set_tests_properties(e2e_${name}_setup PROPERTIES FIXTURES_SETUP ${fixture}
+    ENVIRONMENT "${env}" TIMEOUT 300)
+  set_tests_properties(e2e_${name}_teardown PROPERTIES FIXTURES_CLEANUP ${fixture}
+    ENVIRONMENT "${env}" TIMEOUT 60)
 
-# The tool takes its system drive from windir's first letter: the same cases
-# with Windows and the client folders on drive E:.
-if("OtherDrive" IN_LIST LNF_E2E_GROUPS)
-  list(REMOVE_ITEM LNF_E2E_GROUPS OtherDrive)
-  add_test(NAME e2e_OtherDrive COMMAND ${LNF_E2E_RUN} run $<TARGET_FILE:e2e_tests>
-    "--gtest_filter=InventoryCheck.Lists*:Backup.V3*:Backup.V4Copies*:Backup.OfficeUpdateCopies*")
-  set(LNF_E2E_ENV_E ${LNF_E2E_ENV})
-  list(FILTER LNF_E2E_ENV_E EXCLUDE REGEX "^LNF_E2E_(DRIVE|SCREENSHOTS)=")
-  set_tests_properties(e2e_OtherDrive PROPERTIES FIXTURES_REQUIRED lnf_e2e
-    RESOURCE_LOCK lnf_e2e_prefix ENVIRONMENT "${LNF_E2E_ENV_E};LNF_E2E_DRIVE=E" TIMEOUT 240)
+  set(tests)
+  if(filter)
+    add_test(NAME e2e_${name}_smoke
+      COMMAND ${LNF_E2E_RUN} run $<TARGET_FILE:e2e_tests> --gtest_filter=${filter})
+    list(APPEND tests e2e_${name}_smoke)
+  endif()
+  # The tool takes its system drive from windir's first letter: the same cases
+  # with Windows and the client folders on drive E:.
+  if("OtherDrive" IN_LIST groups)
+    list(REMOVE_ITEM groups OtherDrive)
+    add_test(NAME e2e_${name}_OtherDrive COMMAND ${LNF_E2E_RUN} run $<TARGET_FILE:e2e_tests>
+      "--gtest_filter=InventoryCheck.Lists*:Backup.V3*:Backup.V4Copies*:Backup.OfficeUpdateCopies*")
+    set(env_e ${env})
+    list(FILTER env_e EXCLUDE REGEX "^LNF_E2E_(DRIVE|SCREENSHOTS)=")
+    set_tests_properties(e2e_${name}_OtherDrive PROPERTIES FIXTURES_REQUIRED ${fixture}
+      RESOURCE_LOCK ${fixture} ENVIRONMENT "${env_e};LNF_E2E_DRIVE=E" TIMEOUT 240)
+  endif()
+  foreach(group IN LISTS groups)
+    add_test(NAME e2e_${name}_${group}
+      COMMAND ${LNF_E2E_RUN} run $<TARGET_FILE:e2e_tests> --gtest_filter=${group}.*)
+    list(APPEND tests e2e_${name}_${group})
+  endforeach()
+  # One prefix and one scratch drive per configuration: its tests take turns.
+  if(tests)
+    set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED ${fixture}
+      RESOURCE_LOCK ${fixture} ENVIRONMENT "${env}" TIMEOUT 240)
+  endif()
+endfunction()
+
+lnf_e2e_config(win10-96 win10 96 "${LNF_E2E_GROUPS}" "")
+
+if(LNF_E2E_MATRIX)
+  # Start-up, a check that finds all three kinds, one backup of each kind and
+  # the names no ANSI code page can spell (skipped where Windows 9x has no
+  # way to name them).
+  set(smoke
+    MainWindow.IsTheToolsOneWindow* MainWindow.ShowsOnlyTheHeading*
+    MainWindow.PlacesEveryControl* InventoryCheck.ListsDecodesAndLogsAllThreeKinds*
+    Backup.V3Copies* Backup.V4CopiesThe* Backup.OfficeUpdateCopies* NonAnsiNames.*)
+  list(JOIN smoke ":" smoke)
+  foreach(config IN ITEMS "win98;96" "win2k;96" "winxp;96" "win10;120" "win10;144")
+    list(GET config 0 winver)
+    list(GET config 1 dpi)
+    lnf_e2e_config(${winver}-${dpi} ${winver} ${dpi} "" "${smoke}")
+  endforeach()
 endif()
-
-foreach(group IN LISTS LNF_E2E_GROUPS)
-  add_test(NAME e2e_${group}
-    COMMAND ${LNF_E2E_RUN} run $<TARGET_FILE:e2e_tests> --gtest_filter=${group}.*)
-  # One prefix and one scratch drive: the groups take turns.
-  set_tests_properties(e2e_${group} PROPERTIES FIXTURES_REQUIRED lnf_e2e
-    RESOURCE_LOCK lnf_e2e_prefix ENVIRONMENT "${LNF_E2E_ENV}" TIMEOUT 240)
-endforeach()
