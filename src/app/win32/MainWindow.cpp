@@ -18,6 +18,59 @@ constexpr COLORREF kDarkRed = RGB(192, 0, 0);
 
 bool TakesClicks(ControlId id) { return SpecOf(id).kind == ControlKind::PushButton; }
 
+// The smallest rectangle that holds every pixel `text` colours when drawn as
+// a static control draws it: in `font`, with `format`, in a box `width` by
+// `height`. Drawn off screen in a bitmap of the screen's own format, so that
+// font smoothing touches the same pixels as it does on screen; white on
+// black, because black reads back as zero from every pixel format. Empty
+// when the text colours nothing; the whole box when it cannot be told.
+RECT InkBox(HFONT font, const std::string& text, int width, int height, UINT format) {
+  if (text.empty() || width <= 0 || height <= 0) return {0, 0, 0, 0};
+  RECT ink = {0, 0, width, height};
+  HDC screen = GetDC(nullptr);
+  HDC canvasDc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, width, height);
+  if (canvasDc && canvas) {
+    HGDIOBJ oldBitmap = SelectObject(canvasDc, canvas);
+    HGDIOBJ oldFont = SelectObject(canvasDc, font);
+    RECT all = {0, 0, width, height};
+    FillRect(canvasDc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetTextColor(canvasDc, RGB(255, 255, 255));
+    SetBkMode(canvasDc, TRANSPARENT);
+    win::DrawTextUtf8(canvasDc, text, all, format);
+    SelectObject(canvasDc, oldFont);
+    SelectObject(canvasDc, oldBitmap);
+
+    // Bottom-up rows of 32 bits, the one layout every version reads back.
+    BITMAPINFO layout = {};
+    layout.bmiHeader.biSize = sizeof(layout.bmiHeader);
+    layout.bmiHeader.biWidth = width;
+    layout.bmiHeader.biHeight = height;
+    layout.bmiHeader.biPlanes = 1;
+    layout.bmiHeader.biBitCount = 32;
+    layout.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
+    if (GetDIBits(screen, canvas, 0, height, pixels.data(), &layout, DIB_RGB_COLORS) == height) {
+      RECT found = {width, height, 0, 0};
+      for (int row = 0; row < height; ++row) {
+        const int y = height - 1 - row;
+        for (int x = 0; x < width; ++x) {
+          if ((pixels[static_cast<std::size_t>(row) * width + x] & 0xFFFFFF) == 0) continue;
+          found.left = std::min<LONG>(found.left, x);
+          found.right = std::max<LONG>(found.right, x + 1);
+          found.top = std::min<LONG>(found.top, y);
+          found.bottom = std::max<LONG>(found.bottom, y + 1);
+        }
+      }
+      ink = found.left < found.right ? found : RECT{0, 0, 0, 0};
+    }
+  }
+  if (canvas) DeleteObject(canvas);
+  if (canvasDc) DeleteDC(canvasDc);
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
 }  // namespace
 
 WNDPROC MainWindow::buttonProc_ = nullptr;
@@ -159,7 +212,9 @@ void MainWindow::CreateControls() {
     }
     win::Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(spec.font)]),
               FALSE);
-    if (spec.kind == ControlKind::TextBox) {
+    if (spec.kind == ControlKind::Label) {
+      FitLabelToText(spec, state.text);
+    } else if (spec.kind == ControlKind::TextBox) {
       // 0: as much as the system allows (about 64 KiB on Windows 9x).
       win::Send(control, EM_LIMITTEXT, 0, 0);
     } else if (spec.kind == ControlKind::Frame) {
@@ -182,6 +237,26 @@ void MainWindow::StackControls() {
       above = Handle(id);
     }
   }
+}
+
+// A label paints its whole box, and some boxes reach into a neighbour's:
+// each caption of the V2/V3.1 frame lies above the start of its value. Cut
+// down to where its text inks, a label hides nothing with the empty rest of
+// its box; its window rectangle and its place in the stack stay. The ink
+// rather than DrawText's measure: glyphs may reach a pixel past their cells,
+// and a colon's cell runs on past its dots. Fitted before a new caption is
+// drawn, so that it is never clipped to the old one's shape; what only the
+// old one covered is repainted from beneath.
+void MainWindow::FitLabelToText(const ControlSpec& spec, const std::string& text) {
+  const RECT box = PixelRect(spec);
+  const int width = box.right - box.left;
+  const int height = box.bottom - box.top;
+  const UINT format = (spec.align == Align::Center ? DT_CENTER : DT_LEFT) | DT_WORDBREAK |
+                      DT_EXPANDTABS | DT_NOPREFIX;
+  const RECT ink = InkBox(fonts_[static_cast<int>(spec.font)], text, width, height, format);
+  HRGN shape = CreateRectRgn(ink.left, ink.top, ink.right, ink.bottom);
+  // The system owns the region from here on, unless it refuses it.
+  if (shape && !SetWindowRgn(Handle(spec.id), shape, TRUE)) DeleteObject(shape);
 }
 
 void MainWindow::AddToolTip() {
@@ -239,6 +314,7 @@ void MainWindow::Render(MainForm& form) {
       AppendConsoleTail(state.text);
     } else if ((spec.kind == ControlKind::Label || spec.kind == ControlKind::TextBox) &&
                state.text != shownText_[i]) {
+      if (spec.kind == ControlKind::Label) FitLabelToText(spec, state.text);
       win::SetWindowTextUtf8(controls_[i], state.text);
       shownText_[i] = state.text;
     }

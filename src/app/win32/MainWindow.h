@@ -41,6 +41,7 @@ class MainWindow : public FormView {
   void CreateControls();
   void StackControls();
   void AddToolTip();
+  void FitLabelToText(const ControlSpec& spec, const std::string& text);
   RECT PixelRect(const ControlSpec& spec) const;
   HWND Handle(ControlId id) const { return controls_[Index(id)]; }
   static int Index(ControlId id) { return static_cast<int>(id) - kFirstControlId; }

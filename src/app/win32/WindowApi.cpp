@@ -84,6 +84,14 @@ int WindowTextLength(HWND hwnd) {
   return kNt ? GetWindowTextLengthW(hwnd) : GetWindowTextLengthA(hwnd);
 }
 
+void DrawTextUtf8(HDC dc, const std::string& text, RECT& rect, UINT format) {
+  if (kNt) {
+    DrawTextW(dc, Ptr(Wide(text)), -1, &rect, format);
+  } else {
+    DrawTextA(dc, Ansi(text).c_str(), -1, &rect, format);
+  }
+}
+
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return kNt ? SendMessageW(hwnd, message, wParam, lParam)
              : SendMessageA(hwnd, message, wParam, lParam);

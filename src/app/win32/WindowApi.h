@@ -22,6 +22,9 @@ void SetWindowTextUtf8(HWND hwnd, const std::string& text);
 // Replaces the selection of an edit control, without an undo step.
 void ReplaceSelectionUtf8(HWND edit, const std::string& text);
 int WindowTextLength(HWND hwnd);
+// DrawText in the same character set as the window's text, so that a
+// label's text comes out as the label itself draws it.
+void DrawTextUtf8(HDC dc, const std::string& text, RECT& rect, UINT format);
 
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
