@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../contract/PlatformContract.h"
+#include "app/MainForm.h"
 #include "platform/PathText.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -250,6 +251,73 @@ TEST_F(Win32Only, PastMaxPathFailsOn9xNamingTheWholePath) {
   const PlatformError error =
       FailureOf([&] { platform().CopyFileReplacing(At("a.gng"), tooLong); });
   EXPECT_EQ(error.subject(), At("a.gng") + " -> " + tooLong);
+}
+
+// The Office Update backup through the window's own dispatcher, on real
+// folders, with message boxes recorded instead of shown.
+class RecordingWin32 : public Win32Platform {
+ public:
+  std::vector<std::string> messages;
+
+ protected:
+  void ShowModalMessage(const std::string& text, int, const std::string&) override {
+    messages.push_back(text);
+  }
+};
+
+class DeepTree : public Win32Only {
+ protected:
+  // A tree whose deepest file path is longer than MAX_PATH.
+  std::string MakeDeepTree(const std::string& top) {
+    world.MakeFolder(top, 0);
+    std::string deep = top;
+    while (deep.size() < 320) {
+      deep += "\\" + std::string(50, 'D');
+      world.MakeFolder(deep, 0);
+    }
+    world.MakeFile(top + "\\top.txt", "top", {2001, 1, 1, 0, 0, 0}, 0);
+    world.MakeFile(deep + "\\deep.cab", "deep", {2001, 1, 1, 0, 0, 0}, 0);
+    return deep.substr(top.size());
+  }
+  void BackUpOfficeUpdate(RecordingWin32& platform) {
+    MainForm form(platform);
+    form.SYSDRIVE = world.Root() + "\\";
+    form.OUDIR = world.Root() + "\\OfficeUpdate";
+    form.Click(kCommand5);
+  }
+};
+
+TEST_F(DeepTree, OfficeUpdateBackupCopiesATreeDeeperThanMaxPathOnNt) {
+  if (!nt()) GTEST_SKIP() << "Windows 9x has no paths past MAX_PATH";
+  const std::string below = MakeDeepTree(world.Root() + "\\OfficeUpdate");
+  RecordingWin32 platform;
+  BackUpOfficeUpdate(platform);
+  const std::string copy = world.Root() + "\\LNF_INV\\OU";
+  EXPECT_EQ(world.Contents(copy + "\\top.txt"), "top");
+  EXPECT_EQ(world.Contents(copy + below + "\\deep.cab"), "deep");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].rfind("Backup done in ", 0), 0u);
+}
+
+TEST_F(DeepTree, TooDeepATreeOn9xIsReportedWithItsFullPathAndNothingIsCutShort) {
+  if (nt()) GTEST_SKIP() << "the NT family takes long paths";
+  MakeDeepTree(world.Root() + "\\OfficeUpdate");
+  RecordingWin32 platform;
+  BackUpOfficeUpdate(platform);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const std::string& report = platform.messages[0];
+  EXPECT_EQ(report.rfind("Error " + std::to_string(ERROR_FILENAME_EXCED_RANGE) + ": ", 0), 0u)
+      << report;
+  // The path named is whole: the source's or the copy's, whichever reached
+  // the limit first, ending in a complete folder name.
+  const std::size_t path = report.find(world.Root() + "\\");
+  ASSERT_NE(path, std::string::npos) << report;
+  const std::string named = report.substr(path);
+  EXPECT_GE(named.size(), static_cast<std::size_t>(MAX_PATH - 12)) << named;
+  EXPECT_EQ(named.substr(named.size() - 51), "\\" + std::string(50, 'D')) << named;
+  // What fitted was copied; nothing landed under a shortened name.
+  EXPECT_EQ(world.Contents(world.Root() + "\\LNF_INV\\OU\\top.txt"), "top");
+  EXPECT_FALSE(world.Exists(world.Root() + "\\LNF_INV\\OU\\deep.cab"));
 }
 
 }  // namespace
