@@ -13,7 +13,7 @@ log="$log_dir/setup.log"
 packages=(
   cmake g++ make googletest python3
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 fonts-wine fonts-liberation
+  wine wine32:i386 fonts-wine fonts-liberation fonts-droid-fallback
   libxrender1:i386 libxext6:i386 libxrandr2:i386 libxi6:i386
   libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
   xvfb xauth x11-utils imagemagick

@@ -3,13 +3,14 @@
 #   . scripts/wine.sh
 #   lnf_wine_base BUILD_DIR
 #       Boots BUILD_DIR/wine/base once (a 32-bit prefix, no Mono or Gecko
-#       dialogs) and reuses it on later calls.
+#       dialogs, CJK fonts linked in) and reuses it on later calls; a base
+#       made by an older version of this script is made anew.
 #   lnf_wine_prefix BUILD_DIR NAME [--null-graphics] [--desktop WxH]
 #                   [--version win98|win2k|winxp|win10] [--dpi 96|120|144]
 #       Makes BUILD_DIR/wine/NAME as a copy of the base (booting that first
 #       when needed) with those settings, and prints its path. A prefix that
-#       already has the same settings is left as it is, so a re-run is quick;
-#       other settings make it anew.
+#       already has the same settings and base is left as it is, so a re-run
+#       is quick; other settings, or a base made anew, make it anew.
 #
 # scripts/wine-run.sh, the emulator CTest runs the Wine tests through, calls
 # lnf_wine_prefix for the prefix named by $LNF_WINEPREFIX (by default
@@ -30,7 +31,42 @@
 # Debian's wine 8.0 with only wine32 installed runs 32-bit prefixes
 # (WINEARCH=win32); the test programs are 32-bit.
 
-# Boots the base prefix when it is missing or was left half made.
+# What the base holds beyond a plain boot. A base whose stamp differs was
+# made by an older version of this script and is made anew; the prefixes
+# copied from it carry the stamp in their settings and follow.
+_lnf_wine_base_recipe="cjk-fonts-1"
+
+# File names in Chinese and Japanese script, in the tool's window. Debian's
+# Wine does not load its own fonts, so the window's "MS Sans Serif" and
+# "Arial" are drawn in Liberation Sans; fontconfig shows Wine every font
+# under /usr/share/fonts, Droid Sans Fallback (fonts-droid-fallback) among
+# them, which has the CJK glyphs. Three ways in, because Wine looks for
+# fallbacks three ways:
+#  - text drawn by labels and buttons follows the font links of the face
+#    that is drawn: Liberation Sans;
+#  - where the named family itself is there (scripts/start.sh copies Wine's
+#    own fonts into its demo prefix) it follows that name's links. Liberation
+#    Sans comes first in them: where the family is missing, Wine draws with
+#    a link's first face instead, and the fallback font has no Latin letters;
+#  - edit controls lay text out through Uniscribe, which follows no links
+#    but falls back by name, to SimSun for Chinese and Japanese: a substitute
+#    sends that name to the fallback font.
+_lnf_wine_cjk_fonts() {
+  local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+  local cjk='DroidSansFallbackFull.ttf,Droid Sans Fallback'
+  local latin='LiberationSans-Regular.ttf,Liberation Sans'
+  _lnf_wine_reg "$links" "Liberation Sans" REG_MULTI_SZ "$cjk" || return 1
+  local name
+  for name in "MS Sans Serif" "Microsoft Sans Serif" Tahoma Arial; do
+    # reg.exe's separator between the strings of a REG_MULTI_SZ.
+    _lnf_wine_reg "$links" "$name" REG_MULTI_SZ "$latin\\0$cjk" || return 1
+  done
+  _lnf_wine_reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' SimSun \
+    REG_SZ "Droid Sans Fallback"
+}
+
+# Boots the base prefix when it is missing, was left half made or was made
+# to another recipe.
 lnf_wine_base() {
   local build="${1:?lnf_wine_base BUILD_DIR}"
   mkdir -p "$build/wine" || return 1
@@ -40,7 +76,11 @@ lnf_wine_base() {
   (
     # Parallel test runs share the base: one boots it, the others wait.
     flock 9
-    [ -f "$base/.lnf-complete" ] && exit 0
+    if [ -f "$base/.lnf-complete" ] &&
+      [ "$(cat "$base/.lnf-complete")" = "$_lnf_wine_base_recipe" ]; then
+      exit 0
+    fi
+    [ -d "$base" ] && WINEPREFIX="$base" wineserver -k 2>/dev/null
     rm -rf "$base"
     # mscoree and mshtml disabled: no dialogs offering Mono and Gecko.
     if ! WINEPREFIX="$base" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
@@ -48,8 +88,10 @@ lnf_wine_base() {
       echo "wine.sh: booting $base failed; see $root/wine/base.log" >&2
       exit 1
     fi
+    WINEPREFIX="$base" _lnf_wine_cjk_fonts || exit 1
+    # The registry reaches the files only when the server ends.
     WINEPREFIX="$base" wineserver -w
-    touch "$base/.lnf-complete"
+    printf '%s' "$_lnf_wine_base_recipe" >"$base/.lnf-complete"
   ) 9>"$root/wine/.lock"
 }
 
@@ -103,6 +145,7 @@ lnf_wine_prefix() {
   root="$(cd "$build" && pwd)"
   local prefix="$root/wine/$name"
   local settings="graphics=$graphics desktop=$desktop version=$version dpi=$dpi"
+  settings+=" base=$_lnf_wine_base_recipe"
   (
     flock 9
     if [ -f "$prefix/.lnf-complete" ] && [ "$(cat "$prefix/.lnf-complete")" = "$settings" ]; then
