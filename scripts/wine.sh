@@ -157,11 +157,11 @@ lnf_wine_prefix() {
     # share them with the base; everything Wine writes is copied for real.
     mkdir -p "$prefix.new/drive_c/windows"
     find "$root/wine/base" -mindepth 1 -maxdepth 1 ! -name drive_c \
-      -exec cp -a {} "$prefix.new/" +
+      -exec cp -a -t "$prefix.new/" {} +
     find "$root/wine/base/drive_c" -mindepth 1 -maxdepth 1 ! -name windows \
-      -exec cp -a {} "$prefix.new/drive_c/" +
+      -exec cp -a -t "$prefix.new/drive_c/" {} +
     find "$root/wine/base/drive_c/windows" -mindepth 1 -maxdepth 1 ! -name system32 \
-      -exec cp -a {} "$prefix.new/drive_c/windows/" +
+      -exec cp -a -t "$prefix.new/drive_c/windows/" {} +
     cp -al "$root/wine/base/drive_c/windows/system32" "$prefix.new/drive_c/windows/"
     rm -f "$prefix.new/.lnf-complete"
     (
