@@ -9,10 +9,10 @@
 namespace lnf {
 
 MainForm::MainForm(Platform& platform) : platform_(platform) {
-  for (const ControlSpec& spec : kControls) {
-    ControlState& state = StateOf(spec.id);
-    state.visible = spec.visible;
-    state.text = spec.caption;
+  for (const ControlSpec& row : kControls) {
+    ControlState& state = StateOf(row.id);
+    state.visible = row.visible;
+    state.text = row.caption;
   }
 }
 

@@ -83,7 +83,7 @@ const Literal kLiteralCaptions[] = {
 const std::set<ControlId> kHiddenAtStart = {kOuFrame, kV4frame, kV3Frame,  kOuBtn,
                                             kV4btn,   kV3btn,   kNoInvLbl, kNoInvText};
 
-bool InsideFrame(const ControlSpec& spec) { return spec.container != kNoControl; }
+bool InsideFrame(const ControlSpec& row) { return row.container != kNoControl; }
 
 // At 96 DPI every twip value is a whole number of pixels; at other DPIs the
 // rounding of each edge is the window's own choice.
@@ -114,12 +114,12 @@ TEST_F(MainWindow, IsTheToolsOneWindowWithItsCaptionAndAFixedBorder) {
 TEST_F(MainWindow, IsCentredOnTheScreen) { EXPECT_TRUE(IsCentredOnScreen(app().MainWindow())); }
 
 TEST_F(MainWindow, HoldsEveryControlOnceWithItsKindAndContainer) {
-  for (const ControlSpec& spec : kControls) {
-    SCOPED_TRACE(spec.name);
-    ASSERT_EQ(app().ControlsWithId(spec.id).size(), 1u) << "control ID " << spec.id;
-    const std::wstring cls = app().ClassOf(spec.id);
-    const LONG style = app().StyleOf(spec.id);
-    switch (spec.kind) {
+  for (const ControlSpec& row : kControls) {
+    SCOPED_TRACE(row.name);
+    ASSERT_EQ(app().ControlsWithId(row.id).size(), 1u) << "control ID " << row.id;
+    const std::wstring cls = app().ClassOf(row.id);
+    const LONG style = app().StyleOf(row.id);
+    switch (row.kind) {
       case ControlKind::Frame:
         EXPECT_EQ(cls, L"Button");
         EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
@@ -140,16 +140,16 @@ TEST_F(MainWindow, HoldsEveryControlOnceWithItsKindAndContainer) {
       case ControlKind::Label:
         EXPECT_EQ(cls, L"Static");
         EXPECT_NE(style & SS_TYPEMASK, SS_ICON);
-        EXPECT_EQ(style & SS_TYPEMASK, spec.align == Align::Center ? SS_CENTER : SS_LEFT);
+        EXPECT_EQ(style & SS_TYPEMASK, row.align == Align::Center ? SS_CENTER : SS_LEFT);
         break;
       case ControlKind::PictureBox:
         EXPECT_EQ(cls, L"Static");
         EXPECT_EQ(style & SS_TYPEMASK, SS_ICON);
-        EXPECT_NE(SendMessageW(app().Control(spec.id), STM_GETICON, 0, 0), 0)
+        EXPECT_NE(SendMessageW(app().Control(row.id), STM_GETICON, 0, 0), 0)
             << "the picture shows the program icon";
         break;
     }
-    EXPECT_EQ(app().ContainerOf(spec.id), static_cast<int>(spec.container))
+    EXPECT_EQ(app().ContainerOf(row.id), static_cast<int>(row.container))
         << "container (0: the window)";
   }
   EXPECT_EQ(app().ControlsWithId(0).size(), 0u) << "a child window without an ID";
@@ -164,10 +164,10 @@ TEST_F(MainWindow, ShowsEveryCaptionExactly) {
   EXPECT_EQ(app().Text(kLabel4), separator);
   EXPECT_EQ(app().Text(kLabel5), separator);
   // And every control against the table the window is built from.
-  for (const ControlSpec& spec : kControls) {
-    SCOPED_TRACE(spec.name);
-    if (spec.kind == ControlKind::PictureBox) continue;
-    EXPECT_EQ(app().Text(spec.id), Widen(spec.caption));
+  for (const ControlSpec& row : kControls) {
+    SCOPED_TRACE(row.name);
+    if (row.kind == ControlKind::PictureBox) continue;
+    EXPECT_EQ(app().Text(row.id), Widen(row.caption));
   }
 }
 
@@ -179,16 +179,16 @@ TEST_F(MainWindow, HasOneToolTipOnCheckNow) {
 }
 
 TEST_F(MainWindow, ShowsOnlyTheHeadingTheHintAndTheConsoleAtStart) {
-  for (const ControlSpec& spec : kControls) {
-    SCOPED_TRACE(spec.name);
-    if (InsideFrame(spec)) {
+  for (const ControlSpec& row : kControls) {
+    SCOPED_TRACE(row.name);
+    if (InsideFrame(row)) {
       // Shown with its frame, which is hidden.
-      EXPECT_TRUE(app().OwnVisible(spec.id)) << "a frame's content is never hidden on its own";
-      EXPECT_FALSE(app().OnScreen(spec.id));
+      EXPECT_TRUE(app().OwnVisible(row.id)) << "a frame's content is never hidden on its own";
+      EXPECT_FALSE(app().OnScreen(row.id));
     } else {
-      const bool shown = kHiddenAtStart.count(spec.id) == 0;
-      EXPECT_EQ(app().OwnVisible(spec.id), shown);
-      EXPECT_EQ(app().OnScreen(spec.id), shown);
+      const bool shown = kHiddenAtStart.count(row.id) == 0;
+      EXPECT_EQ(app().OwnVisible(row.id), shown);
+      EXPECT_EQ(app().OnScreen(row.id), shown);
     }
   }
 }
@@ -196,12 +196,12 @@ TEST_F(MainWindow, ShowsOnlyTheHeadingTheHintAndTheConsoleAtStart) {
 TEST_F(MainWindow, PlacesEveryControlAtItsTwipsInPixels) {
   const int dpi = Dpi();
   const int tolerance = PixelTolerance();
-  for (const ControlSpec& spec : kControls) {
-    SCOPED_TRACE(spec.name);
-    const RECT r = app().RectInContainer(spec.id);
-    const RECT want = {TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
-                       TwipsToPixels(spec.left, dpi) + TwipsToPixels(spec.width, dpi),
-                       TwipsToPixels(spec.top, dpi) + TwipsToPixels(spec.height, dpi)};
+  for (const ControlSpec& row : kControls) {
+    SCOPED_TRACE(row.name);
+    const RECT r = app().RectInContainer(row.id);
+    const RECT want = {TwipsToPixels(row.left, dpi), TwipsToPixels(row.top, dpi),
+                       TwipsToPixels(row.left, dpi) + TwipsToPixels(row.width, dpi),
+                       TwipsToPixels(row.top, dpi) + TwipsToPixels(row.height, dpi)};
     const bool close = std::abs(r.left - want.left) <= tolerance &&
                        std::abs(r.top - want.top) <= tolerance &&
                        std::abs((r.right - r.left) - (want.right - want.left)) <= tolerance &&

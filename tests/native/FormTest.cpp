@@ -12,14 +12,14 @@ using testing::FormOnMemoryDrive;
 
 TEST(ControlTable, RowsAreInIdOrderAndContainersComeFirst) {
   std::set<int> seen;
-  int row = 0;
-  for (const ControlSpec& spec : kControls) {
-    EXPECT_EQ(spec.id, kFirstControlId + row++) << spec.name;
-    if (spec.container != kNoControl) {
-      EXPECT_TRUE(seen.count(spec.container)) << spec.name << " before its container";
-      EXPECT_EQ(SpecOf(spec.container).kind, ControlKind::Frame) << spec.name;
+  int index = 0;
+  for (const ControlSpec& row : kControls) {
+    EXPECT_EQ(row.id, kFirstControlId + index++) << row.name;
+    if (row.container != kNoControl) {
+      EXPECT_TRUE(seen.count(row.container)) << row.name << " before its container";
+      EXPECT_EQ(SpecOf(row.container).kind, ControlKind::Frame) << row.name;
     }
-    seen.insert(spec.id);
+    seen.insert(row.id);
   }
   EXPECT_STREQ(SpecOf(kPicture1).name, "Picture1");
   EXPECT_STREQ(SpecOf(kLabel1).name, "Label1");
@@ -32,21 +32,21 @@ TEST(ControlTable, TabOrderRunsOneToTwelveOverTheFocusableControls) {
   for (int position = 1; position <= 12; ++position) {
     EXPECT_EQ(SpecOf(expected[position - 1]).tabPosition, position);
   }
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlSpec& row : kControls) {
     const bool focusable =
-        spec.kind == ControlKind::PushButton || spec.kind == ControlKind::TextBox;
-    EXPECT_EQ(spec.tabPosition > 0, focusable) << spec.name;
+        row.kind == ControlKind::PushButton || row.kind == ControlKind::TextBox;
+    EXPECT_EQ(row.tabPosition > 0, focusable) << row.name;
   }
 }
 
 TEST(ControlTable, GeometryFitsTheWindowAndTheFrames) {
   EXPECT_EQ(TwipsToPixels(kClientWidthTwips, 96), 619);
   EXPECT_EQ(TwipsToPixels(kClientHeightTwips, 96), 561);
-  for (const ControlSpec& spec : kControls) {
-    if (spec.container == kNoControl) continue;
-    const ControlSpec& frame = SpecOf(spec.container);
-    EXPECT_LE(spec.left + spec.width, frame.width) << spec.name;
-    EXPECT_LE(spec.top + spec.height, frame.height) << spec.name;
+  for (const ControlSpec& row : kControls) {
+    if (row.container == kNoControl) continue;
+    const ControlSpec& frame = SpecOf(row.container);
+    EXPECT_LE(row.left + row.width, frame.width) << row.name;
+    EXPECT_LE(row.top + row.height, frame.height) << row.name;
   }
   // The three panels share one rectangle, which holds the notices and hint.
   for (ControlId frame : {kV4frame, kOuFrame}) {
@@ -70,7 +70,7 @@ TEST(ControlTable, CaptionsThatAreEasyToGetWrong) {
             std::string::npos);
   EXPECT_STREQ(SpecOf(kCommand1).toolTip, "Start the inventory check now!");
   int tips = 0;
-  for (const ControlSpec& spec : kControls) tips += spec.toolTip != nullptr;
+  for (const ControlSpec& row : kControls) tips += row.toolTip != nullptr;
   EXPECT_EQ(tips, 1);
 }
 
@@ -79,8 +79,8 @@ TEST(StartUp, InitialStateShowsHeadingHintAndConsoleOnly) {
   const std::set<ControlId> shownOnScreen = {kPicture1,   kLogConsole, kCommand2, kCommand1,
                                              kSelectText, kLabel15,    kLabel5,   kLabel4,
                                              kLabel3,     kLabel2,     kLabel1};
-  for (const ControlSpec& spec : kControls) {
-    EXPECT_EQ(f.form.IsShownOnScreen(spec.id), shownOnScreen.count(spec.id) == 1) << spec.name;
+  for (const ControlSpec& row : kControls) {
+    EXPECT_EQ(f.form.IsShownOnScreen(row.id), shownOnScreen.count(row.id) == 1) << row.name;
   }
   EXPECT_EQ(f.form.Text(kLogConsole), testing::kInitialLog);
   for (ControlId value : {kLabel9, kLabel11, kLabel13}) EXPECT_EQ(f.form.Text(value), "Unknown");

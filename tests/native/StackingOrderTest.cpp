@@ -11,8 +11,8 @@ namespace {
 
 std::vector<ControlId> Containers() {
   std::vector<ControlId> containers = {kNoControl};
-  for (const ControlSpec& spec : kControls) {
-    if (spec.kind == ControlKind::Frame) containers.push_back(spec.id);
+  for (const ControlSpec& row : kControls) {
+    if (row.kind == ControlKind::Frame) containers.push_back(row.id);
   }
   return containers;
 }
@@ -33,8 +33,8 @@ void TabWalk(ControlId container, std::vector<ControlId>& out) {
 TEST(StackingOrder, HoldsEachControlOfItsContainerOnce) {
   for (ControlId container : Containers()) {
     std::vector<ControlId> want;
-    for (const ControlSpec& spec : kControls) {
-      if (spec.container == container) want.push_back(spec.id);
+    for (const ControlSpec& row : kControls) {
+      if (row.container == container) want.push_back(row.id);
     }
     std::vector<ControlId> got = StackingOrder(container);
     std::sort(want.begin(), want.end());

@@ -14,8 +14,8 @@ namespace {
 int FirstTabPosition(ControlId id) {
   const int own = SpecOf(id).tabPosition;
   int first = own > 0 ? own : INT_MAX;
-  for (const ControlSpec& spec : kControls) {
-    if (spec.container == id) first = std::min(first, FirstTabPosition(spec.id));
+  for (const ControlSpec& row : kControls) {
+    if (row.container == id) first = std::min(first, FirstTabPosition(row.id));
   }
   return first;
 }
@@ -24,15 +24,15 @@ int FirstTabPosition(ControlId id) {
 
 std::vector<ControlId> StackingOrder(ControlId container) {
   std::vector<ControlId> order;
-  for (const ControlSpec& spec : kControls) {
-    if (spec.container != container || spec.kind == ControlKind::Label) continue;
+  for (const ControlSpec& row : kControls) {
+    if (row.container != container || row.kind == ControlKind::Label) continue;
     // After every control that holds the same or an earlier position.
     auto at = order.begin();
-    while (at != order.end() && FirstTabPosition(*at) <= FirstTabPosition(spec.id)) ++at;
-    order.insert(at, spec.id);
+    while (at != order.end() && FirstTabPosition(*at) <= FirstTabPosition(row.id)) ++at;
+    order.insert(at, row.id);
   }
-  for (auto spec = kControls.rbegin(); spec != kControls.rend(); ++spec) {
-    if (spec->container == container && spec->kind == ControlKind::Label) order.push_back(spec->id);
+  for (auto row = kControls.rbegin(); row != kControls.rend(); ++row) {
+    if (row->container == container && row->kind == ControlKind::Label) order.push_back(row->id);
   }
   return order;
 }
