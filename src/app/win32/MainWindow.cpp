@@ -18,15 +18,19 @@ constexpr COLORREF kDarkRed = RGB(192, 0, 0);
 
 bool TakesClicks(ControlId id) { return SpecOf(id).kind == ControlKind::PushButton; }
 
-// The smallest rectangle that holds every pixel `text` colours when drawn as
-// a static control draws it: in `font`, with `format`, in a box `width` by
-// `height`. Drawn off screen in a bitmap of the screen's own format, so that
-// font smoothing touches the same pixels as it does on screen; white on
-// black, because black reads back as zero from every pixel format. Empty
-// when the text colours nothing; the whole box when it cannot be told.
-RECT InkBox(HFONT font, const std::string& text, int width, int height, UINT format) {
-  if (text.empty() || width <= 0 || height <= 0) return {0, 0, 0, 0};
-  RECT ink = {0, 0, width, height};
+// Where `text` colours pixels when drawn as a static control draws it: in
+// `font`, with `format`, in a box `width` by `height`. One rectangle per line
+// of text, its full height and from its first inked column to its last, so
+// that the blank end of a short line is not counted, nor is a gap left
+// between two lines. Drawn off screen in a bitmap of the screen's own
+// format, so that font smoothing touches the same pixels as on screen; white
+// on black, because black reads back as zero from every pixel format. The
+// whole box when it cannot be told.
+std::vector<RECT> InkLines(HFONT font, const std::string& text, int width, int height,
+                           UINT format) {
+  std::vector<RECT> lines;
+  if (text.empty() || width <= 0 || height <= 0) return lines;
+  bool read = false;
   HDC screen = GetDC(nullptr);
   HDC canvasDc = CreateCompatibleDC(screen);
   HBITMAP canvas = CreateCompatibleBitmap(screen, width, height);
@@ -38,6 +42,10 @@ RECT InkBox(HFONT font, const std::string& text, int width, int height, UINT for
     SetTextColor(canvasDc, RGB(255, 255, 255));
     SetBkMode(canvasDc, TRANSPARENT);
     win::DrawTextUtf8(canvasDc, text, all, format);
+    // DrawText sets its lines one font height apart.
+    TEXTMETRICA metrics = {};
+    const int lineHeight =
+        GetTextMetricsA(canvasDc, &metrics) && metrics.tmHeight > 0 ? metrics.tmHeight : height;
     SelectObject(canvasDc, oldFont);
     SelectObject(canvasDc, oldBitmap);
 
@@ -51,24 +59,28 @@ RECT InkBox(HFONT font, const std::string& text, int width, int height, UINT for
     layout.bmiHeader.biCompression = BI_RGB;
     std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
     if (GetDIBits(screen, canvas, 0, height, pixels.data(), &layout, DIB_RGB_COLORS) == height) {
-      RECT found = {width, height, 0, 0};
-      for (int row = 0; row < height; ++row) {
-        const int y = height - 1 - row;
-        for (int x = 0; x < width; ++x) {
-          if ((pixels[static_cast<std::size_t>(row) * width + x] & 0xFFFFFF) == 0) continue;
-          found.left = std::min<LONG>(found.left, x);
-          found.right = std::max<LONG>(found.right, x + 1);
-          found.top = std::min<LONG>(found.top, y);
-          found.bottom = std::max<LONG>(found.bottom, y + 1);
+      read = true;
+      for (int lineTop = 0; lineTop < height; lineTop += lineHeight) {
+        const int lineBottom = std::min(lineTop + lineHeight, height);
+        int left = width;
+        int right = 0;
+        for (int y = lineTop; y < lineBottom; ++y) {
+          const DWORD* row = &pixels[static_cast<std::size_t>(height - 1 - y) * width];
+          for (int x = 0; x < width; ++x) {
+            if ((row[x] & 0xFFFFFF) == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x + 1);
+          }
         }
+        if (left < right) lines.push_back({left, lineTop, right, lineBottom});
       }
-      ink = found.left < found.right ? found : RECT{0, 0, 0, 0};
     }
   }
   if (canvas) DeleteObject(canvas);
   if (canvasDc) DeleteDC(canvasDc);
   ReleaseDC(nullptr, screen);
-  return ink;
+  if (!read) lines.assign(1, RECT{0, 0, width, height});
+  return lines;
 }
 
 }  // namespace
@@ -241,22 +253,30 @@ void MainWindow::StackControls() {
 
 // A label paints its whole box, and some boxes reach into a neighbour's:
 // each caption of the V2/V3.1 frame lies above the start of its value. Cut
-// down to where its text inks, a label hides nothing with the empty rest of
-// its box; its window rectangle and its place in the stack stay. The ink
-// rather than DrawText's measure: glyphs may reach a pixel past their cells,
-// and a colon's cell runs on past its dots. Fitted before a new caption is
-// drawn, so that it is never clipped to the old one's shape; what only the
-// old one covered is repainted from beneath.
+// down to where its lines of text ink, a label hides nothing with the empty
+// rest of its box; its window rectangle and its place in the stack stay.
+// The ink rather than DrawText's measure: glyphs may reach a pixel past
+// their cells, and a colon's cell runs on past its dots. Fitted before a new
+// caption is drawn, so that it is never clipped to the old one's shape; what
+// only the old one covered is repainted from beneath.
 void MainWindow::FitLabelToText(const ControlSpec& spec, const std::string& text) {
   const RECT box = PixelRect(spec);
   const int width = box.right - box.left;
   const int height = box.bottom - box.top;
   const UINT format = (spec.align == Align::Center ? DT_CENTER : DT_LEFT) | DT_WORDBREAK |
                       DT_EXPANDTABS | DT_NOPREFIX;
-  const RECT ink = InkBox(fonts_[static_cast<int>(spec.font)], text, width, height, format);
-  HRGN shape = CreateRectRgn(ink.left, ink.top, ink.right, ink.bottom);
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  if (!shape) return;
+  for (const RECT& line :
+       InkLines(fonts_[static_cast<int>(spec.font)], text, width, height, format)) {
+    HRGN part = CreateRectRgn(line.left, line.top, line.right, line.bottom);
+    if (part) {
+      CombineRgn(shape, shape, part, RGN_OR);
+      DeleteObject(part);
+    }
+  }
   // The system owns the region from here on, unless it refuses it.
-  if (shape && !SetWindowRgn(Handle(spec.id), shape, TRUE)) DeleteObject(shape);
+  if (!SetWindowRgn(Handle(spec.id), shape, TRUE)) DeleteObject(shape);
 }
 
 void MainWindow::AddToolTip() {
