@@ -65,9 +65,9 @@ std::vector<RECT> InkLines(HFONT font, const std::string& text, int width, int h
         int left = width;
         int right = 0;
         for (int y = lineTop; y < lineBottom; ++y) {
-          const DWORD* row = &pixels[static_cast<std::size_t>(height - 1 - y) * width];
+          const DWORD* scan = &pixels[static_cast<std::size_t>(height - 1 - y) * width];
           for (int x = 0; x < width; ++x) {
-            if ((row[x] & 0xFFFFFF) == 0) continue;
+            if ((scan[x] & 0xFFFFFF) == 0) continue;
             left = std::min(left, x);
             right = std::max(right, x + 1);
           }
@@ -162,25 +162,25 @@ void MainWindow::CreateFonts() {
   }
 }
 
-RECT MainWindow::PixelRect(const ControlSpec& spec) const {
-  const int left = TwipsToPixels(spec.left, dpiX_);
-  const int top = TwipsToPixels(spec.top, dpiY_);
-  return {left, top, left + TwipsToPixels(spec.width, dpiX_),
-          top + TwipsToPixels(spec.height, dpiY_)};
+RECT MainWindow::PixelRect(const ControlSpec& row) const {
+  const int left = TwipsToPixels(row.left, dpiX_);
+  const int top = TwipsToPixels(row.top, dpiY_);
+  return {left, top, left + TwipsToPixels(row.width, dpiX_),
+          top + TwipsToPixels(row.height, dpiY_)};
 }
 
 void MainWindow::CreateControls() {
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlSpec& row : kControls) {
     // Containers come before their contents in the table, so the parent exists.
-    HWND parent = spec.container == kNoControl ? hwnd_ : Handle(spec.container);
-    const ControlState& state = form_.StateOf(spec.id);
+    HWND parent = row.container == kNoControl ? hwnd_ : Handle(row.container);
+    const ControlState& state = form_.StateOf(row.id);
 
     // Every control starts a group of its own, so that the dialog manager's
     // arrow keys never walk the focus onto a label.
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_GROUP | (state.visible ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
     const char* className = "STATIC";
-    switch (spec.kind) {
+    switch (row.kind) {
       case ControlKind::Frame:
         // A control parent, so that Tab enters it.
         className = "BUTTON";
@@ -198,23 +198,23 @@ void MainWindow::CreateControls() {
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case ControlKind::Label:
-        style |= SS_NOPREFIX | (spec.align == Align::Center ? SS_CENTER : SS_LEFT);
+        style |= SS_NOPREFIX | (row.align == Align::Center ? SS_CENTER : SS_LEFT);
         break;
       case ControlKind::PictureBox:
         style |= SS_ICON;
         break;
     }
 
-    const RECT r = PixelRect(spec);
+    const RECT r = PixelRect(row);
     HWND control = win::CreateWindowUtf8(
-        exStyle, className, spec.kind == ControlKind::PictureBox ? std::string() : state.text,
-        style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-    controls_[Index(spec.id)] = control;
-    shownVisible_[Index(spec.id)] = state.visible;
-    shownText_[Index(spec.id)] = state.text;
+        exStyle, className, row.kind == ControlKind::PictureBox ? std::string() : state.text, style,
+        r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
+    controls_[Index(row.id)] = control;
+    shownVisible_[Index(row.id)] = state.visible;
+    shownText_[Index(row.id)] = state.text;
 
-    if (spec.kind == ControlKind::PictureBox) {
+    if (row.kind == ControlKind::PictureBox) {
       // Setting the icon shrinks the static to the icon's size; the box keeps
       // its own, with the icon unscaled at its top-left corner.
       win::Send(control, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
@@ -222,25 +222,25 @@ void MainWindow::CreateControls() {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       continue;
     }
-    win::Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(spec.font)]),
+    win::Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(row.font)]),
               FALSE);
-    if (spec.kind == ControlKind::Label) {
-      FitLabelToText(spec, state.text);
-    } else if (spec.kind == ControlKind::TextBox) {
+    if (row.kind == ControlKind::Label) {
+      FitLabelToText(row, state.text);
+    } else if (row.kind == ControlKind::TextBox) {
       // 0: as much as the system allows (about 64 KiB on Windows 9x).
       win::Send(control, EM_LIMITTEXT, 0, 0);
-    } else if (spec.kind == ControlKind::Frame) {
+    } else if (row.kind == ControlKind::Frame) {
       buttonProc_ = win::ReplaceWindowProc(control, FrameProc);
     }
   }
   consoleBytesShown_ = form_.Text(kLogConsole).size();
-  for (const ControlSpec& spec : kControls) form_.StateOf(spec.id).changed = false;
+  for (const ControlSpec& row : kControls) form_.StateOf(row.id).changed = false;
 }
 
 void MainWindow::StackControls() {
   std::vector<ControlId> containers = {kNoControl};
-  for (const ControlSpec& spec : kControls) {
-    if (spec.kind == ControlKind::Frame) containers.push_back(spec.id);
+  for (const ControlSpec& row : kControls) {
+    if (row.kind == ControlKind::Frame) containers.push_back(row.id);
   }
   for (ControlId container : containers) {
     HWND above = HWND_TOP;
@@ -259,16 +259,16 @@ void MainWindow::StackControls() {
 // their cells, and a colon's cell runs on past its dots. Fitted before a new
 // caption is drawn, so that it is never clipped to the old one's shape; what
 // only the old one covered is repainted from beneath.
-void MainWindow::FitLabelToText(const ControlSpec& spec, const std::string& text) {
-  const RECT box = PixelRect(spec);
+void MainWindow::FitLabelToText(const ControlSpec& row, const std::string& text) {
+  const RECT box = PixelRect(row);
   const int width = box.right - box.left;
   const int height = box.bottom - box.top;
-  const UINT format = (spec.align == Align::Center ? DT_CENTER : DT_LEFT) | DT_WORDBREAK |
+  const UINT format = (row.align == Align::Center ? DT_CENTER : DT_LEFT) | DT_WORDBREAK |
                       DT_EXPANDTABS | DT_NOPREFIX;
   HRGN shape = CreateRectRgn(0, 0, 0, 0);
   if (!shape) return;
   for (const RECT& line :
-       InkLines(fonts_[static_cast<int>(spec.font)], text, width, height, format)) {
+       InkLines(fonts_[static_cast<int>(row.font)], text, width, height, format)) {
     HRGN part = CreateRectRgn(line.left, line.top, line.right, line.bottom);
     if (part) {
       CombineRgn(shape, shape, part, RGN_OR);
@@ -276,12 +276,12 @@ void MainWindow::FitLabelToText(const ControlSpec& spec, const std::string& text
     }
   }
   // The system owns the region from here on, unless it refuses it.
-  if (!SetWindowRgn(Handle(spec.id), shape, TRUE)) DeleteObject(shape);
+  if (!SetWindowRgn(Handle(row.id), shape, TRUE)) DeleteObject(shape);
 }
 
 void MainWindow::AddToolTip() {
-  for (const ControlSpec& spec : kControls) {
-    if (!spec.toolTip) continue;
+  for (const ControlSpec& row : kControls) {
+    if (!row.toolTip) continue;
     if (!toolTip_) {
       // Registers the tool tip class; InitCommonControlsEx is missing from
       // the first comctl32 of Windows 95.
@@ -296,9 +296,9 @@ void MainWindow::AddToolTip() {
     TOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V1_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = GetParent(Handle(spec.id));
-    tool.uId = reinterpret_cast<UINT_PTR>(Handle(spec.id));
-    tool.lpszText = const_cast<char*>(spec.toolTip);
+    tool.hwnd = GetParent(Handle(row.id));
+    tool.uId = reinterpret_cast<UINT_PTR>(Handle(row.id));
+    tool.lpszText = const_cast<char*>(row.toolTip);
     SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
@@ -320,21 +320,21 @@ int MainWindow::RunMessageLoop() {
 
 void MainWindow::Render(MainForm& form) {
   bool changed = false;
-  for (const ControlSpec& spec : kControls) {
-    ControlState& state = form.StateOf(spec.id);
+  for (const ControlSpec& row : kControls) {
+    ControlState& state = form.StateOf(row.id);
     if (!state.changed) continue;
     state.changed = false;
     changed = true;
-    const int i = Index(spec.id);
+    const int i = Index(row.id);
     if (state.visible != shownVisible_[i]) {
       ShowWindow(controls_[i], state.visible ? SW_SHOWNA : SW_HIDE);
       shownVisible_[i] = state.visible;
     }
-    if (spec.id == kLogConsole) {
+    if (row.id == kLogConsole) {
       AppendConsoleTail(state.text);
-    } else if ((spec.kind == ControlKind::Label || spec.kind == ControlKind::TextBox) &&
+    } else if ((row.kind == ControlKind::Label || row.kind == ControlKind::TextBox) &&
                state.text != shownText_[i]) {
-      if (spec.kind == ControlKind::Label) FitLabelToText(spec, state.text);
+      if (row.kind == ControlKind::Label) FitLabelToText(row, state.text);
       win::SetWindowTextUtf8(controls_[i], state.text);
       shownText_[i] = state.text;
     }

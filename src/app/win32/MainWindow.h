@@ -41,8 +41,8 @@ class MainWindow : public FormView {
   void CreateControls();
   void StackControls();
   void AddToolTip();
-  void FitLabelToText(const ControlSpec& spec, const std::string& text);
-  RECT PixelRect(const ControlSpec& spec) const;
+  void FitLabelToText(const ControlSpec& row, const std::string& text);
+  RECT PixelRect(const ControlSpec& row) const;
   HWND Handle(ControlId id) const { return controls_[Index(id)]; }
   static int Index(ControlId id) { return static_cast<int>(id) - kFirstControlId; }
   HWND FindControl(int id) const;      // null for an ID that is not one of the controls
