@@ -34,7 +34,7 @@
 # What the base holds beyond a plain boot. A base whose stamp differs was
 # made by an older version of this script and is made anew; the prefixes
 # copied from it carry the stamp in their settings and follow.
-_lnf_wine_base_recipe="cjk-fonts-1"
+_lnf_wine_base_recipe="cjk-fonts-1 marlett-1"
 
 # File names in Chinese and Japanese script, in the tool's window. Debian's
 # Wine does not load its own fonts, so the window's "MS Sans Serif" and
@@ -89,6 +89,11 @@ lnf_wine_base() {
       exit 1
     fi
     WINEPREFIX="$base" _lnf_wine_cjk_fonts || exit 1
+    # The title bar's buttons are glyphs of Marlett, which the prefix lacks;
+    # without it they show as letters. Only Marlett: Wine's bitmap "MS Sans
+    # Serif" would cut the CJK fallback above.
+    mkdir -p "$base/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$base/drive_c/windows/Fonts/" || exit 1
     # The registry reaches the files only when the server ends.
     WINEPREFIX="$base" wineserver -w
     printf '%s' "$_lnf_wine_base_recipe" >"$base/.lnf-complete"
