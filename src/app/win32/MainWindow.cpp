@@ -148,7 +148,6 @@ bool MainWindow::Create() {
   CreateFonts();
   CreateControls();
   StackControls();
-  AddToolTip();
   return true;
 }
 
@@ -283,9 +282,17 @@ void MainWindow::AddToolTip() {
   for (const ControlSpec& row : kControls) {
     if (!row.toolTip) continue;
     if (!toolTip_) {
-      // Registers the tool tip class; InitCommonControlsEx is missing from
-      // the first comctl32 of Windows 95.
-      InitCommonControls();
+      // The common controls library is loaded only now, once the window is
+      // up: loading it takes longer than showing the window. Its
+      // InitCommonControls registers the tool tip class; InitCommonControlsEx
+      // is missing from the first comctl32 of Windows 95.
+      const HMODULE controls = LoadLibraryA("comctl32.dll");
+      using Init = void(WINAPI*)();
+      const Init init = controls ? reinterpret_cast<Init>(reinterpret_cast<void*>(
+                                       GetProcAddress(controls, "InitCommonControls")))
+                                 : nullptr;
+      if (!init) return;
+      init();
       toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
                                  nullptr, instance_, nullptr);
@@ -306,6 +313,7 @@ void MainWindow::AddToolTip() {
 void MainWindow::Show(int showCommand) {
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
+  AddToolTip();
   RestoreFocus();
 }
 

@@ -196,10 +196,36 @@ bool IsExistsError(DWORD error) {
   return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// A name beside `destination` for a copy in progress: short, so that it fits
-// wherever the destination itself fits.
-std::string SiblingName(const std::string& destination, const char* extension, int number) {
-  return SplitAtLastSeparator(destination).folder + "~lnf" + std::to_string(number) + extension;
+// The folder where a replacing copy is made before it takes the earlier
+// copy's place: the system's temporary folder when it lies on the same drive
+// (a rename then moves it), else the destination's own folder. Not beside the
+// destination by choice: a new name in a folder of thousands of files costs
+// a search of the whole folder on some file systems (Wine's among them),
+// where replacing an existing name does not.
+std::string StagingFolder(bool nt, const std::string& destination) {
+  std::string temp;
+  if (nt) {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    if (length > 0 && length <= MAX_PATH) temp = FromWide(buffer, length);
+  } else {
+    char buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(MAX_PATH + 1, buffer);
+    if (length > 0 && length <= MAX_PATH) temp = FromAnsi(buffer, static_cast<int>(length));
+  }
+  const bool sameDrive = temp.size() >= 3 && destination.size() >= 3 && temp[1] == ':' &&
+                         temp[2] == '\\' && destination[1] == ':' &&
+                         AsciiLower(temp.substr(0, 1)) == AsciiLower(destination.substr(0, 1));
+  if (!sameDrive) return SplitAtLastSeparator(destination).folder;
+  if (temp.back() != '\\') temp += '\\';
+  return temp;
+}
+
+// A name for a copy in progress: short, so that it fits wherever the
+// destination fits, and the process's own, so that two runs never meet.
+std::string StagingName(const std::string& folder, const char* extension, int number) {
+  return folder + "~lnf" + std::to_string(GetCurrentProcessId() % 100000) + "-" +
+         std::to_string(number) + extension;
 }
 
 // --- Directory enumeration.
@@ -284,6 +310,20 @@ FILETIME LastWriteOf(bool nt, const std::string& path) {
   // FindFirstFile would take these as wildcards and report some other file.
   if (name.find_first_of("*?<>\"") != std::string::npos) Fail(ERROR_INVALID_NAME, nt, path);
   const NativePath native = Prepare(nt, path);
+  // NT 4.0 and later answer with one query; opening a search instead makes
+  // some file systems read the whole folder, once per file of a backup.
+  using AttributesEx = BOOL(WINAPI*)(LPCWSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+  static const AttributesEx attributesEx =
+      nt ? reinterpret_cast<AttributesEx>(reinterpret_cast<void*>(
+               GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileAttributesExW")))
+         : nullptr;
+  if (attributesEx) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!attributesEx(Ptr(native.wide), GetFileExInfoStandard, &data)) {
+      Fail(GetLastError(), nt, path);
+    }
+    return data.ftLastWriteTime;
+  }
   WIN32_FIND_DATAW wide{};
   WIN32_FIND_DATAA ansi{};
   const HANDLE handle =
@@ -305,6 +345,56 @@ SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
   st.wMinute = static_cast<WORD>(when.minute);
   st.wSecond = static_cast<WORD>(when.second);
   return st;
+}
+
+// Copies `from` into `staging`, then puts that copy in the place of `to`;
+// the error number of the failing step, with everything undone, or success.
+DWORD ReplaceThrough(bool nt, const NativePath& from, const NativePath& to, DWORD earlier,
+                     const std::string& staging, const std::string& subject) {
+  NativePath fresh{};
+  for (int number = 0;; ++number) {
+    fresh = Prepare(nt, StagingName(staging, ".tmp", number), kPathLimit, subject);
+    if (CopyOnce(from, fresh)) break;
+    const DWORD error = GetLastError();
+    if (IsExistsError(error) && number < 1000) continue;
+    if (!IsExistsError(error)) RemoveOwnFile(fresh);
+    return error;
+  }
+
+  if (nt) {
+    // MoveFileEx will not replace a read-only file.
+    if (earlier & FILE_ATTRIBUTE_READONLY) {
+      SetAttributesOf(to, earlier & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    }
+    if (!MoveFileExW(Ptr(fresh.wide), Ptr(to.wide), MOVEFILE_REPLACE_EXISTING)) {
+      const DWORD error = GetLastError();
+      SetAttributesOf(to, earlier);
+      RemoveOwnFile(fresh);
+      return error;
+    }
+    return ERROR_SUCCESS;
+  }
+
+  // MoveFileExA is a stub on Windows 9x: the earlier copy steps aside under a
+  // name of its own and is put back if the new one cannot take its place.
+  NativePath aside{};
+  for (int number = 0;; ++number) {
+    aside = Prepare(nt, StagingName(staging, ".old", number), kPathLimit, subject);
+    if (AttributesOf(aside) == INVALID_FILE_ATTRIBUTES) break;
+  }
+  if (!Rename(to, aside)) {
+    const DWORD error = GetLastError();
+    RemoveOwnFile(fresh);
+    return error;
+  }
+  if (!Rename(fresh, to)) {
+    const DWORD error = GetLastError();
+    Rename(aside, to);
+    RemoveOwnFile(fresh);
+    return error;
+  }
+  RemoveOwnFile(aside);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -380,51 +470,16 @@ void Win32Platform::CopyFileReplacing(const std::string& source, const std::stri
     Fail(error, nt_, subject);
   }
 
-  // An earlier copy is there: the new one is made beside it and takes its
-  // place only once it is complete.
-  NativePath fresh{};
-  for (int number = 0;; ++number) {
-    fresh = Prepare(nt_, SiblingName(destination, ".tmp", number), kPathLimit, subject);
-    if (CopyOnce(from, fresh)) break;
-    const DWORD error = GetLastError();
-    if (IsExistsError(error) && number < 1000) continue;
-    if (!IsExistsError(error)) RemoveOwnFile(fresh);
-    Fail(error, nt_, subject);
+  // An earlier copy is there: the new one is made aside and takes its place
+  // only once it is complete. A temporary folder on the same drive letter
+  // may still be another volume, where no rename reaches.
+  const std::string beside = SplitAtLastSeparator(destination).folder;
+  const std::string staging = StagingFolder(nt_, destination);
+  DWORD error = ReplaceThrough(nt_, from, to, earlier, staging, subject);
+  if (error == ERROR_NOT_SAME_DEVICE && staging != beside) {
+    error = ReplaceThrough(nt_, from, to, earlier, beside, subject);
   }
-
-  if (nt_) {
-    // MoveFileEx will not replace a read-only file.
-    if (earlier & FILE_ATTRIBUTE_READONLY) {
-      SetAttributesOf(to, earlier & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    }
-    if (!MoveFileExW(Ptr(fresh.wide), Ptr(to.wide), MOVEFILE_REPLACE_EXISTING)) {
-      const DWORD error = GetLastError();
-      SetAttributesOf(to, earlier);
-      RemoveOwnFile(fresh);
-      Fail(error, nt_, subject);
-    }
-    return;
-  }
-
-  // MoveFileExA is a stub on Windows 9x: the earlier copy steps aside under a
-  // name of its own and is put back if the new one cannot take its place.
-  NativePath aside{};
-  for (int number = 0;; ++number) {
-    aside = Prepare(nt_, SiblingName(destination, ".old", number), kPathLimit, subject);
-    if (AttributesOf(aside) == INVALID_FILE_ATTRIBUTES) break;
-  }
-  if (!Rename(to, aside)) {
-    const DWORD error = GetLastError();
-    RemoveOwnFile(fresh);
-    Fail(error, nt_, subject);
-  }
-  if (!Rename(fresh, to)) {
-    const DWORD error = GetLastError();
-    Rename(aside, to);
-    RemoveOwnFile(fresh);
-    Fail(error, nt_, subject);
-  }
-  RemoveOwnFile(aside);
+  if (error != ERROR_SUCCESS) Fail(error, nt_, subject);
 }
 
 LocalDateTime Win32Platform::GetLastWriteTime(const std::string& path) {
