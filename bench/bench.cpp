@@ -15,7 +15,9 @@
 //       peak working set after a check, and the minimal program's
 //
 // TOOL and MINIMAL are Windows paths; DRIVE is the letter that plays the
-// system drive (windir is DRIVE:\windows). FILES is how many files the backup
+// system drive: windir is DRIVE:\windows, and TEMP and TMP are
+// DRIVE:\windows\Temp, as on a machine whose system drive holds its
+// temporary folder. FILES is how many files the backup
 // must copy, checked after each run together with the log's entries.
 //
 // Ours and the reference alternate run by run, each going first every other
@@ -500,6 +502,16 @@ void BenchMemory(const Options& o) {
   Report(o.label, pair, "KiB");
 }
 
+// Children inherit this environment, the tool through the driver's App.
+void UseSystemDrive(const Options& o) {
+  const std::wstring temp = o.Windir() + L"\\Temp";
+  CreateDirectoryW(temp.c_str(), nullptr);
+  if (!SetEnvironmentVariableW(L"TEMP", temp.c_str()) ||
+      !SetEnvironmentVariableW(L"TMP", temp.c_str())) {
+    Die("cannot set TEMP");
+  }
+}
+
 [[noreturn]] void Usage() {
   Die("usage: bench.exe v3 TOOL DRIVE FILES RUNS fresh|repeat BUDGET LABEL\n"
       "       bench.exe ou TOOL DRIVE FILES RUNS LABEL\n"
@@ -528,6 +540,7 @@ int wmain(int argc, wchar_t** argv) {
     o.repeat = args[5] == L"repeat";
     o.budget = std::wcstod(args[6].c_str(), nullptr);
     o.label = Narrow(args[7]);
+    UseSystemDrive(o);
     BenchV3(o);
   } else if (what == L"ou" && args.size() == 6) {
     o.tool = args[1];
@@ -535,6 +548,7 @@ int wmain(int argc, wchar_t** argv) {
     o.files = Number(args[3]);
     o.runs = Number(args[4]);
     o.label = Narrow(args[5]);
+    UseSystemDrive(o);
     BenchOu(o);
   } else if ((what == L"start" || what == L"memory") && args.size() == 6) {
     o.tool = args[1];
@@ -542,6 +556,7 @@ int wmain(int argc, wchar_t** argv) {
     o.drive = args[3][0];
     o.runs = Number(args[4]);
     o.label = Narrow(args[5]);
+    UseSystemDrive(o);
     if (what == L"start") {
       BenchStart(o);
     } else {
