@@ -17,8 +17,8 @@
 // TOOL and MINIMAL are Windows paths; DRIVE is the letter that plays the
 // system drive: windir is DRIVE:\windows, and TEMP and TMP are
 // DRIVE:\windows\Temp, as on a machine whose system drive holds its
-// temporary folder. FILES is how many files the backup
-// must copy, checked after each run together with the log's entries.
+// temporary folder. FILES is how many files the backup must copy, checked
+// after each run together with the log's entries.
 //
 // Ours and the reference alternate run by run, each going first every other
 // run, so that the load of a shared machine weighs on both alike. One untimed
