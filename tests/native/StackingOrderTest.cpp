@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "app/ControlTable.h"
@@ -82,6 +83,19 @@ TEST(StackingOrder, LetsTabVisitTheTabPositionsInTurn) {
   EXPECT_EQ(walk, (std::vector<ControlId>{kCommand1, kCommand2, kV3btn, kV4btn, kOuBtn,
                                           kV3InvFilesList, kCommand3, kLogConsole, kCommand4,
                                           kV4InvFilesList, kOuInvFilesList, kCommand5}));
+}
+
+// Only a label whose box reaches over another label's is cut down to its
+// text; each caption of the V2/V3.1 values is among them.
+TEST(StackingOrder, LabelsThatLieOverAnotherLabelAreExactlyTheOverlappingOnes) {
+  std::set<ControlId> over;
+  for (const ControlSpec& row : kControls) {
+    if (LiesOverAnotherLabel(row.id)) over.insert(row.id);
+  }
+  EXPECT_EQ(over, (std::set<ControlId>{kLabel19, kLabel23, kLabel12, kLabel10, kLabel8, kLabel7,
+                                       kNoInvText, kNoInvLbl, kLabel3, kLabel2, kLabel1}));
+  EXPECT_FALSE(LiesOverAnotherLabel(kLabel11));  // beneath, not over
+  EXPECT_FALSE(LiesOverAnotherLabel(kV3Frame));  // no label
 }
 
 }  // namespace

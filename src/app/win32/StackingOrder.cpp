@@ -37,4 +37,19 @@ std::vector<ControlId> StackingOrder(ControlId container) {
   return order;
 }
 
+bool LiesOverAnotherLabel(ControlId id) {
+  const ControlSpec& upper = SpecOf(id);
+  if (upper.kind != ControlKind::Label) return false;
+  for (const ControlSpec& lower : kControls) {
+    // Among labels a later one lies above an earlier one.
+    if (lower.id >= id) break;
+    if (lower.kind != ControlKind::Label || lower.container != upper.container) continue;
+    if (upper.left < lower.left + lower.width && lower.left < upper.left + upper.width &&
+        upper.top < lower.top + lower.height && lower.top < upper.top + upper.height) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace lnf

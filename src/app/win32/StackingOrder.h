@@ -19,4 +19,9 @@ namespace lnf {
 // Controls directly inside `container` (kNoControl: the window), topmost first.
 std::vector<ControlId> StackingOrder(ControlId container);
 
+// Whether the label `id` lies over part of another label's box: only such a
+// label needs to be cut down to its text, so that its empty box area hides
+// nothing of the one beneath.
+bool LiesOverAnotherLabel(ControlId id);
+
 }  // namespace lnf
