@@ -502,6 +502,20 @@ void BenchMemory(const Options& o) {
   Report(o.label, pair, "KiB");
 }
 
+// Every program started from here ends when this one does, also after a
+// failure: a program left running would keep the output pipe of the script
+// that reads this one's report open, and the script waiting for it.
+void EndChildrenWithThis() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!job ||
+      !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+      !AssignProcessToJobObject(job, GetCurrentProcess())) {
+    Die("cannot make a job object: error " + std::to_string(GetLastError()));
+  }
+}
+
 // Children inherit this environment, the tool through the driver's App.
 void UseSystemDrive(const Options& o) {
   const std::wstring temp = o.Windir() + L"\\Temp";
@@ -529,6 +543,7 @@ int Number(const std::wstring& text) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::wstring> args(argv + 1, argv + argc);
   if (args.empty()) Usage();
+  EndChildrenWithThis();
   Options o;
   const std::wstring what = args[0];
   if (what == L"v3" && args.size() == 8) {

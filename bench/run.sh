@@ -161,11 +161,13 @@ runs_file="$out/runs.txt"
 : >"$runs_file"
 bench() {
   local line
-  wine "$out/tools/bench.exe" "$@" </dev/null 2>>"$log" | tr -d '\r' | while read -r line; do
+  # bench.exe says why it stopped on its standard error, which goes to the log.
+  if ! wine "$out/tools/bench.exe" "$@" </dev/null 2>>"$log" | tr -d '\r' | while read -r line; do
     echo "$line" >>"$runs_file"
     case "$line" in run\ * | stopped\ *) echo "   $line" ;; esac
-  done
-  [ "${PIPESTATUS[0]}" -eq 0 ] || fail "bench.exe $1 failed"
+  done; then
+    fail "bench.exe $1 failed"
+  fi
 }
 
 started=$SECONDS
