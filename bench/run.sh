@@ -4,7 +4,8 @@
 #
 #   bench/run.sh [--quick] [--rev REV | --exe PATH]
 #
-#   --quick     fewer files and runs, for development (a few minutes)
+#   --quick     fewer files and runs, for development (about a minute; a
+#               full run takes about 8)
 #   --rev REV   benchmark the product as committed at REV (git archive), not
 #               the working tree
 #   --exe PATH  benchmark this LNF_INVTOOL.exe instead of building one
@@ -12,7 +13,7 @@
 # It builds the product (build/bench/product) and the benchmark programs
 # (build/bench/tools), makes its own Wine prefix build/bench/wine/bench with a
 # 1024x768 virtual desktop, starts Xvfb when there is no DISPLAY, lays out the
-# drives D: and E: under build/bench/drives, and runs bench.exe there, which
+# drives D:, E: and G: under build/bench/drives, and runs bench.exe there, which
 # times everything inside Wine with QueryPerformanceCounter. The last report
 # is kept in build/bench/report.txt, every run line in build/bench/runs.txt.
 # Not part of the test run: times are judged by a person.
