@@ -10,10 +10,10 @@ using testing::Date;
 using testing::FormOnMemoryDrive;
 using testing::kOU;
 using testing::kWU;
+using testing::OU;
+using testing::WU;
 using Op = MemoryPlatform::Operation;
 
-std::string WU(const std::string& name) { return std::string(kWU) + "\\" + name; }
-std::string OU(const std::string& name) { return std::string(kOU) + "\\" + name; }
 std::string Root(const std::string& name) { return "C:\\LNF_INV\\" + name; }
 
 class Backup : public ::testing::Test, public FormOnMemoryDrive {

@@ -33,8 +33,7 @@ TEST(ControlTable, TabOrderRunsOneToTwelveOverTheFocusableControls) {
     EXPECT_EQ(SpecOf(expected[position - 1]).tabPosition, position);
   }
   for (const ControlSpec& row : kControls) {
-    const bool focusable =
-        row.kind == ControlKind::PushButton || row.kind == ControlKind::TextBox;
+    const bool focusable = row.kind == ControlKind::PushButton || row.kind == ControlKind::TextBox;
     EXPECT_EQ(row.tabPosition > 0, focusable) << row.name;
   }
 }

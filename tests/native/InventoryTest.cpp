@@ -11,9 +11,8 @@ using testing::Date;
 using testing::FormOnMemoryDrive;
 using testing::kOU;
 using testing::kWU;
-
-std::string WU(const std::string& name) { return std::string(kWU) + "\\" + name; }
-std::string OU(const std::string& name) { return std::string(kOU) + "\\" + name; }
+using testing::OU;
+using testing::WU;
 
 const std::vector<std::string> kAllThreeKinds = {
     ") Retrieving Windows Update V3.1 inventories...", ") Files found.",

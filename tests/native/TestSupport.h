@@ -12,6 +12,10 @@ namespace lnf::testing {
 constexpr const char* kClock = "12/7/2026 8:43:50 AM";
 constexpr const char* kWU = "C:\\Program Files\\WindowsUpdate";
 constexpr const char* kOU = "C:\\Program Files\\OfficeUpdate";
+// A path in the Windows Update or Office Update client folder.
+inline std::string WU(const std::string& name) { return std::string(kWU) + "\\" + name; }
+inline std::string OU(const std::string& name) { return std::string(kOU) + "\\" + name; }
+
 constexpr const char* kInitialLog = "Everything that this tool does will be logged here.";
 
 inline LocalDateTime Date(int year, int month = 6, int day = 15, int hour = 12, int minute = 0,
