@@ -11,8 +11,16 @@ bool EndsWith(const std::string& text, const std::string& ending) {
 }
 
 std::string LanguageOf(const std::string& name) {
-  // "gng" itself leaves nothing to keep.
-  return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
+  // Four characters, not four bytes: the one before "gng" may take several
+  // bytes of UTF-8. "gng" itself leaves nothing to keep.
+  std::size_t end = name.size();
+  for (int cut = 0; cut < 4; ++cut) {
+    if (end == 0) return {};
+    do {
+      --end;
+    } while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
+  }
+  return name.substr(0, end);
 }
 
 std::string ConfigurationCodeOf(const std::string& name) { return name.substr(0, 5); }

@@ -15,8 +15,8 @@ void GetV4Inventories(MainForm& form, std::string WUDIR);
 void GetOUInventories(MainForm& form, std::string OUDIR);
 
 // The decoded values a V2/V3.1 file name gives, if any.
-// Language: the name minus its last four characters, for a name ending in
-// "gng" (empty when it is shorter than four). Configuration code: the first
+// Language: the name minus its last four characters (not bytes), for a name
+// ending in "gng" (empty when it is shorter than four). Configuration code: the first
 // five characters of a name ending in "as".
 bool EndsWith(const std::string& text, const std::string& ending);
 std::string LanguageOf(const std::string& name);

@@ -224,6 +224,8 @@ TEST_F(InventoryCheck, NamesAreDecodedByExactEndings) {
       {"xgng", "", "Unknown", "Unknown"},
       {"gng", "", "Unknown", "Unknown"},  // nothing to keep: must not fail
       {"enggng", "en", "Unknown", "Unknown"},
+      {"en\u00e9gng", "en", "Unknown", "Unknown"},  // characters are cut, not bytes
+      {"\u65e5\u672c\u8a9egng", "\u65e5\u672c", "Unknown", "Unknown"},
       {"en.GNG", "Unknown", "Unknown", "Unknown"},
       {"en.Gng", "Unknown", "Unknown", "Unknown"},
       {"90720.as", "Unknown", "Unknown", "Windows 2000"},
