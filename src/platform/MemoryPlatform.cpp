@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/PathText.h"
+#include "platform/SearchErrors.h"
 
 namespace lnf {
 
@@ -21,6 +22,10 @@ std::string DescribeError(std::uint32_t number) {
       return "The filename, directory name, or volume label syntax is incorrect.";
     case kErrorAlreadyExists:
       return "Cannot create a file when that file already exists.";
+    case kErrorNotReady:
+      return "The device is not ready.";
+    case kErrorDirectory:
+      return "The directory name is invalid.";
     default:
       return "Error " + std::to_string(number) + ".";
   }
@@ -199,14 +204,37 @@ void MemoryPlatform::InjectFailure(Operation op, const std::string& path, std::u
   failures_.push_back({op, Key(path), number, times});
 }
 
-void MemoryPlatform::MaybeFail(Operation op, const std::string& path) {
+std::uint32_t MemoryPlatform::TakeFailure(Operation op, const std::string& path) {
   const std::string key = Key(path);
   for (auto it = failures_.begin(); it != failures_.end(); ++it) {
     if (it->op != op || it->key != key) continue;
     const std::uint32_t number = it->number;
     if (it->times > 0 && --it->times == 0) failures_.erase(it);
-    Fail(number, path);
+    return number;
   }
+  return 0;
+}
+
+void MemoryPlatform::MaybeFail(Operation op, const std::string& path) {
+  if (const std::uint32_t number = TakeFailure(op, path)) Fail(number, path);
+}
+
+// What NT's FindFirstFile answers when the folder part of a search is no
+// folder: ERROR_DIRECTORY when a file stands anywhere on the way,
+// ERROR_PATH_NOT_FOUND when a folder is missing, ERROR_INVALID_NAME for a
+// path no file system can hold; 0 when it is a folder.
+std::uint32_t MemoryPlatform::SearchRefusal(const std::string& folderKey) const {
+  if (!ValidKey(folderKey)) return kErrorInvalidName;
+  std::uint32_t refusal = 0;
+  for (std::string key = folderKey; !key.empty(); key = ParentKey(key)) {
+    auto it = nodes_.find(key);
+    if (it == nodes_.end()) {
+      refusal = kErrorPathNotFound;
+    } else if (!(it->second.attributes & kAttrDirectory)) {
+      return kErrorDirectory;
+    }
+  }
+  return refusal;
 }
 
 void MemoryPlatform::Fail(std::uint32_t number, const std::string& subject) {
@@ -217,12 +245,15 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::Enumerate(const std::strin
                                                                 int attributeFilter) {
   ++enumerations_;
   const SplitPattern split = SplitAtLastSeparator(pattern);
-  MaybeFail(Operation::Enumerate, split.folder.empty() ? pattern : split.folder);
+  const std::string subject = split.folder.empty() ? pattern : split.folder;
   std::vector<std::string> names;
   const std::string folderKey = Key(split.folder);
-  const Node* folder = split.folder.empty() ? nullptr : Find(split.folder);
-  const bool isFolder =
-      ValidKey(folderKey) && folder != nullptr && (folder->attributes & kAttrDirectory);
+  // A search that cannot start ends as on the real platform: "not there" is
+  // no match, anything else a failure.
+  std::uint32_t refusal = TakeFailure(Operation::Enumerate, subject);
+  if (refusal == 0) refusal = SearchRefusal(folderKey);
+  if (refusal != 0 && !MeansNoSuchEntry(refusal)) Fail(refusal, subject);
+  const bool isFolder = refusal == 0;
   if (isFolder && split.name.empty()) {
     if (attributeFilter == kFilterWithFolders && folderKey.size() > 2) {
       names = {".", ".."};

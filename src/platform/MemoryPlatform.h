@@ -116,6 +116,8 @@ class MemoryPlatform : public Platform {
   const Node* Find(const std::string& path) const;
   Node* Find(const std::string& path);
   void MaybeFail(Operation op, const std::string& path);
+  std::uint32_t TakeFailure(Operation op, const std::string& path);
+  std::uint32_t SearchRefusal(const std::string& folderKey) const;
   [[noreturn]] static void Fail(std::uint32_t number, const std::string& subject);
   std::vector<const Node*> Children(const std::string& folderKey) const;
   std::string FullPathOf(const std::string& key) const;

@@ -149,6 +149,9 @@ TYPED_TEST_P(Enumeration, APatternWithoutWildcardsNamesOneEntry) {
   EXPECT_EQ(this->List(this->At("WindowsUpdate\\missing.xml"), kFilterFiles), Names{});
 }
 
+// A file where the pattern needs a folder is no folder either: real NT
+// refuses such a search with ERROR_DIRECTORY, Wine with ERROR_INVALID_NAME or
+// ERROR_PATH_NOT_FOUND, and both mean no match.
 TYPED_TEST_P(Enumeration, MissingFoldersYieldNothing) {
   this->File("file.txt");
   this->Folder("empty");
@@ -157,6 +160,9 @@ TYPED_TEST_P(Enumeration, MissingFoldersYieldNothing) {
   EXPECT_EQ(this->List(this->At("missing\\"), kFilterWithFolders), Names{});
   EXPECT_EQ(this->List(this->At("missing\\deeper\\"), kFilterWithFolders), Names{});
   EXPECT_EQ(this->List(this->At("file.txt\\*"), kFilterWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\*.gng"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\V4\\iuhist.xml"), kFilterFiles), Names{});
   EXPECT_EQ(this->List(this->At("empty\\"), kFilterFiles), Names{});
   EXPECT_EQ(this->List(this->At("empty\\*.*"), kFilterWithFolders), Names{});
 }

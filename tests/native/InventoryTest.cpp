@@ -158,6 +158,24 @@ TEST_F(InventoryCheck, WindirOnAnotherDriveMovesBothClientFolders) {
   EXPECT_EQ(form.Text(kV3InvFilesList), "en.gng");
 }
 
+// Real NT refuses a search under a file with ERROR_DIRECTORY: no match, as a
+// missing folder is. A drive that cannot be read stays a failure (below).
+TEST_F(InventoryCheck, AFileWhereAFolderShouldBeIsNoMatch) {
+  drive.AddFile(WU("en.gng"));
+  drive.AddFile(WU("V4"));
+  drive.AddFile(kOU);
+  form.Click(kCommand1);
+  EXPECT_TRUE(Shown(kV3btn));
+  EXPECT_FALSE(Shown(kV4btn) || Shown(kOuBtn));
+  EXPECT_TRUE(drive.Messages().empty());
+
+  drive.Remove(kWU);
+  drive.AddFile(kWU);
+  form.Click(kCommand1);
+  ExpectNotice(/*selectText=*/true, /*logEntries=*/2);
+  EXPECT_TRUE(drive.Messages().empty());
+}
+
 TEST_F(InventoryCheck, MissingWindirBuildsPathsFromNothingAndFindsNothing) {
   drive.UnsetEnvironmentValue("windir");
   MakeAllThreeKinds();

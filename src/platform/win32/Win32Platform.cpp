@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/PathText.h"
+#include "platform/SearchErrors.h"
 
 namespace lnf {
 
@@ -252,12 +253,9 @@ class FindEnumeration final : public DirectoryEnumeration {
                   : FindFirstFileA(pattern.ansi.c_str(), &ansi_);
     if (handle_ != INVALID_HANDLE_VALUE) return;
     const DWORD error = GetLastError();
-    // A missing folder, a folder part that is a file, or a pattern the file
-    // system cannot hold a name for: all mean "no such entry" to the caller.
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-        error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME) {
-      return;
-    }
+    // A missing folder, a folder part that is a file (ERROR_DIRECTORY on NT),
+    // a missing drive or share: all mean "no such entry" to the caller.
+    if (MeansNoSuchEntry(error)) return;
     Fail(error, nt_, subject_);
   }
 
