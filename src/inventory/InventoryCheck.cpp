@@ -1,5 +1,7 @@
 #include "inventory/InventoryCheck.h"
 
+#include <optional>
+
 #include "app/MainForm.h"
 #include "inventory/Probes.h"
 
@@ -56,8 +58,20 @@ void Command1_Click(MainForm& form) {
   const std::string windir = platform.GetEnvironmentValue("windir");
   form.SYSDRIVE = windir.substr(0, 1) + ":\\";
   const std::string programFiles = form.SYSDRIVE + "Program Files\\";
-  form.WUDIR = programFiles + "WindowsUpdate";
-  form.OUDIR = programFiles + "OfficeUpdate";
+  // A client folder missing there is looked for in the system's own
+  // program-files folder, which setup names in the system's language
+  // ("C:\Programme") or puts elsewhere; the inventories live wherever it is.
+  std::optional<std::string> systemProgramFiles;  // read only when needed
+  auto clientFolder = [&](const std::string& name) {
+    const std::string folder = programFiles + name;
+    if (DirectoryExists(platform, folder)) return folder;
+    if (!systemProgramFiles) systemProgramFiles = platform.GetProgramFilesFolder();
+    if (systemProgramFiles->empty()) return folder;
+    const std::string elsewhere = *systemProgramFiles + "\\" + name;
+    return DirectoryExists(platform, elsewhere) ? elsewhere : folder;
+  };
+  form.WUDIR = clientFolder("WindowsUpdate");
+  form.OUDIR = clientFolder("OfficeUpdate");
 
   if (!FirstMatch(platform, form.WUDIR, kFilterWithFolders)) {
     form.Show(kNoInvLbl);

@@ -67,6 +67,8 @@ class MemoryPlatform : public Platform {
   // --- Environment, clock, screen, version, message boxes.
   void SetEnvironmentValue(const std::string& name, const std::string& value);
   void UnsetEnvironmentValue(const std::string& name);
+  // The system's program-files folder; none until set.
+  void SetProgramFilesFolder(const std::string& path) { programFiles_ = path; }
   void SetClockText(const std::string& text) { clock_ = text; }
   void SetScreen(int width, int height) {
     screenWidth_ = width;
@@ -87,6 +89,7 @@ class MemoryPlatform : public Platform {
   void CopyFileReplacing(const std::string& source, const std::string& destination) override;
   LocalDateTime GetLastWriteTime(const std::string& path) override;
   std::string GetEnvironmentValue(const std::string& name) override;
+  std::string GetProgramFilesFolder() override { return programFiles_; }
   int ScreenWidth() override { return screenWidth_; }
   int ScreenHeight() override { return screenHeight_; }
   std::string NowAsGeneralDate() override { return clock_; }
@@ -125,6 +128,7 @@ class MemoryPlatform : public Platform {
   std::map<std::string, Node> nodes_;  // by lower-cased full path, no trailing "\"
   std::map<std::string, std::vector<std::string>> orders_;
   std::map<std::string, std::string> environment_;
+  std::string programFiles_;
   std::vector<Failure> failures_;
   std::vector<Message> messages_;
   std::string clock_ = "12/7/2026 8:43:50 AM";

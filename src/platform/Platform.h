@@ -112,6 +112,11 @@ class Platform {
   // The value of an environment variable; empty when it is not set.
   virtual std::string GetEnvironmentValue(const std::string& name) = 0;
 
+  // The system's own program-files folder, as its setup named it ("C:\Programme"
+  // on a German system), without a trailing backslash; empty when the system
+  // names none.
+  virtual std::string GetProgramFilesFolder() = 0;
+
   // Shows a modal message box and returns when the user has closed it. An empty
   // title stands for the application title.
   void ShowMessage(const std::string& text, int buttonsAndIcon, const std::string& title = {}) {

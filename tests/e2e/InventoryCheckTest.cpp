@@ -19,6 +19,44 @@ const std::wstring kFilesFound = L") Files found.";
 
 using Lines = std::vector<std::wstring>;
 
+// Names the system's program-files folder in the prefix's registry, as
+// setup does, until destroyed; then puts back what was there.
+class ProgramFilesDir {
+ public:
+  explicit ProgramFilesDir(const std::wstring& value) {
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                  KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+    DWORD size = sizeof(old_) - sizeof(wchar_t);
+    had_ = key_ && RegQueryValueExW(key_, kName, nullptr, &oldType_, reinterpret_cast<BYTE*>(old_),
+                                    &size) == ERROR_SUCCESS;
+    oldSize_ = size;
+    set_ = key_ && RegSetValueExW(
+                       key_, kName, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ~ProgramFilesDir() {
+    if (!key_) return;
+    if (had_) {
+      RegSetValueExW(key_, kName, 0, oldType_, reinterpret_cast<const BYTE*>(old_), oldSize_);
+    } else {
+      RegDeleteValueW(key_, kName);
+    }
+    RegCloseKey(key_);
+  }
+  ProgramFilesDir(const ProgramFilesDir&) = delete;
+  ProgramFilesDir& operator=(const ProgramFilesDir&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  static constexpr const wchar_t* kName = L"ProgramFilesDir";
+  HKEY key_ = nullptr;
+  bool had_ = false;
+  bool set_ = false;
+  DWORD oldType_ = 0;
+  DWORD oldSize_ = 0;
+  wchar_t old_[1024] = {};
+};
+
 class InventoryCheck : public ToolTest {
  protected:
   void Put(const std::wstring& path, const std::string& bytes = "inventory") {
@@ -99,6 +137,23 @@ TEST_F(InventoryCheck, WithAClientFolderOfNoKindShowsTheNoticeAndKeepsTheHint) {
   EXPECT_EQ(CheckNow(), Lines{});
   ExpectShown({kNoInvLbl, kNoInvText, kSelectText});
   ExpectListsEmptyAndValuesUnknown();
+}
+
+// Setup names the program-files folder in the system's language
+// ("Programme") or puts it elsewhere; the client folders are found where the
+// registry says it is, a variable in its name put in and a trailing
+// backslash allowed, while nothing stands under "Program Files".
+TEST_F(InventoryCheck, FindsTheClientFoldersInTheProgramFilesFolderTheRegistryNames) {
+  const std::wstring programme = layout().drive + L"\\lnf-e2e\\Programme";
+  ProgramFilesDir named(L"%windir%\\..\\Programme\\");
+  ASSERT_TRUE(named.set());
+  Put(programme + L"\\WindowsUpdate\\en.gng");
+  Put(programme + L"\\OfficeUpdate\\a.cab");
+  EXPECT_EQ(CheckNow(), (Lines{kV3Retrieving, kFilesFound, kOuRetrieving, kFilesFound}));
+  ExpectShown({kSelectText, kV3btn, kOuBtn});
+  EXPECT_EQ(app().Text(kV3InvFilesList), L"en.gng");
+  EXPECT_EQ(app().Text(kLabel9), L"en");
+  EXPECT_EQ(app().Text(kOuInvFilesList), L"a.cab");
 }
 
 TEST_F(InventoryCheck, ListsDecodesAndLogsAllThreeKindsAndShowsOneFrameAtATime) {

@@ -158,6 +158,28 @@ TEST_F(InventoryCheck, WindirOnAnotherDriveMovesBothClientFolders) {
   EXPECT_EQ(form.Text(kV3InvFilesList), "en.gng");
 }
 
+// Setup names the program-files folder in the system's language or puts it
+// elsewhere: a client folder missing under "Program Files" is looked for in
+// the system's own, each of the two on its own; the drive stays windir's.
+TEST_F(InventoryCheck, AClientFolderMissingUnderProgramFilesIsTakenFromTheSystemsOwn) {
+  drive.SetProgramFilesFolder("C:\\Programme");
+  drive.AddFile("C:\\Programme\\WindowsUpdate\\en.gng");
+  drive.AddFolder("C:\\Programme\\OfficeUpdate");
+  form.Click(kCommand1);
+  EXPECT_EQ(form.SYSDRIVE, "C:\\");
+  EXPECT_EQ(form.WUDIR, "C:\\Programme\\WindowsUpdate");
+  EXPECT_EQ(form.OUDIR, "C:\\Programme\\OfficeUpdate");
+  EXPECT_TRUE(Shown(kV3btn) && Shown(kOuBtn));
+  EXPECT_EQ(form.Text(kV3InvFilesList), "en.gng");
+  form.Click(kCommand3);
+  EXPECT_TRUE(drive.Exists("C:\\LNF_INV\\en.gng"));
+
+  drive.AddFolder(kOU);
+  form.Click(kCommand1);
+  EXPECT_EQ(form.WUDIR, "C:\\Programme\\WindowsUpdate");
+  EXPECT_EQ(form.OUDIR, kOU);
+}
+
 // Real NT refuses a search under a file with ERROR_DIRECTORY: no match, as a
 // missing folder is. A drive that cannot be read stays a failure (below).
 TEST_F(InventoryCheck, AFileWhereAFolderShouldBeIsNoMatch) {

@@ -585,4 +585,89 @@ VersionNumbers Win32Platform::GetVersion() {
           LOWORD(info->dwFileVersionLS)};
 }
 
+// --- The system's own program-files folder.
+
+namespace {
+
+constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char* kProgramFilesValue = "ProgramFilesDir";
+
+// A REG_SZ or REG_EXPAND_SZ value of HKLM\<kCurrentVersionKey>, with the
+// environment's variables put in for the latter; empty when the key or the
+// value is missing or holds no text. The wide functions on the NT family (any
+// folder name), the ANSI ones on 9x, where the wide ones are stubs.
+std::string ReadCurrentVersionTextW(const char* valueName) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Ptr(ToWide(kCurrentVersionKey)), 0, KEY_QUERY_VALUE,
+                    &key) != ERROR_SUCCESS) {
+    return {};
+  }
+  const WideText name = ToWide(valueName);
+  DWORD type = 0;
+  std::vector<wchar_t> text;
+  LONG result = ERROR_MORE_DATA;
+  // Asked again should the value have grown between the two calls.
+  for (int attempt = 0; attempt < 4 && result == ERROR_MORE_DATA; ++attempt) {
+    DWORD size = 0;
+    result = RegQueryValueExW(key, Ptr(name), nullptr, &type, nullptr, &size);
+    if (result != ERROR_SUCCESS) break;
+    // One more, zeroed: a stored value need not end in a null.
+    text.assign(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>((text.size() - 1) * sizeof(wchar_t));
+    result = RegQueryValueExW(key, Ptr(name), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                              &size);
+  }
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
+  if (type == REG_EXPAND_SZ) {
+    const DWORD length = ExpandEnvironmentStringsW(text.data(), nullptr, 0);
+    if (length == 0) return {};
+    std::vector<wchar_t> expanded(length + 1, L'\0');
+    if (ExpandEnvironmentStringsW(text.data(), expanded.data(), length + 1) == 0) return {};
+    text.swap(expanded);
+  }
+  return FromWide(text.data());
+}
+
+std::string ReadCurrentVersionTextA(const char* valueName) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  DWORD type = 0;
+  std::vector<char> text;
+  LONG result = ERROR_MORE_DATA;
+  for (int attempt = 0; attempt < 4 && result == ERROR_MORE_DATA; ++attempt) {
+    DWORD size = 0;
+    result = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
+    if (result != ERROR_SUCCESS) break;
+    text.assign(size + 1, '\0');
+    size = static_cast<DWORD>(text.size() - 1);
+    result = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                              &size);
+  }
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
+  if (type == REG_EXPAND_SZ) {
+    const DWORD length = ExpandEnvironmentStringsA(text.data(), nullptr, 0);
+    if (length == 0) return {};
+    // The ANSI form wants a byte more than the length it reports.
+    std::vector<char> expanded(length + 2, '\0');
+    if (ExpandEnvironmentStringsA(text.data(), expanded.data(), length + 1) == 0) return {};
+    text.swap(expanded);
+  }
+  return FromAnsi(text.data());
+}
+
+}  // namespace
+
+std::string Win32Platform::GetProgramFilesFolder() {
+  std::string folder = nt_ ? ReadCurrentVersionTextW(kProgramFilesValue)
+                           : ReadCurrentVersionTextA(kProgramFilesValue);
+  // "C:\Programme\" names the same folder as "C:\Programme".
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
 }  // namespace lnf

@@ -23,6 +23,7 @@ class Win32Platform : public Platform {
   void CopyFileReplacing(const std::string& source, const std::string& destination) override;
   LocalDateTime GetLastWriteTime(const std::string& path) override;
   std::string GetEnvironmentValue(const std::string& name) override;
+  std::string GetProgramFilesFolder() override;
   int ScreenWidth() override;
   int ScreenHeight() override;
   std::string NowAsGeneralDate() override;
