@@ -606,6 +606,10 @@ bool App::Close() {
   return noBoxOpen && ended;
 }
 
+std::vector<DWORD> ScreenPixels(const RECT& rect) {
+  return CaptureScreen(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top).rgb;
+}
+
 bool App::SaveScreenshot(const std::wstring& path) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);

@@ -133,6 +133,10 @@ class App {
   std::string error_;
 };
 
+// What the screen shows in `rect` (screen coordinates): one 0xRRGGBB value
+// per pixel, row by row.
+std::vector<DWORD> ScreenPixels(const RECT& rect);
+
 // Reads what a message box shows.
 MessageBoxInfo ReadMessageBox(HWND box);
 // The text with every CR LF turned into LF, for comparing box texts whatever

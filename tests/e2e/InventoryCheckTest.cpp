@@ -124,6 +124,7 @@ TEST_F(InventoryCheck, WithoutTheClientFolderShowsTheNoticeAndLooksNoFurther) {
   ExpectListsEmptyAndValuesUnknown();
   EXPECT_TRUE(app().OnScreen(kNoInvLbl));
   EXPECT_TRUE(app().OnScreen(kNoInvText));
+  TakeScreenshot("check-no-client-folder", &app());
 }
 
 TEST_F(InventoryCheck, WithAClientFolderOfNoKindShowsTheNoticeAndKeepsTheHint) {
@@ -137,6 +138,19 @@ TEST_F(InventoryCheck, WithAClientFolderOfNoKindShowsTheNoticeAndKeepsTheHint) {
   EXPECT_EQ(CheckNow(), Lines{});
   ExpectShown({kNoInvLbl, kNoInvText, kSelectText});
   ExpectListsEmptyAndValuesUnknown();
+  TakeScreenshot("check-no-kind", &app());
+
+  // The notice lies over the hint and hides it: where the hint's box lies,
+  // the window shows what it shows with the notice alone, the hint hidden.
+  RECT hint;
+  ASSERT_TRUE(GetWindowRect(app().Control(kSelectText), &hint));
+  app().Repaint();
+  const std::vector<DWORD> withHint = ScreenPixels(hint);
+  ASSERT_TRUE(RemoveTree(layout().wuDir));
+  EXPECT_EQ(CheckNow(), Lines{});
+  ASSERT_FALSE(app().OwnVisible(kSelectText));
+  app().Repaint();
+  EXPECT_TRUE(withHint == ScreenPixels(hint)) << "the hint shows through the notice";
 }
 
 // Setup names the program-files folder in the system's language

@@ -223,7 +223,7 @@ void MainWindow::CreateControls() {
     }
     win::Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(row.font)]),
               FALSE);
-    if (LiesOverAnotherLabel(row.id)) {
+    if (RunsIntoALabelBeside(row.id)) {
       FitLabelToText(row, state.text);
     } else if (row.kind == ControlKind::TextBox) {
       // 0: as much as the system allows (about 64 KiB on Windows 9x).
@@ -342,7 +342,7 @@ void MainWindow::Render(MainForm& form) {
       AppendConsoleTail(state.text);
     } else if ((row.kind == ControlKind::Label || row.kind == ControlKind::TextBox) &&
                state.text != shownText_[i]) {
-      if (LiesOverAnotherLabel(row.id)) FitLabelToText(row, state.text);
+      if (RunsIntoALabelBeside(row.id)) FitLabelToText(row, state.text);
       win::SetWindowTextUtf8(controls_[i], state.text);
       shownText_[i] = state.text;
     }

@@ -37,15 +37,16 @@ std::vector<ControlId> StackingOrder(ControlId container) {
   return order;
 }
 
-bool LiesOverAnotherLabel(ControlId id) {
+bool RunsIntoALabelBeside(ControlId id) {
   const ControlSpec& upper = SpecOf(id);
   if (upper.kind != ControlKind::Label) return false;
   for (const ControlSpec& lower : kControls) {
     // Among labels a later one lies above an earlier one.
     if (lower.id >= id) break;
     if (lower.kind != ControlKind::Label || lower.container != upper.container) continue;
-    if (upper.left < lower.left + lower.width && lower.left < upper.left + upper.width &&
-        upper.top < lower.top + lower.height && lower.top < upper.top + upper.height) {
+    // The same line, and the upper box reaches past where the lower begins.
+    if (upper.top == lower.top && upper.height == lower.height && upper.left < lower.left &&
+        lower.left < upper.left + upper.width) {
       return true;
     }
   }

@@ -19,9 +19,11 @@ namespace lnf {
 // Controls directly inside `container` (kNoControl: the window), topmost first.
 std::vector<ControlId> StackingOrder(ControlId container);
 
-// Whether the label `id` lies over part of another label's box: only such a
-// label needs to be cut down to its text, so that its empty box area hides
-// nothing of the one beneath.
-bool LiesOverAnotherLabel(ControlId id);
+// Whether the label `id` runs into a label beside it on the same line, whose
+// text is meant to be read next to its own (a caption over the start of its
+// value): only such a label is cut down to its text, so that its empty box
+// hides nothing of the one beneath. A label that lies over another anywhere
+// else hides it where the stacking says, as the notice hides the hint.
+bool RunsIntoALabelBeside(ControlId id);
 
 }  // namespace lnf
