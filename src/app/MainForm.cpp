@@ -41,16 +41,44 @@ void MainForm::AppendLog(const std::string& closingText) {
   // Appending in place keeps the cost of an entry independent of the log's
   // length; the view sends only the new tail to the control.
   ControlState& console = StateOf(kLogConsole);
-  console.text += "\r\n(";
-  console.text += platform_.NowAsGeneralDate();
-  console.text += closingText;
+  const std::string entry = "\r\n(" + platform_.NowAsGeneralDate() + closingText;
+  if (console.text.size() + entry.size() > textCapacity_) {
+    // The oldest entries go, down to three quarters of the capacity, so that
+    // the view shows the whole log again only now and then. The initial
+    // text stays first, the notice after it.
+    const std::string head = std::string(SpecOf(kLogConsole).caption) + "\r\n" + kLogTrimmedNotice;
+    const std::size_t target = textCapacity_ / 4 * 3;
+    std::size_t start = console.text.compare(0, head.size(), head) == 0
+                            ? head.size()
+                            : std::string(SpecOf(kLogConsole).caption).size();
+    while (start < console.text.size() &&
+           head.size() + (console.text.size() - start) + entry.size() > target) {
+      const std::size_t next = console.text.find("\r\n(", start + 2);
+      start = next == std::string::npos ? console.text.size() : next;
+    }
+    console.text = head + console.text.substr(start);
+    ++consoleTrims_;
+  }
+  console.text += entry;
   console.changed = true;
 }
 
 void MainForm::AppendFileLine(ControlId list, const std::string& line) {
   ControlState& state = StateOf(list);
-  if (!state.text.empty()) state.text += "\r\n";
-  state.text += line;
+  const std::size_t separator = state.text.empty() ? 0 : 2;
+  const std::size_t notice = 2 + std::string(kListFullNotice).size();
+  if (state.text.size() + separator + line.size() + notice > textCapacity_) {
+    // Room is kept for the notice; once it is there the list is full.
+    if (state.text.size() >= notice - 2 &&
+        state.text.compare(state.text.size() - (notice - 2), notice - 2, kListFullNotice) == 0) {
+      return;
+    }
+    if (!state.text.empty()) state.text += "\r\n";
+    state.text += kListFullNotice;
+  } else {
+    if (separator) state.text += "\r\n";
+    state.text += line;
+  }
   state.changed = true;
 }
 

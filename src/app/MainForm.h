@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -53,11 +55,22 @@ class MainForm {
   ControlState& StateOf(ControlId id) { return controls_[Index(id)]; }
 
   // Appends a log entry: CR LF, "(", the general date, and `closingText`,
-  // which always begins with ")". The console is never cleared.
+  // which always begins with ")". The console is never cleared; when an entry
+  // would take it past the text capacity, the oldest entries make room and
+  // kLogTrimmedNotice, below the initial text, says so.
   void AppendLog(const std::string& closingText);
   // Adds a line to a file list: bare when the list is empty, after CR LF
-  // otherwise, with no separator after the last line.
+  // otherwise, with no separator after the last line. A list that cannot
+  // hold the line within the text capacity ends in kListFullNotice instead.
   void AppendFileLine(ControlId list, const std::string& line);
+
+  // The most text, in bytes of UTF-8, that a text box can show: the window
+  // sets what its system's text boxes hold. Unlimited until then.
+  void SetTextCapacity(std::size_t bytes) { textCapacity_ = bytes; }
+  std::size_t TextCapacity() const { return textCapacity_; }
+  // How often the console has lost its oldest entries: a view that shows
+  // only the new tail of the log must show it whole again when this changes.
+  std::size_t ConsoleTrims() const { return consoleTrims_; }
 
   // A modal message box, shown after the view has caught up so that the user
   // sees every entry logged before it.
@@ -81,7 +94,16 @@ class MainForm {
   Platform& platform_;
   FormView* view_ = nullptr;
   std::array<ControlState, kControlCount> controls_;
+  std::size_t textCapacity_ = std::numeric_limits<std::size_t>::max();
+  std::size_t consoleTrims_ = 0;
 };
+
+// The line that follows the console's initial text once its oldest entries
+// have made room for new ones.
+inline constexpr const char* kLogTrimmedNotice = "Earlier entries were removed to make room.";
+// The last line of a file list that could not hold every name. It ends in a
+// period, which no file name on Windows does.
+inline constexpr const char* kListFullNotice = "More files were found than this list can hold.";
 
 // Handlers of the window's own (Form_Load, About box, category selectors).
 void Form_Load(MainForm& form);

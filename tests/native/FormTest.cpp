@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "app/ControlTable.h"
@@ -157,6 +160,32 @@ TEST(Log, EntriesAreAppendedAfterTheInitialTextAndNeverCleared) {
                                           testing::kClock + ") one\r\n(12/8/2026) two");
 }
 
+// A text box holds only so much (some 64 KB on Windows 9x): the oldest
+// entries make room, the console says so below its initial text, and every
+// entry that stays is whole, the newest last.
+TEST(Log, AFullConsoleDropsItsOldestEntriesAndSaysSo) {
+  FormOnMemoryDrive f;
+  f.form.SetTextCapacity(400);
+  std::vector<std::string> closings;
+  for (int i = 0; i < 40; ++i) {
+    closings.push_back(") [file" + std::to_string(i) + ".gng] File copied successfully.");
+    f.form.AppendLog(closings.back());
+    const std::string& log = f.form.Text(kLogConsole);
+    ASSERT_LE(log.size(), 400u) << i;
+    const std::vector<std::string> kept = f.LogEntries();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), closings.end() - kept.size())) << i;
+    if (kept.size() < closings.size()) {
+      EXPECT_EQ(
+          log.rfind(std::string(testing::kInitialLog) + "\r\n" + kLogTrimmedNotice + "\r\n(", 0),
+          0u)
+          << i;
+    }
+  }
+  EXPECT_LT(f.LogEntries().size(), closings.size());
+  EXPECT_GT(f.form.ConsoleTrims(), 1u);
+}
+
 TEST(FileList, FirstLineIsBareLaterOnesFollowCrLf) {
   FormOnMemoryDrive f;
   f.form.AppendFileLine(kV3InvFilesList, "a");
@@ -164,6 +193,17 @@ TEST(FileList, FirstLineIsBareLaterOnesFollowCrLf) {
   f.form.AppendFileLine(kV3InvFilesList, "b");
   f.form.AppendFileLine(kV3InvFilesList, "c");
   EXPECT_EQ(f.form.Text(kV3InvFilesList), "a\r\nb\r\nc");
+
+  // A list that cannot hold every name says so in its last line.
+  const std::string notice = kListFullNotice;
+  f.form.SetTextCapacity(11 + 2 + notice.size());
+  f.form.AppendFileLine(kV3InvFilesList, "dd");
+  f.form.AppendFileLine(kV3InvFilesList, "e");
+  f.form.AppendFileLine(kV3InvFilesList, "f");
+  EXPECT_EQ(f.form.Text(kV3InvFilesList), "a\r\nb\r\nc\r\ndd\r\n" + notice);
+  f.form.SetText(kV3InvFilesList, "");
+  f.form.AppendFileLine(kV3InvFilesList, "e");
+  EXPECT_EQ(f.form.Text(kV3InvFilesList), "e");
 }
 
 // Records what a person would see at each render.

@@ -16,6 +16,15 @@ constexpr const char* kClassName = "LanternfallTallyglass";
 constexpr int kIconResource = 1;
 constexpr COLORREF kDarkRed = RGB(192, 0, 0);
 
+// What a text box can hold. Windows 9x keeps a multi-line edit's text in a
+// 64 KB segment of its own, whatever EM_LIMITTEXT asks for; the form counts
+// bytes of UTF-8, at least as many as the control's ANSI text takes, and
+// leaves the segment some room. On the NT family EM_LIMITTEXT 0 allows some two
+// billion characters; the bound there only keeps a log without end from
+// eating the memory.
+constexpr std::size_t kWindows9xTextCapacity = 60000;
+constexpr std::size_t kNtTextCapacity = 16u * 1024 * 1024;
+
 bool TakesClicks(ControlId id) { return SpecOf(id).kind == ControlKind::PushButton; }
 
 // Where `text` colours pixels when drawn as a static control draws it: in
@@ -145,6 +154,9 @@ bool MainWindow::Create() {
   // can answer, and cuts a window taller than the screen down to it.
   SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
+  // The high bit of GetVersion is set on Windows 9x only.
+  form_.SetTextCapacity((::GetVersion() & 0x80000000u) != 0 ? kWindows9xTextCapacity
+                                                            : kNtTextCapacity);
   CreateFonts();
   CreateControls();
   StackControls();
@@ -359,9 +371,11 @@ void MainWindow::Render(MainForm& form) {
 // and scroll position stay where they were.
 void MainWindow::AppendConsoleTail(const std::string& text) {
   HWND console = Handle(kLogConsole);
-  if (text.size() < consoleBytesShown_) {
+  // The oldest entries made room for new ones: the whole log anew.
+  if (text.size() < consoleBytesShown_ || form_.ConsoleTrims() != consoleTrimsShown_) {
     win::SetWindowTextUtf8(console, text);
     consoleBytesShown_ = text.size();
+    consoleTrimsShown_ = form_.ConsoleTrims();
     return;
   }
   if (text.size() == consoleBytesShown_) return;

@@ -72,6 +72,7 @@ class MainWindow : public FormView {
   std::array<bool, kControlCount> shownVisible_{};
   std::array<std::string, kControlCount> shownText_;
   std::size_t consoleBytesShown_ = 0;
+  std::size_t consoleTrimsShown_ = 0;
 
   HWND focusToRestore_ = nullptr;
   std::deque<ControlId> pendingClicks_;
