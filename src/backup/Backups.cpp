@@ -110,7 +110,11 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir) {
   listing.reset();
   for (const std::string& name : entries) {
     if (name == "." || name == "..") continue;
-    if (!(platform.GetAttributes(sourceDir + name) & kAttrDirectory)) continue;
+    // A junction or symbolic link is not descended into: one that points
+    // back up the tree would be copied until the paths grow too long, one
+    // that points at a drive's root would copy the whole drive.
+    const std::uint32_t attributes = platform.GetAttributes(sourceDir + name);
+    if (!(attributes & kAttrDirectory) || (attributes & kAttrReparsePoint)) continue;
     EnsureFolder(platform, destDir + name);
     CopyDirectory(form, sourceDir + name, destDir + name);
   }

@@ -23,8 +23,9 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath);
 
 // Copies the ordinary files of `sourceDir`, then each subfolder's tree, depth
 // first, into `destDir`, creating missing folders and replacing files; hidden
-// and system entries are left out. Returns false, after telling the user, when
-// the source folder does not exist; nothing is created then.
+// and system entries are left out, and folder links are not followed.
+// Returns false, after telling the user, when the source folder does not
+// exist; nothing is created then.
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir);
 
 // The backup root: SYSDRIVE followed by "LNF_INV".

@@ -26,6 +26,8 @@ std::string DescribeError(std::uint32_t number) {
       return "The device is not ready.";
     case kErrorDirectory:
       return "The directory name is invalid.";
+    case kErrorCantResolveFilename:
+      return "The name of the file cannot be resolved by the system.";
     default:
       return "Error " + std::to_string(number) + ".";
   }
@@ -46,6 +48,56 @@ class SnapshotEnumeration : public DirectoryEnumeration {
 bool Yieldable(std::uint32_t attributes, int filter) {
   if (attributes & (kAttrHidden | kAttrSystem)) return false;
   return filter == kFilterWithFolders || !(attributes & kAttrDirectory);
+}
+
+// How many links Windows follows in one path before it gives up.
+constexpr int kMostLinks = 63;
+
+// --- Calendar arithmetic, in seconds since 1 January 1970 (proleptic
+// Gregorian), enough for the time zone rules below.
+
+long long DaysFromCivil(int year, int month, int day) {
+  year -= month <= 2;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const long long yoe = year - era * 400;
+  const long long doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+long long Seconds(const LocalDateTime& t) {
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+LocalDateTime FromSeconds(long long seconds) {
+  long long days = seconds / 86400;
+  long long rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long doe = days - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
+  return {year,
+          month,
+          day,
+          static_cast<int>(rest / 3600),
+          static_cast<int>(rest / 60 % 60),
+          static_cast<int>(rest % 60)};
+}
+
+// 01:00 UTC on the last Sunday of `month`.
+long long LastSundayAtOne(int year, int month) {
+  const long long last = DaysFromCivil(year, month + 1, 1) - 1;
+  const long long weekday = ((last + 4) % 7 + 7) % 7;  // 0 is Sunday
+  return (last - weekday) * 86400 + 3600;
 }
 
 }  // namespace
@@ -70,14 +122,63 @@ static bool ValidKey(const std::string& key) {
          key.find("\\\\") == std::string::npos && key.find_first_of("*?\"<>|") == std::string::npos;
 }
 
+std::string MemoryPlatform::Resolve(const std::string& key, bool followLast) const {
+  int links = 0;
+  std::string done;
+  std::size_t start = 0;
+  while (start <= key.size()) {
+    std::size_t end = key.find('\\', start);
+    if (end == std::string::npos) end = key.size();
+    done += (done.empty() && start == 0 ? "" : "\\") + key.substr(start, end - start);
+    const bool last = end == key.size();
+    for (auto it = nodes_.find(done);
+         it != nodes_.end() && !it->second.linkTarget.empty() && (!last || followLast);
+         it = nodes_.find(done)) {
+      if (++links > kMostLinks) return {};
+      done = Resolve(it->second.linkTarget, false);
+      if (done.empty()) return {};
+    }
+    start = end + 1;
+  }
+  return done;
+}
+
+std::string MemoryPlatform::ResolveFor(const std::string& path, bool followLast) const {
+  if (windows9x_ && PathHoldsNameThatParsingChanges(path)) Fail(kErrorInvalidName, path);
+  const std::string key = Key(path);
+  const std::string resolved = Resolve(key, followLast);
+  if (resolved.empty() && !key.empty()) Fail(kErrorCantResolveFilename, path);
+  return resolved;
+}
+
 const MemoryPlatform::Node* MemoryPlatform::Find(const std::string& path) const {
-  auto it = nodes_.find(Key(path));
+  auto it = nodes_.find(Resolve(Key(path), false));
   return it == nodes_.end() ? nullptr : &it->second;
 }
 
 MemoryPlatform::Node* MemoryPlatform::Find(const std::string& path) {
-  auto it = nodes_.find(Key(path));
+  auto it = nodes_.find(Resolve(Key(path), false));
   return it == nodes_.end() ? nullptr : &it->second;
+}
+
+int MemoryPlatform::OffsetAt(const LocalDateTime& utc) const {
+  if (!summerTime_) return standardOffset_;
+  const long long at = Seconds(utc);
+  const bool summer = at >= LastSundayAtOne(utc.year, 3) && at < LastSundayAtOne(utc.year, 10);
+  return standardOffset_ + (summer ? 60 : 0);
+}
+
+LocalDateTime MemoryPlatform::ToLocal(const LocalDateTime& utc) const {
+  const int offset = OffsetAt(windows9x_ ? nowUtc_ : utc);
+  return FromSeconds(Seconds(utc) + offset * 60LL);
+}
+
+// The inverse, as a file made with that local time would be stamped.
+LocalDateTime MemoryPlatform::ToUtc(const LocalDateTime& local) const {
+  if (windows9x_) return FromSeconds(Seconds(local) - OffsetAt(nowUtc_) * 60LL);
+  const LocalDateTime standard = FromSeconds(Seconds(local) - standardOffset_ * 60LL);
+  const LocalDateTime summer = FromSeconds(Seconds(local) - (standardOffset_ + 60) * 60LL);
+  return OffsetAt(summer) != standardOffset_ ? summer : standard;
 }
 
 void MemoryPlatform::AddFolder(const std::string& path, std::uint32_t attributes) {
@@ -98,6 +199,27 @@ void MemoryPlatform::AddFolder(const std::string& path, std::uint32_t attributes
 
 void MemoryPlatform::AddFile(const std::string& path, const std::string& contents,
                              LocalDateTime lastWrite, std::uint32_t attributes) {
+  AddFileWrittenAt(path, contents, ToUtc(lastWrite), attributes);
+}
+
+void MemoryPlatform::AddFolderLink(const std::string& path, const std::string& target) {
+  AddLink(path, target, kAttrDirectory | kAttrReparsePoint);
+}
+
+void MemoryPlatform::AddFileLink(const std::string& path, const std::string& target) {
+  AddLink(path, target, kAttrArchive | kAttrReparsePoint);
+}
+
+void MemoryPlatform::AddLink(const std::string& path, const std::string& target,
+                             std::uint32_t attributes) {
+  AddFileWrittenAt(path, {}, ToUtc({2001, 6, 15, 12, 0, 0}), attributes);
+  Node& node = nodes_[Key(path)];
+  node.attributes = attributes;
+  node.linkTarget = Key(target);
+}
+
+void MemoryPlatform::AddFileWrittenAt(const std::string& path, const std::string& contents,
+                                      const LocalDateTime& utc, std::uint32_t attributes) {
   const std::string key = Key(path);
   const std::size_t cut = path.rfind('\\');
   if (cut != std::string::npos && !nodes_.count(ParentKey(key))) AddFolder(path.substr(0, cut));
@@ -106,7 +228,8 @@ void MemoryPlatform::AddFile(const std::string& path, const std::string& content
   node.name = cut == std::string::npos ? path : path.substr(cut + 1);
   node.attributes = attributes & ~static_cast<std::uint32_t>(kAttrDirectory);
   node.contents = contents;
-  node.lastWrite = lastWrite;
+  node.lastWriteUtc = utc;
+  node.linkTarget.clear();
 }
 
 void MemoryPlatform::Remove(const std::string& path) {
@@ -144,7 +267,7 @@ std::string MemoryPlatform::Contents(const std::string& path) const {
 
 LocalDateTime MemoryPlatform::LastWrite(const std::string& path) const {
   const Node* node = Find(path);
-  return node ? node->lastWrite : LocalDateTime{};
+  return node ? ToLocal(node->lastWriteUtc) : LocalDateTime{};
 }
 
 std::uint32_t MemoryPlatform::Attributes(const std::string& path) const {
@@ -246,79 +369,101 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::Enumerate(const std::strin
   ++enumerations_;
   const SplitPattern split = SplitAtLastSeparator(pattern);
   const std::string subject = split.folder.empty() ? pattern : split.folder;
-  std::vector<std::string> names;
-  const std::string folderKey = Key(split.folder);
   // A search that cannot start ends as on the real platform: "not there" is
   // no match, anything else a failure.
   std::uint32_t refusal = TakeFailure(Operation::Enumerate, subject);
-  if (refusal == 0) refusal = SearchRefusal(folderKey);
+  if (refusal == 0 && windows9x_ && PathHoldsNameThatParsingChanges(pattern)) {
+    Fail(kErrorInvalidName, pattern);
+  }
+  std::vector<std::string> names;
+  const bool valid = !split.folder.empty() && ValidKey(Key(split.folder));
+  const std::string folderKey = valid ? ResolveFor(split.folder, true) : std::string();
+  if (refusal == 0) refusal = valid ? SearchRefusal(folderKey) : kErrorInvalidName;
   if (refusal != 0 && !MeansNoSuchEntry(refusal)) Fail(refusal, subject);
   const bool isFolder = refusal == 0;
+  // A file link whose target is gone is not listed.
+  auto listed = [&](const Node* child) {
+    return Yieldable(child->attributes, attributeFilter) &&
+           (child->linkTarget.empty() || (child->attributes & kAttrDirectory) ||
+            nodes_.count(Resolve(child->linkTarget, true)));
+  };
   if (isFolder && split.name.empty()) {
     if (attributeFilter == kFilterWithFolders && folderKey.size() > 2) {
       names = {".", ".."};
     }
     for (const Node* child : Children(folderKey)) {
-      if (Yieldable(child->attributes, attributeFilter)) names.push_back(child->name);
+      if (listed(child)) names.push_back(child->name);
     }
   } else if (isFolder) {
     for (const Node* child : Children(folderKey)) {
-      if (Yieldable(child->attributes, attributeFilter) && WildcardMatch(split.name, child->name)) {
-        names.push_back(child->name);
-      }
+      if (listed(child) && WildcardMatch(split.name, child->name)) names.push_back(child->name);
     }
   }
   return std::make_unique<SnapshotEnumeration>(std::move(names));
 }
 
+// A link answers for itself, as GetFileAttributes does on Windows.
 std::uint32_t MemoryPlatform::GetAttributes(const std::string& path) {
   MaybeFail(Operation::GetAttributes, path);
   const std::string key = Key(path);
   if (!ValidKey(key)) Fail(path.empty() ? kErrorPathNotFound : kErrorInvalidName, path);
-  const Node* node = Find(path);
-  if (!node) Fail(nodes_.count(ParentKey(key)) ? kErrorFileNotFound : kErrorPathNotFound, path);
+  const std::string resolved = ResolveFor(path, false);
+  auto node = nodes_.find(resolved);
+  if (node == nodes_.end()) {
+    Fail(nodes_.count(ParentKey(resolved)) ? kErrorFileNotFound : kErrorPathNotFound, path);
+  }
   // "C:\file.txt\" is no folder and does not name the file either.
-  if (!path.empty() && path.back() == '\\' && !(node->attributes & kAttrDirectory)) {
+  if (!path.empty() && path.back() == '\\' && !(node->second.attributes & kAttrDirectory)) {
     Fail(kErrorInvalidName, path);
   }
-  return node->attributes;
+  return node->second.attributes;
 }
 
 void MemoryPlatform::CreateFolder(const std::string& path) {
   MaybeFail(Operation::CreateFolder, path);
   const std::string key = Key(path);
   if (!ValidKey(key)) Fail(kErrorPathNotFound, path);
-  if (nodes_.count(key)) Fail(kErrorAlreadyExists, path);
-  const Node* parent = Find(ParentKey(key));
-  if (!parent || !(parent->attributes & kAttrDirectory)) Fail(kErrorPathNotFound, path);
-  AddFolder(path);
+  const std::string resolved = ResolveFor(path, false);
+  if (nodes_.count(resolved)) Fail(kErrorAlreadyExists, path);
+  auto parent = nodes_.find(ParentKey(resolved));
+  if (parent == nodes_.end() || !(parent->second.attributes & kAttrDirectory)) {
+    Fail(kErrorPathNotFound, path);
+  }
+  AddFolder(resolved == key ? path : FullPathOf(parent->first) + path.substr(path.rfind('\\')));
 }
 
 void MemoryPlatform::CopyFileReplacing(const std::string& source, const std::string& destination) {
   MaybeFail(Operation::CopyFile, source);
   MaybeFail(Operation::CopyFile, destination);
-  const Node* from = Find(source);
   if (!ValidKey(Key(source))) Fail(kErrorInvalidName, source);
-  if (!from)
-    Fail(nodes_.count(ParentKey(Key(source))) ? kErrorFileNotFound : kErrorPathNotFound, source);
-  if (from->attributes & kAttrDirectory) Fail(kErrorAccessDenied, source);
+  // The copy is of a link's target, as CopyFile makes it.
+  const std::string sourceKey = ResolveFor(source, true);
+  auto from = nodes_.find(sourceKey);
+  if (from == nodes_.end()) {
+    Fail(nodes_.count(ParentKey(sourceKey)) ? kErrorFileNotFound : kErrorPathNotFound, source);
+  }
+  if (from->second.attributes & kAttrDirectory) Fail(kErrorAccessDenied, source);
   const std::string destKey = Key(destination);
   if (!ValidKey(destKey)) Fail(kErrorInvalidName, destination);
+  ResolveFor(destination, false);
   const Node* parent = Find(ParentKey(destKey));
   if (!parent || !(parent->attributes & kAttrDirectory)) Fail(kErrorPathNotFound, destination);
   const Node* existing = Find(destination);
   if (existing && (existing->attributes & kAttrDirectory)) Fail(kErrorAccessDenied, destination);
-  const Node copy = *from;
+  const Node copy = from->second;
   copied_.push_back(destination);
-  AddFile(destination, copy.contents, copy.lastWrite, copy.attributes | kAttrArchive);
+  AddFileWrittenAt(
+      destination, copy.contents, copy.lastWriteUtc,
+      (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive);
 }
 
+// A link's own date, as GetFileAttributesEx gives it on Windows.
 LocalDateTime MemoryPlatform::GetLastWriteTime(const std::string& path) {
   MaybeFail(Operation::GetLastWriteTime, path);
-  const Node* node = Find(path);
   if (!ValidKey(Key(path))) Fail(kErrorInvalidName, path);
-  if (!node) Fail(kErrorFileNotFound, path);
-  return node->lastWrite;
+  auto node = nodes_.find(ResolveFor(path, false));
+  if (node == nodes_.end()) Fail(kErrorFileNotFound, path);
+  return ToLocal(node->second.lastWriteUtc);
 }
 
 void MemoryPlatform::SetEnvironmentValue(const std::string& name, const std::string& value) {

@@ -20,6 +20,7 @@ constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorInvalidName = 123;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorCantResolveFilename = 1921;
 
 class MemoryPlatform : public Platform {
  public:
@@ -37,9 +38,18 @@ class MemoryPlatform : public Platform {
   // folders are made as needed. Later additions are enumerated after earlier
   // ones unless SetEnumerationOrder says otherwise.
   void AddFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
+  // `lastWrite` is the local time the platform reads back for the file.
   void AddFile(const std::string& path, const std::string& contents = {},
                LocalDateTime lastWrite = {2001, 6, 15, 12, 0, 0},
                std::uint32_t attributes = kAttrArchive);
+  // A file last written at the universal time `utc`.
+  void AddFileWrittenAt(const std::string& path, const std::string& contents,
+                        const LocalDateTime& utc, std::uint32_t attributes = kAttrArchive);
+  // Symbolic links (or junctions), as Windows shows them: entries of their
+  // own with the reparse-point bit, the directory bit for a folder link. A
+  // path through a link leads to its target, which need not exist.
+  void AddFolderLink(const std::string& path, const std::string& target);
+  void AddFileLink(const std::string& path, const std::string& target);
   void Remove(const std::string& path);  // with everything below it
   void SetAttributes(const std::string& path, std::uint32_t attributes);
   // Names of `folder`'s entries in the order an enumeration yields them;
@@ -63,6 +73,21 @@ class MemoryPlatform : public Platform {
   // Destinations of the copies made, in order.
   const std::vector<std::string>& Copied() const { return copied_; }
   int EnumerationCount() const { return enumerations_; }
+
+  // --- The system the drive plays. The NT family takes every name literally;
+  // Windows 9x refuses names that its path parsing would change (a trailing
+  // dot or blank, a device name) and dates files with today's offset.
+  void SetWindows9x(bool windows9x) { windows9x_ = windows9x; }
+  // The local time zone: `standardOffset` minutes east of UTC, with the
+  // European Union's summer time (an hour more from the last Sunday of March
+  // to the last Sunday of October, 01:00 UTC) when `summerTime`. UTC by
+  // default.
+  void SetTimeZone(int standardOffset, bool summerTime) {
+    standardOffset_ = standardOffset;
+    summerTime_ = summerTime;
+  }
+  // The universal time now, which decides the offset Windows 9x applies.
+  void SetNowUtc(const LocalDateTime& utc) { nowUtc_ = utc; }
 
   // --- Environment, clock, screen, version, message boxes.
   void SetEnvironmentValue(const std::string& name, const std::string& value);
@@ -104,8 +129,9 @@ class MemoryPlatform : public Platform {
     std::string name;  // as created, with its case
     std::uint32_t attributes = 0;
     std::string contents;
-    LocalDateTime lastWrite;
+    LocalDateTime lastWriteUtc;
     long order = 0;
+    std::string linkTarget;  // a link's target key; empty for everything else
   };
   struct Failure {
     Operation op;
@@ -115,6 +141,17 @@ class MemoryPlatform : public Platform {
   };
 
   static std::string Key(const std::string& path);
+  // `key` with every link on its way replaced by its target (the last
+  // component too when `followLast`); empty after more links than Windows
+  // follows.
+  std::string Resolve(const std::string& key, bool followLast) const;
+  // Resolve for the platform's own operations: too many links fail as they
+  // do on Windows, and so, on 9x, do names it cannot take.
+  std::string ResolveFor(const std::string& path, bool followLast) const;
+  int OffsetAt(const LocalDateTime& utc) const;
+  LocalDateTime ToUtc(const LocalDateTime& local) const;
+  LocalDateTime ToLocal(const LocalDateTime& utc) const;
+  void AddLink(const std::string& path, const std::string& target, std::uint32_t attributes);
   static std::string ParentKey(const std::string& key);
   const Node* Find(const std::string& path) const;
   Node* Find(const std::string& path);
@@ -136,6 +173,10 @@ class MemoryPlatform : public Platform {
   int screenHeight_ = 768;
   VersionNumbers version_{1, 0, 1};
   long nextOrder_ = 0;
+  bool windows9x_ = false;
+  int standardOffset_ = 0;
+  bool summerTime_ = false;
+  LocalDateTime nowUtc_{2026, 12, 7, 8, 43, 50};
   std::vector<std::string> copied_;
   int enumerations_ = 0;
 };

@@ -57,6 +57,33 @@ SplitPattern SplitAtLastSeparator(const std::string& pattern) {
 
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
+bool IsNameThatPathParsingChanges(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name.back() == '.' || name.back() == ' ') return true;
+  // The device is named by the part before the first dot, blanks after it
+  // ignored: "nul.inv", "NUL .txt" and "com1.tar.gz" all name a device.
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  base = AsciiLower(base);
+  for (const char* device : {"con", "prn", "aux", "nul", "clock$", "conin$", "conout$"}) {
+    if (base == device) return true;
+  }
+  return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+bool PathHoldsNameThatParsingChanges(const std::string& path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (!HasWildcard(part) && IsNameThatPathParsingChanges(part)) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 std::u16string Utf8ToUtf16(const std::string& text) {
   std::u16string out;
   out.reserve(text.size());

@@ -27,6 +27,16 @@ SplitPattern SplitAtLastSeparator(const std::string& pattern);
 
 bool HasWildcard(const std::string& name);
 
+// Whether Windows' own path parsing would change this name (one component)
+// into another one: a trailing dot or blank is dropped, and a reserved device
+// name ("nul.inv", "aux.cab", "com1.bm", "CON") names the device, whatever
+// its extension. Only "\\?\" paths, which Windows 9x lacks, take them as
+// they are.
+bool IsNameThatPathParsingChanges(const std::string& name);
+// The same for any component of a path; wildcard components are patterns,
+// not names, and are left alone.
+bool PathHoldsNameThatParsingChanges(const std::string& path);
+
 // UTF-8 <-> UTF-16, done by hand so that they behave the same on every host and
 // on Windows 95, which lacks CP_UTF8. Malformed input becomes U+FFFD.
 std::u16string Utf8ToUtf16(const std::string& text);

@@ -19,6 +19,9 @@ enum FileAttribute : std::uint32_t {
   kAttrSystem = 0x04,
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
+  // A junction, a symbolic link or another reparse point; on a link the
+  // attributes are the link's own, not its target's.
+  kAttrReparsePoint = 0x400,
 };
 
 // Attribute filters of a directory enumeration.
@@ -90,8 +93,9 @@ class Platform {
   // ending in a backslash lists every entry of that folder. A pattern without
   // wildcards names one entry. Filter 0 yields ordinary files only; filter 16
   // adds folders and, for a whole-folder listing, "." and "..". Hidden and
-  // system entries are never yielded. A missing folder yields nothing; only a
-  // failure to read an existing one throws.
+  // system entries are never yielded, nor links whose target is gone. A
+  // missing folder yields nothing; only a failure to read an existing one
+  // throws.
   virtual std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
                                                           int attributeFilter) = 0;
 
@@ -106,7 +110,9 @@ class Platform {
   // partial file is left at `destination` and an earlier copy there survives.
   virtual void CopyFileReplacing(const std::string& source, const std::string& destination) = 0;
 
-  // The time `path` was last written, in local time. Throws on failure.
+  // The time `path` was last written, in local time: on the NT family with
+  // the offset in force at that date as far as the system knows it, on
+  // Windows 9x with today's. Throws on failure.
   virtual LocalDateTime GetLastWriteTime(const std::string& path) = 0;
 
   // The value of an environment variable; empty when it is not set.

@@ -5,9 +5,15 @@
 namespace lnf::contract {
 namespace {
 
+// A zone with summer time, so that the offset of a file's own date and
+// today's can differ.
 class MemoryWorld {
  public:
-  MemoryWorld() { drive_.AddFolder(Root()); }
+  explicit MemoryWorld(bool windows9x = false) : windows9x_(windows9x) {
+    drive_.SetWindows9x(windows9x);
+    drive_.SetTimeZone(60, true);
+    drive_.AddFolder(Root());
+  }
 
   Platform& platform() { return drive_; }
   std::string Root() const { return "C:\\scratch"; }
@@ -31,12 +37,37 @@ class MemoryWorld {
   }
   bool CanName(const std::string&) const { return true; }
   bool HandlesLongPaths() const { return true; }
+  bool Nt() const { return !windows9x_; }
+  bool MakeLink(const std::string& path, const std::string& target, bool folder) {
+    if (folder) {
+      drive_.AddFolderLink(path, target);
+    } else {
+      drive_.AddFileLink(path, target);
+    }
+    return true;
+  }
+  void MakeFileWrittenAt(const std::string& path, const std::string& contents,
+                         const LocalDateTime& utc) {
+    drive_.AddFileWrittenAt(path, contents, utc);
+  }
+  bool InEuropeanZone() const { return true; }
+  // The drive's clock stands in December.
+  bool SummerTimeNow() const { return false; }
 
  private:
+  bool windows9x_;
   MemoryPlatform drive_;
 };
 
+// The same drive playing Windows 9x, for what differs there.
+class Memory9xWorld : public MemoryWorld {
+ public:
+  Memory9xWorld() : MemoryWorld(true) {}
+};
+
 LNF_INSTANTIATE_PLATFORM_CONTRACT(Memory, MemoryWorld);
+INSTANTIATE_TYPED_TEST_SUITE_P(Memory9x, FileDates, Memory9xWorld);
+INSTANTIATE_TYPED_TEST_SUITE_P(Memory9x, LiteralNames, Memory9xWorld);
 
 }  // namespace
 }  // namespace lnf::contract

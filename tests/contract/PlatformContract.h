@@ -14,6 +14,14 @@
 //   void HoldOpen(path);                 // copies onto `path` fail from now on
 //   bool CanName(name) const;            // the platform can spell this name
 //   bool HandlesLongPaths() const;       // paths past 260 characters work
+//   bool Nt() const;                     // the NT family, not Windows 9x
+//   bool MakeLink(path, target, folder); // a symbolic link; false: cannot
+//   void MakeFileWrittenAt(path, contents, utc);
+//   bool InEuropeanZone() const;         // UTC+1 with the EU's summer time
+//   bool SummerTimeNow() const;
+//
+// MakeFile's `lastWrite` is the local time the platform under test reads
+// back, whatever the zone.
 //
 // Enumeration order differs between platforms and is not part of this
 // contract; listings are compared as sorted lists.
@@ -396,8 +404,32 @@ TYPED_TEST_P(FileDates, LastWriteTimeOfAMissingFileThrows) {
   EXPECT_EQ(error.subject(), path);
 }
 
+// The offset of the file's own date, not today's: a file of New Year's Eve
+// stays in its year in summer, and one of a summer night stays on its day in
+// winter, whatever the season now. Windows 9x knows only today's offset.
+TYPED_TEST_P(FileDates, LastWriteTimeTakesTheOffsetInForceAtTheFilesDate) {
+  if (!this->world.InEuropeanZone())
+    GTEST_SKIP() << "needs UTC+1 with summer time (TZ=Europe/Berlin)";
+  this->world.MakeFileWrittenAt(this->At("newyear.gng"), "x", {2011, 12, 31, 22, 30, 0});
+  this->world.MakeFileWrittenAt(this->At("summer.gng"), "x", {2011, 6, 30, 21, 30, 0});
+
+  const std::string newYear = Text(this->platform().GetLastWriteTime(this->At("newyear.gng")));
+  const std::string summer = Text(this->platform().GetLastWriteTime(this->At("summer.gng")));
+  if (this->world.Nt()) {
+    EXPECT_EQ(newYear, "2011-12-31 23:30:00");
+    EXPECT_EQ(summer, "2011-06-30 23:30:00");
+  } else if (this->world.SummerTimeNow()) {
+    EXPECT_EQ(newYear, "2012-01-01 00:30:00");
+    EXPECT_EQ(summer, "2011-06-30 23:30:00");
+  } else {
+    EXPECT_EQ(newYear, "2011-12-31 23:30:00");
+    EXPECT_EQ(summer, "2011-06-30 22:30:00");
+  }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten,
-                            LastWriteTimeOfAMissingFileThrows);
+                            LastWriteTimeOfAMissingFileThrows,
+                            LastWriteTimeTakesTheOffsetInForceAtTheFilesDate);
 
 template <typename World>
 class Environment : public ContractTest<World> {};
@@ -508,6 +540,112 @@ TYPED_TEST_P(UnusualPaths, TreesDeeperThanMaxPathWork) {
 REGISTER_TYPED_TEST_SUITE_P(UnusualPaths, CyrillicGreekAndJapaneseNamesAreListedAndCopied,
                             AccentedLatinNamesAreListedAndCopied, TreesDeeperThanMaxPathWork);
 
+// --- Links --------------------------------------------------------------------
+
+template <typename World>
+class Links : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(Links);
+
+// A folder link is an entry of its own that shows it is one; a file link is
+// listed and copied as its target's content; a link whose target is gone is
+// not listed at all.
+TYPED_TEST_P(Links, AreShownAsLinksAndCopiedAsTheirTargets) {
+  this->Folder("target");
+  this->File("target\\inside.txt", "inside");
+  if (!this->world.MakeLink(this->At("folderlink"), this->At("target"), true) ||
+      !this->world.MakeLink(this->At("filelink.txt"), this->At("target\\inside.txt"), false) ||
+      !this->world.MakeLink(this->At("dangling.txt"), this->At("gone.txt"), false)) {
+    GTEST_SKIP() << "this world cannot make links";
+  }
+  this->Folder("backup");
+
+  const std::uint32_t link = this->platform().GetAttributes(this->At("folderlink"));
+  EXPECT_EQ(link & (kAttrDirectory | kAttrReparsePoint),
+            static_cast<std::uint32_t>(kAttrDirectory | kAttrReparsePoint));
+  EXPECT_FALSE(this->platform().GetAttributes(this->At("target")) & kAttrReparsePoint);
+  EXPECT_EQ(this->List(this->At(""), kFilterWithFolders),
+            (Names{".", "..", "backup", "filelink.txt", "folderlink", "target"}));
+  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), (Names{"filelink.txt"}));
+  EXPECT_EQ(this->List(this->At("folderlink\\*.*"), kFilterFiles), (Names{"inside.txt"}));
+
+  this->platform().CopyFileReplacing(this->At("filelink.txt"), this->At("backup\\filelink.txt"));
+  EXPECT_EQ(this->world.Contents(this->At("backup\\filelink.txt")), "inside");
+  EXPECT_FALSE(this->platform().GetAttributes(this->At("backup\\filelink.txt")) &
+               kAttrReparsePoint);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(Links, AreShownAsLinksAndCopiedAsTheirTargets);
+
+// --- Names that Windows' path parsing would change ---------------------------
+
+template <typename World>
+class LiteralNames : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(LiteralNames);
+
+// Real disks hold such names (made through "\\?\" paths, shares, other
+// systems). The NT family reads, dates and copies them as they are, never
+// another file in their place; Windows 9x cannot reach them and says so,
+// naming the path, instead of working on a look-alike or a device.
+TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
+  const Names bent{"aux.cab", "blank.inv ", "com1.bm", "nul.inv", "trail.inv."};
+  for (const std::string& name : bent) this->File(name, "is " + name, 0, kOld);
+  this->File("trail.inv", "the other file", 0, kNewer);
+  this->Folder("CON");
+  this->File("CON\\inside.txt", "in CON");
+  this->Folder("backup");
+
+  if (!this->world.Nt()) {
+    for (const std::string& name : bent) {
+      SCOPED_TRACE(name);
+      const std::string path = this->At(name);
+      EXPECT_EQ(this->FailureOf([&] { this->platform().GetAttributes(path); }).subject(), path);
+      EXPECT_EQ(this->FailureOf([&] { this->platform().GetLastWriteTime(path); }).number(), 123u);
+      const PlatformError copy = this->FailureOf(
+          [&] { this->platform().CopyFileReplacing(path, this->At("backup\\" + name)); });
+      EXPECT_NE(copy.subject().find(path), std::string::npos) << copy.subject();
+    }
+    const std::string con = this->At("CON");
+    EXPECT_EQ(this->FailureOf([&] { this->platform().GetAttributes(con); }).subject(), con);
+    this->FailureOf([&] { this->platform().CreateFolder(this->At("backup\\CON")); });
+    this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), kFilterFiles); });
+    this->platform().CopyFileReplacing(this->At("trail.inv"), this->At("backup\\trail.inv"));
+    EXPECT_EQ(this->List(this->At("backup\\"), kFilterWithFolders),
+              (Names{".", "..", "trail.inv"}));
+    EXPECT_EQ(this->world.Contents(this->At("backup\\trail.inv")), "the other file");
+    return;
+  }
+
+  Names files = bent;
+  files.push_back("trail.inv");
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), files);
+  EXPECT_EQ(this->List(this->At("CON\\"), kFilterFiles), (Names{"inside.txt"}));
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("CON")) & kAttrDirectory);
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("CON\\")) & kAttrDirectory);
+  this->platform().CreateFolder(this->At("backup\\CON"));
+  this->platform().CopyFileReplacing(this->At("CON\\inside.txt"),
+                                     this->At("backup\\CON\\inside.txt"));
+  for (const std::string& name : files) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(this->platform().GetAttributes(this->At(name)) & kAttrDirectory);
+    EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(name))),
+              Text(name == "trail.inv" ? kNewer : kOld));
+    this->platform().CopyFileReplacing(this->At(name), this->At("backup\\" + name));
+  }
+  this->platform().CopyFileReplacing(this->At("nul.inv"), this->At("backup\\nul.inv"));
+
+  files.push_back("CON");
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(this->List(this->At("backup\\*"), kFilterWithFolders), files);
+  for (const std::string& name : bent) {
+    EXPECT_EQ(this->world.Contents(this->At("backup\\" + name)), "is " + name);
+  }
+  EXPECT_EQ(this->world.Contents(this->At("backup\\trail.inv")), "the other file");
+  EXPECT_EQ(this->world.Contents(this->At("backup\\CON\\inside.txt")), "in CON");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre);
+
 }  // namespace lnf::contract
 
 // Runs every group above against one World type.
@@ -518,4 +656,6 @@ REGISTER_TYPED_TEST_SUITE_P(UnusualPaths, CyrillicGreekAndJapaneseNamesAreListed
   INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, FileCopy, WorldType);       \
   INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, FileDates, WorldType);      \
   INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Environment, WorldType);    \
-  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, UnusualPaths, WorldType)
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, UnusualPaths, WorldType);   \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Links, WorldType);          \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, LiteralNames, WorldType)

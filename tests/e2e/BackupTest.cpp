@@ -175,6 +175,71 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeLeavingHiddenEntriesOut) {
   EXPECT_EQ(ReadBytes(Saved(L"OU\\Sub1\\Deep\\d.bin")), Bytes("d, changed"));
 }
 
+// A symbolic link back to its parent, made on the Linux side (Wine shows it
+// as a folder that is a reparse point): copied, it would nest until the paths
+// grew too long. The rest of the tree is copied and the backup ends well.
+TEST_F(Backup, OfficeUpdateLeavesOutAFolderLinkBackToItsParent) {
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  Put(Ou(L"a.cab"), Bytes("a"));
+  Put(Ou(L"Sub\\c.txt"), Bytes("c"));
+  ASSERT_TRUE(MakeHostLink(Ou(L"Sub\\back"), "..")) << "no link made";
+  Put(Ou(L"Sub2\\d.txt"), Bytes("d"));
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_EQ(log.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"OU", kFolder},
+                                              {L"OU\\a.cab", Bytes("a")},
+                                              {L"OU\\Sub", kFolder},
+                                              {L"OU\\Sub\\c.txt", Bytes("c")},
+                                              {L"OU\\Sub2", kFolder},
+                                              {L"OU\\Sub2\\d.txt", Bytes("d")}}));
+}
+
+// Names that Windows' path parsing would change, given on the Linux side,
+// where they are ordinary: a trailing dot (beside the file it would turn
+// into), device names, a folder CON. Wine lists them as they are; the tool
+// dates and copies each as itself.
+TEST_F(Backup, NamesThatPathParsingWouldChangeAreBackedUpAsTheyAre) {
+  if (IsWindows9x()) GTEST_SKIP() << "Windows 9x cannot reach such names";
+  const auto made = [&](const std::wstring& path, const std::string& bytes, const Stamp& stamp,
+                        const std::wstring& name) {
+    const std::wstring plain = path.substr(0, path.find_last_of(L'\\') + 1) + L"plain";
+    Put(plain, bytes, stamp);
+    ASSERT_TRUE(RenameOnHost(plain, path.substr(0, path.find_last_of(L'\\') + 1) + name))
+        << Narrow(name);
+  };
+  made(Wu(L"x"), Bytes("dot"), kOld, L"trail.inv.");
+  made(Wu(L"x"), Bytes("dot, new"), kNew, L"new.inv.");
+  Put(Wu(L"trail.inv"), Bytes("no dot"), kNew);
+  made(Wu(L"x"), Bytes("nul"), kOld, L"nul.inv");
+  made(Wu(L"x"), Bytes("aux"), kOld, L"aux.cab");
+  made(Ou(L"x"), Bytes("com1"), kOld, L"com1.bm");
+  made(Ou(L"Folder\\x"), Bytes("in CON"), kOld, L"inside.txt");
+  ASSERT_TRUE(RenameOnHost(Ou(L"Folder"), Ou(L"CON")));
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(log.Closings(), (Lines{Copied(L"aux.cab"), Refused(L"new.inv."), Copied(L"nul.inv"),
+                                   Refused(L"trail.inv"), Copied(L"trail.inv.")}));
+
+  ASSERT_TRUE(app().Click(kOuBtn));
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"aux.cab", Bytes("aux")},
+                                              {L"nul.inv", Bytes("nul")},
+                                              {L"trail.inv.", Bytes("dot")},
+                                              {L"OU", kFolder},
+                                              {L"OU\\com1.bm", Bytes("com1")},
+                                              {L"OU\\CON", kFolder},
+                                              {L"OU\\CON\\inside.txt", Bytes("in CON")}}));
+  EXPECT_TRUE(SameTime(LastWrite(Saved(L"trail.inv.")), LastWrite(Wu(L"trail.inv."))));
+}
+
 TEST_F(Backup, OfficeUpdateFolderGoneBeforeTheBackupIsReportedAndNotClaimedAsDone) {
   ASSERT_TRUE(MakeFolders(layout().wuDir));
   Put(Ou(L"a.cab"), Bytes("a"));

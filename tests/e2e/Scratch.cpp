@@ -3,11 +3,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../win32/HostShell.h"
 #include "Driver.h"
 
 namespace lnf::e2e {
 
 namespace {
+
+// The "\\?\" form of a full path, so that names which Windows' path parsing
+// would change ("trail.inv.", "nul.inv", a folder "CON") are made, read and
+// removed as they are.
+std::wstring Literal(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+  return path;
+}
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
@@ -29,13 +38,15 @@ void CollectTree(const std::wstring& root, const std::wstring& relative,
                  std::map<std::wstring, std::string>& into) {
   const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  HANDLE search = FindFirstFileW(Literal(folder + L"\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      into[path] = "<link>";
+    } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       into[path] = "<folder>";
       CollectTree(root, path, into);
     } else {
@@ -103,11 +114,11 @@ bool MakeFolders(const std::wstring& path) {
   if (slash != std::wstring::npos && slash > 2 && !MakeFolders(path.substr(0, slash))) {
     return false;
   }
-  return CreateDirectoryW(path.c_str(), nullptr) || IsFolder(path);
+  return CreateDirectoryW(Literal(path).c_str(), nullptr) || IsFolder(path);
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(Literal(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -122,8 +133,8 @@ bool MakeFile(const std::wstring& path, const std::string& bytes, const Stamp& l
 }
 
 std::optional<std::string> ReadBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Literal(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
   char buffer[4096];
@@ -148,8 +159,9 @@ bool SetLastWrite(const std::wstring& path, const Stamp& local) {
       !SystemTimeToFileTime(&utc, &stamp)) {
     return false;
   }
-  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file =
+      CreateFileW(Literal(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const BOOL ok = SetFileTime(file, nullptr, nullptr, &stamp);
   CloseHandle(file);
@@ -158,32 +170,41 @@ bool SetLastWrite(const std::wstring& path, const Stamp& local) {
 
 std::optional<FILETIME> LastWrite(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!GetFileAttributesExW(Literal(path).c_str(), GetFileExInfoStandard, &data)) {
+    return std::nullopt;
+  }
   return data.ftLastWriteTime;
 }
 
 bool SetHidden(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Literal(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
-         SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+         SetFileAttributesW(Literal(path).c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
 }
 
 bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Literal(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Literal(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool RemoveTree(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const std::wstring literal = Literal(path);
+  const DWORD attributes = GetFileAttributesW(literal.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str()) != 0;
+  // A link goes, not what it points at. Wine removes no link to a folder
+  // itself; the host does.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (RemoveDirectoryW(literal.c_str()) || DeleteFileW(literal.c_str())) return true;
+    return host::RunOnHost("rm -f " + host::Quoted(host::UnixPath(literal)));
+  }
+  SetFileAttributesW(literal.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(literal.c_str()) != 0;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  HANDLE search = FindFirstFileW((literal + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::wstring name = found.cFileName;
@@ -191,7 +212,7 @@ bool RemoveTree(const std::wstring& path) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  return RemoveDirectoryW(path.c_str()) != 0;
+  return RemoveDirectoryW(literal.c_str()) != 0;
 }
 
 std::map<std::wstring, std::string> Tree(const std::wstring& root) {
@@ -251,6 +272,21 @@ std::vector<std::wstring> GeneralDatesBetween(const SYSTEMTIME& from, const SYST
     forms.push_back(midnight ? std::wstring(date) : std::wstring(date) + L" " + time);
   }
   return forms;
+}
+
+bool MakeHostLink(const std::wstring& path, const std::string& target) {
+  const std::string link = host::UnixPath(Literal(path));
+  return !link.empty() &&
+         host::RunOnHost("ln -s " + host::Quoted(target) + " " + host::Quoted(link)) &&
+         Exists(path);
+}
+
+bool RenameOnHost(const std::wstring& from, const std::wstring& to) {
+  const std::string source = host::UnixPath(Literal(from));
+  const std::string target = host::UnixPath(Literal(to));
+  return !source.empty() && !target.empty() &&
+         host::RunOnHost("mv " + host::Quoted(source) + " " + host::Quoted(target)) && Exists(to) &&
+         !Exists(from);
 }
 
 }  // namespace lnf::e2e

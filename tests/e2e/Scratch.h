@@ -59,10 +59,18 @@ std::optional<FILETIME> LastWrite(const std::wstring& path);
 bool SetHidden(const std::wstring& path);
 bool Exists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
-bool RemoveTree(const std::wstring& path);  // no error when missing
+bool RemoveTree(const std::wstring& path);  // no error when missing; links not followed
+
+// Under Wine, what only the host can make: a symbolic link at `path` to
+// `target` (a host path, e.g. ".."), and a name given on the Linux side
+// (a file made under a plain name, then renamed, keeping its contents and
+// date).
+bool MakeHostLink(const std::wstring& path, const std::string& target);
+bool RenameOnHost(const std::wstring& from, const std::wstring& to);
 
 // Every entry under `root`, hidden ones too, by path relative to it: folders
-// map to "<folder>", files to their contents.
+// map to "<folder>", links (not followed) to "<link>", files to their
+// contents.
 std::map<std::wstring, std::string> Tree(const std::wstring& root);
 
 // Holds a file open with no sharing, as another program might, until

@@ -211,6 +211,30 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
   EXPECT_EQ(drive.Messages().size(), 2u);
 }
 
+// Links as Windows shows them: a folder link back to its parent and one to
+// the drive's root are not descended into; a file link is copied as its
+// content, a dangling one is not listed.
+TEST_F(Backup, OfficeUpdateDoesNotFollowFolderLinks) {
+  drive.AddFolder(kWU);
+  drive.AddFile("C:\\elsewhere.txt", "elsewhere");
+  drive.AddFile(OU("top.txt"), "top");
+  drive.AddFile(OU("A\\a.txt"), "a");
+  drive.AddFolderLink(OU("A\\back"), kOU);
+  drive.AddFolderLink(OU("root"), "C:\\");
+  drive.AddFileLink(OU("A\\linked.txt"), "C:\\elsewhere.txt");
+  drive.AddFileLink(OU("A\\dangling.txt"), "C:\\gone.txt");
+  drive.AddFile(OU("B\\b.txt"), "b");
+  Check();
+  form.Click(kCommand5);
+  EXPECT_EQ(drive.Tree(Root("OU")), (std::vector<std::string>{"A\\", "A\\a.txt", "A\\linked.txt",
+                                                              "B\\", "B\\b.txt", "top.txt"}));
+  EXPECT_EQ(drive.Contents(Root("OU\\A\\linked.txt")), "elsewhere");
+  EXPECT_EQ(EntriesSinceCheck(),
+            (std::vector<std::string>{") [OfficeUpdate] Directory copied successfully."}));
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV\\OU. Please review the log for further details.",
+                    64, "Backup Inventory");
+}
+
 TEST_F(Backup, OfficeUpdateRemovedAfterTheCheckIsNotReportedAsBackedUp) {
   drive.AddFolder(kWU);
   drive.AddFile(OU("a.txt"));

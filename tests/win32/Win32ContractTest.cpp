@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../contract/PlatformContract.h"
+#include "HostShell.h"
 #include "app/MainForm.h"
 #include "platform/PathText.h"
 #include "platform/win32/Win32Platform.h"
@@ -40,7 +41,9 @@ void RemoveTree(const std::wstring& folder) {
       if (name == L"." || name == L"..") continue;
       const std::wstring path = folder + L"\\" + name;
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      // A link goes, not what it points at.
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveTree(path);
       } else {
         DeleteFileW(path.c_str());
@@ -67,6 +70,8 @@ class Win32World {
   }
   ~Win32World() {
     for (HANDLE held : held_) CloseHandle(held);
+    // Wine removes no link to a folder; the host does.
+    if (madeLinks_) host::RunOnHost("rm -rf " + host::Quoted(host::UnixPath(Wide(root_))));
     RemoveTree(Long(root_));
   }
   Win32World(const Win32World&) = delete;
@@ -97,10 +102,17 @@ class Win32World {
     st.wHour = static_cast<WORD>(lastWrite.hour);
     st.wMinute = static_cast<WORD>(lastWrite.minute);
     st.wSecond = static_cast<WORD>(lastWrite.second);
+    // Stamped so that the platform reads `lastWrite` back: NT takes the
+    // offset of that date, 9x today's.
     FILETIME local;
     FILETIME utc;
-    const BOOL dated = SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc) &&
-                       SetFileTime(file, nullptr, nullptr, &utc);
+    SYSTEMTIME universal;
+    const BOOL converted =
+        platform_.IsNtFamily()
+            ? TzSpecificLocalTimeToSystemTime(nullptr, &st, &universal) &&
+                  SystemTimeToFileTime(&universal, &utc)
+            : SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc);
+    const BOOL dated = converted && SetFileTime(file, nullptr, nullptr, &utc);
     CloseHandle(file);
     Check(wrote && written == contents.size() && dated, "writing " + path);
     if (attributes) Check(SetFileAttributesW(name.c_str(), attributes), "SetFileAttributes");
@@ -151,11 +163,63 @@ class Win32World {
   }
 
   bool HandlesLongPaths() const { return platform_.IsNtFamily(); }
+  bool Nt() const { return platform_.IsNtFamily(); }
+
+  // Real Windows makes links itself (with the right to); under Wine, whose
+  // CreateSymbolicLink makes nothing, the host does.
+  bool MakeLink(const std::string& path, const std::string& target, bool folder) {
+    if (!host::IsWine()) {
+      using MakeSymbolicLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+      const auto make = reinterpret_cast<MakeSymbolicLink>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkW")));
+      return make && make(Long(path).c_str(), Long(target).c_str(), folder ? 1 : 0);
+    }
+    const std::string link = host::UnixPath(Wide(path));
+    const std::string to = host::UnixPath(Wide(target));
+    if (link.empty() || to.empty()) return false;
+    madeLinks_ = true;
+    return host::RunOnHost("ln -s " + host::Quoted(to) + " " + host::Quoted(link));
+  }
+
+  void MakeFileWrittenAt(const std::string& path, const std::string& contents,
+                         const LocalDateTime& utc) {
+    MakeFile(path, contents, kOld, 0);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(utc.year);
+    st.wMonth = static_cast<WORD>(utc.month);
+    st.wDay = static_cast<WORD>(utc.day);
+    st.wHour = static_cast<WORD>(utc.hour);
+    st.wMinute = static_cast<WORD>(utc.minute);
+    st.wSecond = static_cast<WORD>(utc.second);
+    FILETIME stamp;
+    const HANDLE file = CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    Check(file != INVALID_HANDLE_VALUE, "opening " + path);
+    const BOOL dated =
+        SystemTimeToFileTime(&st, &stamp) && SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+    Check(dated, "dating " + path);
+  }
+
+  // Central European Time: an hour east of UTC, two in summer, from the
+  // last Sunday of March to the last Sunday of October.
+  bool InEuropeanZone() const {
+    TIME_ZONE_INFORMATION zone;
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return false;
+    return zone.Bias == -60 && zone.DaylightBias == -60 && zone.DaylightDate.wMonth == 3 &&
+           zone.DaylightDate.wDay == 5 && zone.StandardDate.wMonth == 10 &&
+           zone.StandardDate.wDay == 5;
+  }
+  bool SummerTimeNow() const {
+    TIME_ZONE_INFORMATION zone;
+    return GetTimeZoneInformation(&zone) == TIME_ZONE_ID_DAYLIGHT;
+  }
 
  private:
   Win32Platform platform_;
   std::string root_;
   std::vector<HANDLE> held_;
+  bool madeLinks_ = false;
 };
 
 LNF_INSTANTIATE_PLATFORM_CONTRACT(Win32, Win32World);

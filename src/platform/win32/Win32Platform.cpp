@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,10 +105,12 @@ bool IsAbsoluteDrivePath(const WideText& path) {
 }
 
 // "\\?\" switches off the system's own clean-up of a path, so "." and ".."
-// and doubled separators must be resolved first.
-WideText Canonical(const WideText& path) {
+// and doubled separators are resolved here; `root` characters ("C:\" or
+// "\\server\share\") are kept as they are and never climbed above. Names are
+// otherwise left exactly as given: a trailing dot or blank is part of a name.
+WideText Canonical(const WideText& path, std::size_t root) {
   std::vector<WideText> parts;
-  std::size_t start = 3;
+  std::size_t start = root;
   while (start <= path.size()) {
     std::size_t end = path.find(u'\\', start);
     if (end == WideText::npos) end = path.size();
@@ -119,13 +122,31 @@ WideText Canonical(const WideText& path) {
     }
     start = end + 1;
   }
-  WideText out = path.substr(0, 3);
+  WideText out = path.substr(0, root);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i > 0) out += u'\\';
     out += parts[i];
   }
   if (!parts.empty() && path.back() == u'\\') out += u'\\';
   return out;
+}
+
+// The "\\?\" form of a path, in which the NT family takes every name
+// literally ("trail.inv.", "nul.inv", a folder "CON") and no length limit
+// but the file system's applies. Paths already in a system form, and the
+// relative ones (which only the system can resolve), go as they are.
+WideText LiteralForm(const WideText& path) {
+  if (IsAbsoluteDrivePath(path)) return u"\\\\?\\" + Canonical(path, 3);
+  if (path.size() < 3 || path[0] != u'\\' || path[1] != u'\\' || path[2] == u'?' ||
+      path[2] == u'.') {
+    return path;
+  }
+  // "\\server\share\rest": the share is the root.
+  const std::size_t share = path.find(u'\\', 2);
+  if (share == WideText::npos || share == 2 || share + 1 >= path.size()) return path;
+  std::size_t root = path.find(u'\\', share + 1);
+  root = root == WideText::npos ? path.size() : root + 1;
+  return u"\\\\?\\UNC\\" + Canonical(path, root).substr(2);
 }
 
 // A path in the form the running system takes: wide on NT, ANSI on 9x.
@@ -136,7 +157,8 @@ struct NativePath {
 };
 
 // MAX_PATH counts the terminating null; CreateDirectory keeps 12 characters
-// back for an 8.3 name inside the new folder.
+// back for an 8.3 name inside the new folder. Only Windows 9x is held to
+// them: on NT every path goes in its "\\?\" form.
 constexpr std::size_t kPathLimit = MAX_PATH;
 constexpr std::size_t kFolderPathLimit = MAX_PATH - 12;
 
@@ -145,12 +167,13 @@ NativePath Prepare(bool nt, std::string path, std::size_t limit, const std::stri
   std::replace(path.begin(), path.end(), '/', '\\');
   NativePath native{nt, {}, {}};
   if (nt) {
-    native.wide = ToWide(path);
-    if (native.wide.size() >= limit && IsAbsoluteDrivePath(native.wide)) {
-      native.wide = u"\\\\?\\" + Canonical(native.wide);
-    }
+    native.wide = LiteralForm(ToWide(path));
     return native;
   }
+  // Windows 9x would work on another file (trailing dots and blanks
+  // dropped) or open a device, which may never answer: such names are
+  // refused before the system sees them.
+  if (PathHoldsNameThatParsingChanges(path)) Fail(ERROR_INVALID_NAME, nt, subject);
   if (!ToAnsi(path, native.ansi)) Fail(ERROR_NO_UNICODE_TRANSLATION, nt, subject);
   // The ANSI functions would cut such a path short and work on another one.
   if (native.ansi.size() >= limit) Fail(ERROR_FILENAME_EXCED_RANGE, nt, subject);
@@ -235,10 +258,11 @@ bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 class FindEnumeration final : public DirectoryEnumeration {
  public:
-  FindEnumeration(bool nt, std::string subject, std::string namePattern, bool wholeFolder,
-                  int filter)
+  FindEnumeration(bool nt, std::string subject, std::string folder, std::string namePattern,
+                  bool wholeFolder, int filter)
       : nt_(nt),
         subject_(std::move(subject)),
+        folder_(std::move(folder)),
         namePattern_(std::move(namePattern)),
         wholeFolder_(wholeFolder),
         filter_(filter) {}
@@ -287,11 +311,31 @@ class FindEnumeration final : public DirectoryEnumeration {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && filter_ != kFilterWithFolders) return false;
     // The system also matches 8.3 aliases ("*.gng" finds "x.gngx" through
     // "X~1.GNG"); only the long name counts.
-    return WildcardMatch(namePattern_, name);
+    if (!WildcardMatch(namePattern_, name)) return false;
+    return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) || LinkTargetExists(name);
+  }
+
+  // A file link whose target is gone is no file to back up; the system lists
+  // it all the same. Only reparse points pay for this look (one open).
+  // Windows 9x has no links.
+  bool LinkTargetExists(const std::string& name) const {
+    if (!nt_) return true;
+    const NativePath path = Prepare(nt_, folder_ + name, kPathLimit, subject_);
+    const HANDLE target = CreateFileW(Ptr(path.wide), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (target != INVALID_HANDLE_VALUE) {
+      CloseHandle(target);
+      return true;
+    }
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
+           error != ERROR_CANT_RESOLVE_FILENAME;
   }
 
   bool nt_;
   std::string subject_;
+  std::string folder_;
   std::string namePattern_;
   bool wholeFolder_;
   int filter_;
@@ -395,6 +439,77 @@ DWORD ReplaceThrough(bool nt, const NativePath& from, const NativePath& to, DWOR
   return ERROR_SUCCESS;
 }
 
+// --- Local time at a date.
+
+// The zone's rules for one year, from Windows Vista on, which keeps the
+// rules of past years (a zone that dropped summer time, or moved it). Loaded
+// by name: NT 4.0 lacks them.
+using DynamicZoneQuery = DWORD(WINAPI*)(DYNAMIC_TIME_ZONE_INFORMATION*);
+using ZoneForYearQuery = BOOL(WINAPI*)(USHORT, DYNAMIC_TIME_ZONE_INFORMATION*,
+                                       TIME_ZONE_INFORMATION*);
+
+FARPROC Kernel32(const char* name) {
+  return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
+}
+
+// The rules of each year asked for, read once: they come from the registry.
+// Kept while the zone stays the same; a change of zone (a cheap query)
+// drops them.
+struct YearRules {
+  int year;
+  bool known;
+  TIME_ZONE_INFORMATION rules;
+};
+
+bool SameZone(const TIME_ZONE_INFORMATION& a, const TIME_ZONE_INFORMATION& b) {
+  return a.Bias == b.Bias && a.StandardBias == b.StandardBias && a.DaylightBias == b.DaylightBias &&
+         std::memcmp(a.StandardName, b.StandardName, sizeof a.StandardName) == 0 &&
+         std::memcmp(&a.StandardDate, &b.StandardDate, sizeof a.StandardDate) == 0 &&
+         std::memcmp(&a.DaylightDate, &b.DaylightDate, sizeof a.DaylightDate) == 0;
+}
+
+const TIME_ZONE_INFORMATION* RulesOfYear(int year) {
+  static const auto dynamicZone = reinterpret_cast<DynamicZoneQuery>(
+      reinterpret_cast<void*>(Kernel32("GetDynamicTimeZoneInformation")));
+  static const auto zoneForYear = reinterpret_cast<ZoneForYearQuery>(
+      reinterpret_cast<void*>(Kernel32("GetTimeZoneInformationForYear")));
+  if (!dynamicZone || !zoneForYear) return nullptr;
+  static TIME_ZONE_INFORMATION zoneNow{};
+  static std::vector<YearRules> known;
+  TIME_ZONE_INFORMATION current;
+  if (GetTimeZoneInformation(&current) == TIME_ZONE_ID_INVALID) return nullptr;
+  if (!SameZone(current, zoneNow)) {
+    zoneNow = current;
+    known.clear();
+  }
+  for (const YearRules& rules : known) {
+    if (rules.year == year) return rules.known ? &rules.rules : nullptr;
+  }
+  YearRules rules{year, false, {}};
+  DYNAMIC_TIME_ZONE_INFORMATION zone;
+  // With summer time switched off by the user, today's rules (which then
+  // have none) are the ones the system itself uses.
+  if (dynamicZone(&zone) != TIME_ZONE_ID_INVALID && !zone.DynamicDaylightTimeDisabled) {
+    rules.known = zoneForYear(static_cast<USHORT>(year), &zone, &rules.rules) != FALSE;
+  }
+  known.push_back(rules);
+  return rules.known ? &known.back().rules : nullptr;
+}
+
+// The local time of `utc` with the offset in force then: the rules of that
+// year where the system keeps them, else today's rules applied to that date
+// (NT 4.0 to XP). Not FileTimeToLocalFileTime: it applies today's offset, so
+// that a file's year could depend on the season the tool runs in.
+bool LocalAtItsDate(const SYSTEMTIME& utc, SYSTEMTIME& local) {
+  if (!SystemTimeToTzSpecificLocalTime(RulesOfYear(utc.wYear), &utc, &local)) return false;
+  // Around New Year the local year is the one whose rules count.
+  if (local.wYear != utc.wYear) {
+    const TIME_ZONE_INFORMATION* rules = RulesOfYear(local.wYear);
+    if (rules && !SystemTimeToTzSpecificLocalTime(rules, &utc, &local)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string FormatGeneralDate(const LocalDateTime& when, bool ntFamily) {
@@ -430,8 +545,9 @@ std::unique_ptr<DirectoryEnumeration> Win32Platform::Enumerate(const std::string
   const SplitPattern split = SplitAtLastSeparator(pattern);
   const bool wholeFolder = !pattern.empty() && split.name.empty();
   const std::string search = wholeFolder ? pattern + "*" : pattern;
-  auto enumeration = std::make_unique<FindEnumeration>(
-      nt_, pattern, wholeFolder ? std::string("*") : split.name, wholeFolder, attributeFilter);
+  auto enumeration = std::make_unique<FindEnumeration>(nt_, pattern, split.folder,
+                                                       wholeFolder ? std::string("*") : split.name,
+                                                       wholeFolder, attributeFilter);
   enumeration->Start(Prepare(nt_, search, kPathLimit, pattern));
   return enumeration;
 }
@@ -482,10 +598,18 @@ void Win32Platform::CopyFileReplacing(const std::string& source, const std::stri
 
 LocalDateTime Win32Platform::GetLastWriteTime(const std::string& path) {
   const FILETIME written = LastWriteOf(nt_, path);
-  FILETIME local;
   SYSTEMTIME st;
-  if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) {
-    Fail(GetLastError(), nt_, path);
+  if (nt_) {
+    SYSTEMTIME utc;
+    if (!FileTimeToSystemTime(&written, &utc) || !LocalAtItsDate(utc, st)) {
+      Fail(GetLastError(), nt_, path);
+    }
+  } else {
+    // Windows 9x knows no other offset than today's.
+    FILETIME local;
+    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) {
+      Fail(GetLastError(), nt_, path);
+    }
   }
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
