@@ -346,8 +346,9 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   this->File("locked.gng", "newer");
   this->world.HoldOpen(this->At("backup\\locked.gng"));
 
+  this->Folder("backup\\folder.gng");
   // A source that is gone, a source that is a folder, a destination that is
-  // held open by another program.
+  // held open by another program, a destination that is a folder.
   this->FailureOf([&] {
     this->platform().CopyFileReplacing(this->At("missing.gng"), this->At("backup\\inv.gng"));
   });
@@ -357,12 +358,16 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   this->FailureOf([&] {
     this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\locked.gng"));
   });
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\folder.gng"));
+  });
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "good");
   EXPECT_EQ(this->world.Contents(this->At("backup\\locked.gng")), "good too");
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kOld));
   EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\inv.gng")) & kAttrReadOnly);
   EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng", "locked.gng"}));
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\folder.gng")) & kAttrDirectory);
 }
 
 // Copies in progress live in the staging folder until complete. Opening it
