@@ -1,5 +1,6 @@
 #include "backup/Backups.h"
 
+#include <utility>
 #include <vector>
 
 #include "app/MainForm.h"
@@ -11,6 +12,9 @@ namespace {
 
 constexpr int kCutOffYear = 2012;
 constexpr const char* kBackupTitle = "Backup Inventory";
+// Inside the backup root; a fixed name, so that the next run finds what an
+// interrupted one left.
+constexpr const char* kStagingFolder = "\\~lnf-staging";
 
 void EnsureFolder(Platform& platform, const std::string& path) {
   if (!DirectoryExists(platform, path)) platform.CreateFolder(path);
@@ -29,6 +33,25 @@ std::string WithTrailingBackslash(std::string path) {
 
 std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV"; }
 
+BackupCopies::BackupCopies(Platform& platform, const std::string& backupRoot)
+    : platform_(platform), folder_(backupRoot + kStagingFolder) {
+  usable_ = platform_.OpenStaging(folder_);
+}
+
+BackupCopies::~BackupCopies() {
+  if (usable_) platform_.CloseStaging(folder_);
+}
+
+void BackupCopies::Copy(const std::string& source, const std::string& destination) {
+  std::string key = platform_.UpperCaseName(destination);
+  if (written_.count(key)) {
+    throw PlatformError(kErrorFileExists, platform_.ErrorText(kErrorFileExists),
+                        source + " -> " + destination);
+  }
+  platform_.CopyFileReplacing(source, destination, usable_ ? folder_ : std::string());
+  written_.insert(std::move(key));
+}
+
 std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
   try {
     return static_cast<std::int16_t>(form.platform().GetLastWriteTime(filePath).year);
@@ -45,10 +68,11 @@ void Command3_Click(MainForm& form) {
   std::string name = listing->Next();
   const std::string root = BackupRoot(form);
   EnsureFolder(platform, root);
+  BackupCopies copies(platform, root);
   while (!name.empty()) {
     const std::string source = form.WUDIR + "\\" + name;
     if (GetFileCreationYear(form, source) < kCutOffYear) {
-      platform.CopyFileReplacing(source, root + "\\" + name);
+      copies.Copy(source, root + "\\" + name);
       form.AppendLog(") [" + name + "] File copied successfully.");
     } else {
       form.AppendLog(") [" + name + "] File not copied. Reason: file date is newer than 2012.");
@@ -64,10 +88,11 @@ void Command4_Click(MainForm& form) {
   const std::string v4 = root + "\\V4";
   EnsureFolder(platform, root);
   EnsureFolder(platform, v4);
+  BackupCopies copies(platform, root);
   const std::string windir = platform.GetEnvironmentValue("windir");
-  platform.CopyFileReplacing(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
+  copies.Copy(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
   form.AppendLog(") [Windows Update.log] File copied successfully.");
-  platform.CopyFileReplacing(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
+  copies.Copy(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
   form.AppendLog(") [iuhist.xml] File copied successfully.");
   form.ShowMessage(BackupDone(v4), kBoxInformation, kBackupTitle);
 }
@@ -78,14 +103,16 @@ void Command5_Click(MainForm& form) {
   const std::string ou = root + "\\OU";
   EnsureFolder(platform, root);
   EnsureFolder(platform, ou);
+  BackupCopies copies(platform, root);
   // A missing source has been reported by CopyDirectory; claiming success
   // after it would tell the user a backup exists that does not.
-  if (!CopyDirectory(form, form.OUDIR, ou)) return;
+  if (!CopyDirectory(form, form.OUDIR, ou, copies)) return;
   form.AppendLog(") [OfficeUpdate] Directory copied successfully.");
   form.ShowMessage(BackupDone(ou), kBoxInformation, kBackupTitle);
 }
 
-bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir) {
+bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
+                   BackupCopies& copies) {
   Platform& platform = form.platform();
   sourceDir = WithTrailingBackslash(sourceDir);
   destDir = WithTrailingBackslash(destDir);
@@ -97,7 +124,7 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir) {
 
   auto files = platform.Enumerate(sourceDir + "*.*", kFilterFiles);
   for (std::string name = files->Next(); !name.empty(); name = files->Next()) {
-    platform.CopyFileReplacing(sourceDir + name, destDir + name);
+    copies.Copy(sourceDir + name, destDir + name);
   }
 
   // The whole listing is taken before the first nested copy, so that the
@@ -116,7 +143,7 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir) {
     const std::uint32_t attributes = platform.GetAttributes(sourceDir + name);
     if (!(attributes & kAttrDirectory) || (attributes & kAttrReparsePoint)) continue;
     EnsureFolder(platform, destDir + name);
-    CopyDirectory(form, sourceDir + name, destDir + name);
+    CopyDirectory(form, sourceDir + name, destDir + name, copies);
   }
   return true;
 }

@@ -28,6 +28,8 @@ std::string DescribeError(std::uint32_t number) {
       return "The directory name is invalid.";
     case kErrorCantResolveFilename:
       return "The name of the file cannot be resolved by the system.";
+    case kErrorFileExists:
+      return "The file exists.";
     default:
       return "Error " + std::to_string(number) + ".";
   }
@@ -100,15 +102,63 @@ long long LastSundayAtOne(int year, int month) {
   return (last - weekday) * 86400 + 3600;
 }
 
+// One UTF-16 unit upper-cased as Windows compares file names, for the
+// scripts the tests use: Latin (ASCII, Latin-1, Latin Extended-A), Greek,
+// Cyrillic and full-width Latin. Characters with no simple one-to-one
+// upper case ("ß", "ı", "ŉ") keep theirs, as they do on Windows.
+char16_t UpperCaseUnit(char16_t c) {
+  const auto by = [c](int offset) { return static_cast<char16_t>(c + offset); };
+  if (c >= u'a' && c <= u'z') return by(-32);
+  if (c < 0xE0) return c;
+  if (c <= 0xFE) return c == 0xF7 ? c : by(-32);
+  if (c == 0xFF) return 0x178;
+  if (c <= 0x17F) {
+    if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+    // Pairs are upper then lower, the lower one odd, except in these two runs.
+    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    return (c % 2 == (oddUpper ? 0 : 1)) ? by(-1) : c;
+  }
+  if (c == 0x3AC) return 0x386;
+  if (c >= 0x3AD && c <= 0x3AF) return by(-37);
+  if (c == 0x3C2) return 0x3A3;
+  if (c >= 0x3B1 && c <= 0x3CB) return by(-32);
+  if (c == 0x3CC) return 0x38C;
+  if (c == 0x3CD || c == 0x3CE) return by(-63);
+  if (c >= 0x430 && c <= 0x44F) return by(-32);
+  if (c >= 0x450 && c <= 0x45F) return by(-80);
+  if (c >= 0xFF41 && c <= 0xFF5A) return by(-32);
+  return c;
+}
+
+std::string UpperCaseText(const std::string& text) {
+  std::u16string units = Utf8ToUtf16(text);
+  for (char16_t& unit : units) unit = UpperCaseUnit(unit);
+  return Utf16ToUtf8(units);
+}
+
 }  // namespace
 
 MemoryPlatform::MemoryPlatform() { environment_["windir"] = "C:\\WINDOWS"; }
 
-std::string MemoryPlatform::Key(const std::string& path) {
-  std::string key = AsciiLower(path);
-  std::replace(key.begin(), key.end(), '/', '\\');
-  while (!key.empty() && key.back() == '\\') key.pop_back();
-  return key;
+// Names compare as Windows compares them, except inside folders made case
+// sensitive, where each name is taken as it is.
+std::string MemoryPlatform::Key(const std::string& path) const {
+  std::string clean = path;
+  std::replace(clean.begin(), clean.end(), '/', '\\');
+  while (!clean.empty() && clean.back() == '\\') clean.pop_back();
+  if (caseSensitive_.empty()) return UpperCaseText(clean);
+  std::string key;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = clean.find('\\', start);
+    const std::string part = clean.substr(start, end == std::string::npos ? end : end - start);
+    const bool literal = start > 0 && std::find(caseSensitive_.begin(), caseSensitive_.end(),
+                                                key) != caseSensitive_.end();
+    if (start > 0) key += '\\';
+    key += literal ? part : UpperCaseText(part);
+    if (end == std::string::npos) return key;
+    start = end + 1;
+  }
 }
 
 std::string MemoryPlatform::ParentKey(const std::string& key) {
@@ -251,6 +301,11 @@ void MemoryPlatform::SetAttributes(const std::string& path, std::uint32_t attrib
 void MemoryPlatform::SetEnumerationOrder(const std::string& folder,
                                          const std::vector<std::string>& names) {
   orders_[Key(folder)] = names;
+}
+
+void MemoryPlatform::SetCaseSensitive(const std::string& folder) {
+  AddFolder(folder);
+  caseSensitive_.push_back(Key(folder));
 }
 
 bool MemoryPlatform::Exists(const std::string& path) const { return Find(path) != nullptr; }
@@ -432,7 +487,8 @@ void MemoryPlatform::CreateFolder(const std::string& path) {
   AddFolder(resolved == key ? path : FullPathOf(parent->first) + path.substr(path.rfind('\\')));
 }
 
-void MemoryPlatform::CopyFileReplacing(const std::string& source, const std::string& destination) {
+void MemoryPlatform::CopyFileReplacing(const std::string& source, const std::string& destination,
+                                       const std::string& stagingFolder) {
   MaybeFail(Operation::CopyFile, source);
   MaybeFail(Operation::CopyFile, destination);
   if (!ValidKey(Key(source))) Fail(kErrorInvalidName, source);
@@ -450,12 +506,52 @@ void MemoryPlatform::CopyFileReplacing(const std::string& source, const std::str
   if (!parent || !(parent->attributes & kAttrDirectory)) Fail(kErrorPathNotFound, destination);
   const Node* existing = Find(destination);
   if (existing && (existing->attributes & kAttrDirectory)) Fail(kErrorAccessDenied, destination);
+
+  // As on Windows: the copy is made under a staging name and renamed to its
+  // real name once complete.
+  std::string folder = stagingFolder.empty() ? FullPathOf(ParentKey(destKey)) : stagingFolder;
+  if (folder.back() != '\\') folder += '\\';
+  if (!IsFolder(folder)) Fail(kErrorPathNotFound, folder);
+  std::string staged;
+  for (int number = 0; Exists(staged = folder + StagingFileName(number, ".tmp")); ++number) {
+  }
   const Node copy = from->second;
+  const std::uint32_t attributes =
+      (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive;
+  AddFileWrittenAt(staged, copy.contents, copy.lastWriteUtc, attributes);
+  if (onStaged) onStaged(staged);
+  Remove(staged);
   copied_.push_back(destination);
-  AddFileWrittenAt(
-      destination, copy.contents, copy.lastWriteUtc,
-      (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive);
+  AddFileWrittenAt(destination, copy.contents, copy.lastWriteUtc, attributes);
 }
+
+void MemoryPlatform::SweepStaging(const std::string& folder) {
+  if (!IsFolder(folder)) return;
+  const std::string key = Key(folder);
+  for (const Node* child : Children(key)) {
+    if (!(child->attributes & kAttrDirectory) && IsCopyInProgressName(child->name)) {
+      nodes_.erase(Key(folder + "\\" + child->name));
+    }
+  }
+}
+
+bool MemoryPlatform::OpenStaging(const std::string& folder) {
+  SweepStaging(folder);
+  if (Exists(folder)) return IsFolder(folder);
+  const std::string key = Key(folder);
+  if (!ValidKey(key) || !IsFolder(FullPathOf(ParentKey(key)))) return false;
+  AddFolder(folder);
+  return true;
+}
+
+void MemoryPlatform::CloseStaging(const std::string& folder) noexcept {
+  SweepStaging(folder);
+  if (IsFolder(folder) && Children(Key(folder)).empty()) nodes_.erase(Key(folder));
+}
+
+std::string MemoryPlatform::UpperCaseName(const std::string& name) { return UpperCaseText(name); }
+
+std::string MemoryPlatform::ErrorText(std::uint32_t number) { return DescribeError(number); }
 
 // A link's own date, as GetFileAttributesEx gives it on Windows.
 LocalDateTime MemoryPlatform::GetLastWriteTime(const std::string& path) {

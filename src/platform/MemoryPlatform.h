@@ -21,6 +21,7 @@ constexpr std::uint32_t kErrorInvalidName = 123;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorDiskFull = 112;
 constexpr std::uint32_t kErrorCantResolveFilename = 1921;
+// kErrorFileExists (80) comes with Platform.h.
 
 class MemoryPlatform : public Platform {
  public:
@@ -55,6 +56,10 @@ class MemoryPlatform : public Platform {
   // Names of `folder`'s entries in the order an enumeration yields them;
   // entries not named come after, in creation order.
   void SetEnumerationOrder(const std::string& folder, const std::vector<std::string>& names);
+  // Makes `folder` tell names apart by case, as Windows 10 can be told to per
+  // folder (and shares may do): "A.inv" and "a.inv" are two files in it. Set
+  // it before adding entries to the folder.
+  void SetCaseSensitive(const std::string& folder);
 
   // --- Inspecting it.
   bool Exists(const std::string& path) const;
@@ -73,6 +78,9 @@ class MemoryPlatform : public Platform {
   // Destinations of the copies made, in order.
   const std::vector<std::string>& Copied() const { return copied_; }
   int EnumerationCount() const { return enumerations_; }
+  // Runs when a copy is complete under its staging name (given), before it
+  // takes its real name: the place where a test looks at a copy in progress.
+  std::function<void(const std::string& staged)> onStaged;
 
   // --- The system the drive plays. The NT family takes every name literally;
   // Windows 9x refuses names that its path parsing would change (a trailing
@@ -111,7 +119,13 @@ class MemoryPlatform : public Platform {
                                                   int attributeFilter) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   void CreateFolder(const std::string& path) override;
-  void CopyFileReplacing(const std::string& source, const std::string& destination) override;
+  using Platform::CopyFileReplacing;
+  void CopyFileReplacing(const std::string& source, const std::string& destination,
+                         const std::string& stagingFolder) override;
+  bool OpenStaging(const std::string& folder) override;
+  void CloseStaging(const std::string& folder) noexcept override;
+  std::string UpperCaseName(const std::string& name) override;
+  std::string ErrorText(std::uint32_t number) override;
   LocalDateTime GetLastWriteTime(const std::string& path) override;
   std::string GetEnvironmentValue(const std::string& name) override;
   std::string GetProgramFilesFolder() override { return programFiles_; }
@@ -140,7 +154,7 @@ class MemoryPlatform : public Platform {
     int times;
   };
 
-  static std::string Key(const std::string& path);
+  std::string Key(const std::string& path) const;
   // `key` with every link on its way replaced by its target (the last
   // component too when `followLast`); empty after more links than Windows
   // follows.
@@ -161,8 +175,10 @@ class MemoryPlatform : public Platform {
   [[noreturn]] static void Fail(std::uint32_t number, const std::string& subject);
   std::vector<const Node*> Children(const std::string& folderKey) const;
   std::string FullPathOf(const std::string& key) const;
+  void SweepStaging(const std::string& folder);
 
-  std::map<std::string, Node> nodes_;  // by lower-cased full path, no trailing "\"
+  std::map<std::string, Node> nodes_;       // by Key: upper-cased full path, no trailing "\"
+  std::vector<std::string> caseSensitive_;  // keys of folders that tell case apart
   std::map<std::string, std::vector<std::string>> orders_;
   std::map<std::string, std::string> environment_;
   std::string programFiles_;

@@ -1,6 +1,7 @@
 #include "platform/PathText.h"
 
 #include <cstddef>
+#include <string>
 
 namespace lnf {
 
@@ -82,6 +83,18 @@ bool PathHoldsNameThatParsingChanges(const std::string& path) {
     start = end + 1;
   }
   return false;
+}
+
+std::string StagingFileName(int number, const char* extension) {
+  return "~lnf-" + std::to_string(number) + extension;
+}
+
+bool IsCopyInProgressName(const std::string& name) {
+  const std::string lower = AsciiLower(name);
+  if (lower.size() < 10 || lower.compare(0, 5, "~lnf-") != 0) return false;
+  if (lower.compare(lower.size() - 4, 4, ".tmp") != 0) return false;
+  const std::string number = lower.substr(5, lower.size() - 9);
+  return number.find_first_not_of("0123456789") == std::string::npos;
 }
 
 std::u16string Utf8ToUtf16(const std::string& text) {

@@ -36,6 +36,15 @@ bool IsNameThatPathParsingChanges(const std::string& name);
 // The same for any component of a path; wildcard components are patterns,
 // not names, and are left alone.
 bool PathHoldsNameThatParsingChanges(const std::string& path);
+// The name of a copy in progress in a staging folder: "~lnf-" and a number,
+// with ".tmp" for a new copy or ".old" for an earlier one set aside. Fixed
+// names (no process id), so that a later run knows what an interrupted one
+// left behind; short, so that they fit wherever the destination does.
+std::string StagingFileName(int number, const char* extension);
+// Whether `name` is one that StagingFileName gives a new copy (".tmp"):
+// what an interrupted run leaves of one may go. An earlier copy set aside
+// (".old") may be the only copy left of its file, so it never goes.
+bool IsCopyInProgressName(const std::string& name);
 
 // UTF-8 <-> UTF-16, done by hand so that they behave the same on every host and
 // on Windows 95, which lacks CP_UTF8. Malformed input becomes U+FFFD.

@@ -24,6 +24,9 @@ enum FileAttribute : std::uint32_t {
   kAttrReparsePoint = 0x400,
 };
 
+// What the system says when a file it was told not to overwrite is there.
+constexpr std::uint32_t kErrorFileExists = 80;
+
 // Attribute filters of a directory enumeration.
 constexpr int kFilterFiles = 0;         // ordinary files only
 constexpr int kFilterWithFolders = 16;  // folders as well
@@ -106,9 +109,36 @@ class Platform {
   // Creates one folder. Throws when it exists already or its parent is missing.
   virtual void CreateFolder(const std::string& path) = 0;
 
-  // Copies a file, replacing one already at `destination`. On failure no
-  // partial file is left at `destination` and an earlier copy there survives.
-  virtual void CopyFileReplacing(const std::string& source, const std::string& destination) = 0;
+  // Copies a file, replacing one already at `destination`. The copy is made
+  // under a name of this platform's own in `stagingFolder` and takes the
+  // destination's name only once complete, so that nothing half-written ever
+  // carries that name. An empty `stagingFolder`, or one that no rename
+  // reaches the destination from (another volume), means the destination's
+  // own folder. On failure nothing is left at either place and an earlier
+  // copy at `destination` survives.
+  virtual void CopyFileReplacing(const std::string& source, const std::string& destination,
+                                 const std::string& stagingFolder) = 0;
+  void CopyFileReplacing(const std::string& source, const std::string& destination) {
+    CopyFileReplacing(source, destination, {});
+  }
+
+  // Readies `folder` for copies in progress: removes what an interrupted run
+  // left there under the names this platform gives such copies (nothing
+  // else), and creates the folder when it is missing. False when it cannot be
+  // used; copies are then staged beside their destinations.
+  virtual bool OpenStaging(const std::string& folder) = 0;
+  // Removes what copies in progress left in `folder`, then the folder itself
+  // once it is empty. Never throws: it runs while failures are on their way
+  // out.
+  virtual void CloseStaging(const std::string& folder) noexcept = 0;
+
+  // `name` upper-cased character by character, as the system compares file
+  // names in a folder that ignores case: two names with the same answer name
+  // the same file there.
+  virtual std::string UpperCaseName(const std::string& name) = 0;
+
+  // The system's own description of an error number.
+  virtual std::string ErrorText(std::uint32_t number) = 0;
 
   // The time `path` was last written, in local time: on the NT family with
   // the offset in force at that date as far as the system knows it, on

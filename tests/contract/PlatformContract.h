@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -359,8 +360,9 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   this->File("locked.gng", "newer");
   this->world.HoldOpen(this->At("backup\\locked.gng"));
 
+  this->Folder("backup\\folder.gng");
   // A source that is gone, a source that is a folder, a destination that is
-  // held open by another program.
+  // held open by another program, a destination that is a folder.
   this->FailureOf([&] {
     this->platform().CopyFileReplacing(this->At("missing.gng"), this->At("backup\\inv.gng"));
   });
@@ -370,19 +372,72 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   this->FailureOf([&] {
     this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\locked.gng"));
   });
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\folder.gng"));
+  });
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "good");
   EXPECT_EQ(this->world.Contents(this->At("backup\\locked.gng")), "good too");
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kOld));
   EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\inv.gng")) & kAttrReadOnly);
   EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng", "locked.gng"}));
+  EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\folder.gng")) & kAttrDirectory);
+}
+
+// Copies in progress live in the staging folder until complete. Opening it
+// sweeps what an interrupted run left there, its own names only: an earlier
+// copy set aside (".old") may be the only one left of its file. Closing it
+// removes it once empty.
+TYPED_TEST_P(FileCopy, AStagingFolderIsSweptAtTheStartAndLeftAsFoundByEveryCopy) {
+  const std::string staging = this->At("root\\staging");
+  this->Folder("root");
+  this->Folder("root\\staging");
+  this->File("root\\staging\\~lnf-0.tmp", "half");
+  this->File("root\\staging\\~lnf-2.tmp", "half", kAttrReadOnly | kAttrHidden);
+  this->File("root\\staging\\~lnf-1.old", "set aside");
+  this->File("root\\staging\\notes.txt", "not ours");
+  this->Folder("root\\out");
+  this->File("root\\out\\inv.gng", "earlier", kAttrReadOnly);
+  this->File("inv.gng", "newer", kAttrReadOnly);
+  this->File("new.gng", "new");
+
+  EXPECT_TRUE(this->platform().OpenStaging(staging));
+  EXPECT_FALSE(this->world.Exists(staging + "\\~lnf-0.tmp"));
+  EXPECT_FALSE(this->world.Exists(staging + "\\~lnf-2.tmp"));
+  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("root\\out\\inv.gng"), staging);
+  this->platform().CopyFileReplacing(this->At("new.gng"), this->At("root\\out\\new.gng"), staging);
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("gone.gng"), this->At("root\\out\\gone.gng"),
+                                       staging);
+  });
+  this->FailureOf([&] {
+    this->platform().CopyFileReplacing(this->At("new.gng"), this->At("root\\gone\\new.gng"),
+                                       staging);
+  });
+
+  EXPECT_EQ(this->world.Contents(this->At("root\\out\\inv.gng")), "newer");
+  EXPECT_EQ(this->world.Contents(this->At("root\\out\\new.gng")), "new");
+  EXPECT_EQ(this->List(this->At("root\\out\\"), kFilterFiles), (Names{"inv.gng", "new.gng"}));
+  EXPECT_EQ(this->List(staging + "\\", kFilterFiles), (Names{"notes.txt", "~lnf-1.old"}));
+  this->platform().CloseStaging(staging);
+  EXPECT_EQ(this->world.Contents(staging + "\\~lnf-1.old"), "set aside");
+
+  // A new one is made, and goes once done with.
+  const std::string fresh = this->At("root\\fresh");
+  EXPECT_TRUE(this->platform().OpenStaging(fresh));
+  this->platform().CopyFileReplacing(this->At("new.gng"), this->At("root\\out\\new.gng"), fresh);
+  this->platform().CloseStaging(fresh);
+  EXPECT_FALSE(this->world.Exists(fresh));
+  EXPECT_FALSE(this->platform().OpenStaging(this->At("missing\\staging")));
+  EXPECT_FALSE(this->platform().OpenStaging(this->At("new.gng")));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(FileCopy, CopiesEveryByteAndKeepsTheLastWriteTime,
                             ReplacesAnEarlierCopyAndLeavesNothingElseBehind,
                             ReplacesACopyOfAReadOnlyFile,
                             AMissingSourceThrowsAndLeavesNoDestination,
-                            AMissingDestinationFolderThrows, AFailedCopyKeepsTheEarlierGoodCopy);
+                            AMissingDestinationFolderThrows, AFailedCopyKeepsTheEarlierGoodCopy,
+                            AStagingFolderIsSweptAtTheStartAndLeftAsFoundByEveryCopy);
 
 // --- Dates and the environment ----------------------------------------------
 
@@ -537,8 +592,31 @@ TYPED_TEST_P(UnusualPaths, TreesDeeperThanMaxPathWork) {
   this->FailureOf([&] { this->platform().CreateFolder(deep); });
 }
 
+// Names that the system takes for one another in a folder that ignores case
+// upper-case alike, in every script it knows cases for; others do not.
+TYPED_TEST_P(UnusualPaths, NamesUpperCaseAsTheSystemComparesThem) {
+  const std::vector<std::pair<std::string, std::string>> same = {{"a.INV", "A.inv"},
+                                                                 {"Ärger ÿ.gng", "äRGER Ÿ.GNG"},
+                                                                 {"Žluť.as", "žLUŤ.AS"},
+                                                                 {"Журнал.gng", "жУРНАЛ.GNG"},
+                                                                 {"Ευρετήριο", "ΕΥΡΕΤΉΡΙΟ"}};
+  const std::vector<std::pair<std::string, std::string>> different = {
+      {"a.inv", "b.inv"}, {"Straße", "STRASSE"}, {"ä.inv", "a.inv"}};
+  for (const auto& [one, other] : same) {
+    if (!this->world.CanName(one) || !this->world.CanName(other)) continue;
+    EXPECT_EQ(this->platform().UpperCaseName(one), this->platform().UpperCaseName(other))
+        << one << " / " << other;
+  }
+  for (const auto& [one, other] : different) {
+    if (!this->world.CanName(one) || !this->world.CanName(other)) continue;
+    EXPECT_NE(this->platform().UpperCaseName(one), this->platform().UpperCaseName(other))
+        << one << " / " << other;
+  }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(UnusualPaths, CyrillicGreekAndJapaneseNamesAreListedAndCopied,
-                            AccentedLatinNamesAreListedAndCopied, TreesDeeperThanMaxPathWork);
+                            AccentedLatinNamesAreListedAndCopied, TreesDeeperThanMaxPathWork,
+                            NamesUpperCaseAsTheSystemComparesThem);
 
 // --- Links --------------------------------------------------------------------
 

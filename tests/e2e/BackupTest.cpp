@@ -258,6 +258,46 @@ TEST_F(Backup, OfficeUpdateFolderGoneBeforeTheBackupIsReportedAndNotClaimedAsDon
   EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"OU", kFolder}}));
 }
 
+// Nothing of a backup depends on the temporary folder: with TEMP and TMP
+// naming a folder that is not there, each backup runs twice, the second
+// replacing the first's copies, and leaves nothing but the copies.
+TEST_F(Backup, EveryBackupRepeatsWithTheTemporaryFolderMissing) {
+  // The next case starts the tool as usual again.
+  struct Restart {
+    ~Restart() { app_.reset(); }
+  } restart;
+  const std::wstring missing = layout().windir + L"\\Temp";
+  ASSERT_FALSE(Exists(missing));
+  app_ = StartTool(layout(), {{L"TEMP", missing}, {L"TMP", missing}});
+  ASSERT_TRUE(app().Running() && app().MainWindow());
+  Put(Wu(L"a.gng"), Bytes("a"));
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"));
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"));
+  Put(Ou(L"Sub\\c.cab"), Bytes("c"));
+  CheckNow();
+
+  struct Kind {
+    ControlId selector, button;
+    std::wstring folder;
+  };
+  for (int run = 1; run <= 2; ++run) {
+    for (const Kind& kind : {Kind{kV3btn, kCommand3, L""}, Kind{kV4btn, kCommand4, L"\\V4"},
+                             Kind{kOuBtn, kCommand5, L"\\OU"}}) {
+      SCOPED_TRACE("run " + std::to_string(run) + ", backup into LNF_INV" + Narrow(kind.folder));
+      ASSERT_TRUE(app().Click(kind.selector));
+      ASSERT_TRUE(app().Click(kind.button));
+      ExpectClosingBox(layout().backupRoot + kind.folder);
+    }
+  }
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"a.gng", Bytes("a")},
+                                              {L"V4", kFolder},
+                                              {L"V4\\Windows Update.log", Bytes("log")},
+                                              {L"V4\\iuhist.xml", Bytes("history")},
+                                              {L"OU", kFolder},
+                                              {L"OU\\Sub", kFolder},
+                                              {L"OU\\Sub\\c.cab", Bytes("c")}}));
+}
+
 TEST_F(Backup, ALockedDestinationStopsTheBackupThereAndTheWindowGoesOn) {
   Put(Wu(L"a.gng"), Bytes("a"));
   Put(Wu(L"b.inv"), Bytes("b"));

@@ -288,18 +288,28 @@ MessageBoxInfo ReadMessageBox(HWND box) {
 // --- App.
 
 App::App(const Options& options) {
-  // The tool's environment: this process's, with windir replaced.
+  // The tool's environment: this process's, with windir and the given
+  // variables replaced.
+  std::vector<std::pair<std::wstring, std::wstring>> replaced = options.environment;
+  if (!options.windir.empty()) replaced.emplace_back(L"windir", options.windir);
+  const auto isReplaced = [&](const wchar_t* entry) {
+    for (const auto& variable : replaced) {
+      const std::wstring prefix = variable.first + L"=";
+      if (_wcsnicmp(entry, prefix.c_str(), prefix.size()) == 0) return true;
+    }
+    return false;
+  };
   std::wstring environment;
   if (wchar_t* block = GetEnvironmentStringsW()) {
     for (const wchar_t* entry = block; *entry; entry += std::wcslen(entry) + 1) {
-      if (!options.windir.empty() && _wcsnicmp(entry, L"windir=", 7) == 0) continue;
+      if (isReplaced(entry)) continue;
       environment += entry;
       environment.push_back(L'\0');
     }
     FreeEnvironmentStringsW(block);
   }
-  if (!options.windir.empty()) {
-    environment += L"windir=" + options.windir;
+  for (const auto& variable : replaced) {
+    environment += variable.first + L"=" + variable.second;
     environment.push_back(L'\0');
   }
   environment.push_back(L'\0');

@@ -49,6 +49,9 @@ class App {
   struct Options {
     std::wstring exe;     // Windows path of LNF_INVTOOL.exe
     std::wstring windir;  // the value of windir the tool sees; empty: inherited
+    // Further variables the tool sees with these values instead of inherited
+    // ones (name, value).
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
     std::wstring workDir;
   };
 

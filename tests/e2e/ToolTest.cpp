@@ -8,10 +8,12 @@ namespace lnf::e2e {
 std::unique_ptr<App> ToolTest::app_;
 Layout ToolTest::layout_;
 
-std::unique_ptr<App> StartTool(const Layout& layout) {
+std::unique_ptr<App> StartTool(
+    const Layout& layout, const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
   App::Options options;
   options.exe = ProductExe();
   options.windir = layout.windir;
+  options.environment = environment;
   // Not inside the scratch folders, which each case removes.
   options.workDir = layout.drive + L"\\";
   auto app = std::make_unique<App>(options);

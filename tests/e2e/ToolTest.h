@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Driver.h"
@@ -16,9 +17,11 @@
 namespace lnf::e2e {
 
 // Starts the tool with windir pointing at the layout's scratch Windows folder
-// and waits for its main window; fails the current test when a message box
-// comes instead or nothing comes at all.
-std::unique_ptr<App> StartTool(const Layout& layout);
+// (and the given variables set) and waits for its main window; fails the current test when a
+// message box comes instead or nothing comes at all.
+std::unique_ptr<App> StartTool(
+    const Layout& layout,
+    const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
 
 // Saves a screenshot named `name` + ".bmp" when the run asks for them, once
 // `app` (if given) has painted its window.

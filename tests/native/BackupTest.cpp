@@ -135,6 +135,8 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   EXPECT_EQ(drive.Contents(Root("a.gng")), "a.gng");
   EXPECT_EQ(drive.Contents(Root("b.gng")), "earlier good copy");
   EXPECT_FALSE(drive.Exists(Root("c.gng")));
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"a.gng", "b.gng"}))
+      << "nothing of the copies in progress is left";
   EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{") [a.gng] File copied successfully."}));
 
   // Once the cause is gone, pressing again completes the backup.
@@ -142,6 +144,74 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   form.Click(kCommand3);
   EXPECT_EQ(drive.Contents(Root("c.gng")), "c.gng");
   EXPECT_EQ(drive.Messages().size(), 1u);
+}
+
+// Every copy, a first one too, is made inside the backup root (never in the
+// temporary folder) and takes its real name only once complete. What a run
+// cut short left there is swept by the next backup; nothing stays behind.
+TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
+  drive.AddFile(WU("a.gng"), "first", Date(2005));
+  drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+  drive.AddFile(OU("Sub\\o.cab"), "ou");
+  drive.AddFile(Root("~lnf-staging\\~lnf-0.tmp"), "half a copy");
+  drive.AddFile(Root("~lnf-staging\\~lnf-3.tmp"), "half", Date(2005), kAttrReadOnly | kAttrHidden);
+  Check();
+  std::vector<std::string> staged;
+  std::string meanwhile;
+  drive.onStaged = [&](const std::string& path) {
+    staged.push_back(path);
+    meanwhile = drive.Exists(Root("a.gng")) ? drive.Contents(Root("a.gng")) : "<none>";
+  };
+
+  form.Click(kCommand3);
+  EXPECT_EQ(meanwhile, "<none>");
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"a.gng"}));
+  drive.AddFile(WU("a.gng"), "second", Date(2005));
+  form.Click(kCommand3);
+  EXPECT_EQ(meanwhile, "first");
+  EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
+  form.Click(kCommand4);
+  form.Click(kCommand5);
+
+  ASSERT_EQ(staged.size(), 5u);
+  for (const std::string& path : staged) {
+    EXPECT_EQ(path.rfind(Root("~lnf-staging\\"), 0), 0u) << path;
+  }
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\Sub\\", "OU\\Sub\\o.cab", "V4\\",
+                                      "V4\\Windows Update.log", "V4\\iuhist.xml", "a.gng"}));
+  EXPECT_EQ(drive.Messages().size(), 4u);
+}
+
+// On a folder that tells case apart, "A.inv" and "a.inv" are two files; in
+// the backup root they would be one. The second is reported as a failure
+// instead of being copied over the first and logged as copied. The Office
+// Update tree gets the same from folders whose names differ only in case.
+TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
+  drive.SetCaseSensitive(kWU);
+  drive.AddFile(WU("A.inv"), "upper", Date(2001));
+  drive.AddFile(WU("a.inv"), "lower", Date(2001));
+  drive.AddFile(WU("b.inv"), "b", Date(2001));
+  drive.SetCaseSensitive(kOU);
+  drive.AddFile(OU("Ärger\\x.txt"), "first");
+  drive.AddFile(OU("ärger\\X.TXT"), "second");
+  drive.AddFile(OU("z.txt"), "z");
+  Check();
+
+  form.Click(kCommand3);
+  ExpectFailureReportOnly(kErrorFileExists);
+  EXPECT_EQ(drive.Messages()[0].text,
+            "Error 80: The file exists.\r\n\r\n" + WU("a.inv") + " -> " + Root("a.inv"));
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"A.inv"}));
+  EXPECT_EQ(drive.Contents(Root("A.inv")), "upper");
+  EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{") [A.inv] File copied successfully."}));
+
+  drive.ClearMessages();
+  form.Click(kCommand5);
+  ExpectFailureReportOnly(kErrorFileExists);
+  EXPECT_EQ(drive.Contents(Root("OU\\Ärger\\x.txt")), "first");
+  EXPECT_EQ(EntriesSinceCheck().size(), 1u) << "no success entry for the tree";
 }
 
 TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
@@ -261,7 +331,13 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   EXPECT_TRUE(EntriesSinceCheck().empty());
 }
 
-class CopyDirectoryTest : public ::testing::Test, public FormOnMemoryDrive {};
+class CopyDirectoryTest : public ::testing::Test, public FormOnMemoryDrive {
+ protected:
+  bool CopyDirectory(const std::string& sourceDir, const std::string& destDir) {
+    BackupCopies copies(drive, "C:\\");
+    return lnf::CopyDirectory(form, sourceDir, destDir, copies);
+  }
+};
 
 TEST_F(CopyDirectoryTest, FilesFirstThenSubfoldersDepthFirst) {
   drive.AddFolder("C:\\src\\B");
@@ -271,7 +347,7 @@ TEST_F(CopyDirectoryTest, FilesFirstThenSubfoldersDepthFirst) {
   drive.AddFile("C:\\src\\top.txt");
   drive.SetEnumerationOrder("C:\\src", {"A", "B"});
   drive.AddFolder("C:\\dst");
-  EXPECT_TRUE(CopyDirectory(form, "C:\\src", "C:\\dst\\"));
+  EXPECT_TRUE(CopyDirectory("C:\\src", "C:\\dst\\"));
   EXPECT_EQ(drive.Copied(),
             (std::vector<std::string>{"C:\\dst\\top.txt", "C:\\dst\\A\\a.txt",
                                       "C:\\dst\\A\\A1\\a1.txt", "C:\\dst\\B\\b.txt"}));
@@ -283,7 +359,7 @@ TEST_F(CopyDirectoryTest, TrailingBackslashesMakeNoDifference) {
   for (const char* src : {"C:\\src", "C:\\src\\"}) {
     for (const char* dst : {"C:\\dst", "C:\\dst\\"}) {
       drive.Remove("C:\\dst");
-      EXPECT_TRUE(CopyDirectory(form, src, dst));
+      EXPECT_TRUE(CopyDirectory(src, dst));
       EXPECT_EQ(drive.Tree("C:\\dst"), (std::vector<std::string>{"empty\\", "x.txt"}));
     }
   }
@@ -293,7 +369,7 @@ TEST_F(CopyDirectoryTest, MissingSourceCreatesNothing) {
   drive.AddFile("C:\\file.txt");
   for (const char* source : {"C:\\nowhere", "C:\\file.txt"}) {
     drive.ClearMessages();
-    EXPECT_FALSE(CopyDirectory(form, source, "C:\\dst"));
+    EXPECT_FALSE(CopyDirectory(source, "C:\\dst"));
 
     ASSERT_EQ(drive.Messages().size(), 1u);
     EXPECT_EQ(drive.Messages()[0].text, "Source directory does not exist!");
@@ -305,7 +381,7 @@ TEST_F(CopyDirectoryTest, MissingSourceCreatesNothing) {
 
 TEST_F(CopyDirectoryTest, DestinationWithoutParentFails) {
   drive.AddFile("C:\\src\\x.txt");
-  EXPECT_THROW(CopyDirectory(form, "C:\\src", "C:\\no\\dst"), PlatformError);
+  EXPECT_THROW(CopyDirectory("C:\\src", "C:\\no\\dst"), PlatformError);
 }
 
 }  // namespace

@@ -220,36 +220,40 @@ bool IsExistsError(DWORD error) {
   return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// The folder where a replacing copy is made before it takes the earlier
-// copy's place: the system's temporary folder when it lies on the same drive
-// (a rename then moves it), else the destination's own folder. Not beside the
-// destination by choice: a new name in a folder of thousands of files costs
-// a search of the whole folder on some file systems (Wine's among them),
-// where replacing an existing name does not.
-std::string StagingFolder(bool nt, const std::string& destination) {
-  std::string temp;
-  if (nt) {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    if (length > 0 && length <= MAX_PATH) temp = FromWide(buffer, length);
-  } else {
-    char buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathA(MAX_PATH + 1, buffer);
-    if (length > 0 && length <= MAX_PATH) temp = FromAnsi(buffer, static_cast<int>(length));
-  }
-  const bool sameDrive = temp.size() >= 3 && destination.size() >= 3 && temp[1] == ':' &&
-                         temp[2] == '\\' && destination[1] == ':' &&
-                         AsciiLower(temp.substr(0, 1)) == AsciiLower(destination.substr(0, 1));
-  if (!sameDrive) return SplitAtLastSeparator(destination).folder;
-  if (temp.back() != '\\') temp += '\\';
-  return temp;
+BOOL RemoveFolderOf(const NativePath& p) {
+  return p.nt ? RemoveDirectoryW(Ptr(p.wide)) : RemoveDirectoryA(p.ansi.c_str());
 }
 
-// A name for a copy in progress: short, so that it fits wherever the
-// destination fits, and the process's own, so that two runs never meet.
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  return folder;
+}
+
+// A copy in progress in `folder` (which ends in a separator).
 std::string StagingName(const std::string& folder, const char* extension, int number) {
-  return folder + "~lnf" + std::to_string(GetCurrentProcessId() % 100000) + "-" +
-         std::to_string(number) + extension;
+  return folder + StagingFileName(number, extension);
+}
+
+// Removes the new copies that an interrupted run left in `folder`: only
+// names this code gives them, hidden or read-only ones too.
+void SweepStaging(bool nt, const std::string& folder) {
+  const std::string base = WithSeparator(folder);
+  const NativePath pattern = Prepare(nt, base + "~lnf-*");
+  WIN32_FIND_DATAW wide{};
+  WIN32_FIND_DATAA ansi{};
+  const HANDLE find =
+      nt ? FindFirstFileW(Ptr(pattern.wide), &wide) : FindFirstFileA(pattern.ansi.c_str(), &ansi);
+  if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> names;
+  do {
+    const DWORD attributes = nt ? wide.dwFileAttributes : ansi.dwFileAttributes;
+    const std::string name = nt ? FromWide(wide.cFileName) : FromAnsi(ansi.cFileName);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && IsCopyInProgressName(name))
+      names.push_back(name);
+  } while (nt ? FindNextFileW(find, &wide) : FindNextFileA(find, &ansi));
+  FindClose(find);
+  // One still open elsewhere stays; the copies pass over its number.
+  for (const std::string& name : names) RemoveOwnFile(Prepare(nt, base + name));
 }
 
 // --- Directory enumeration.
@@ -389,54 +393,72 @@ SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
   return st;
 }
 
-// Copies `from` into `staging`, then puts that copy in the place of `to`;
-// the error number of the failing step, with everything undone, or success.
-DWORD ReplaceThrough(bool nt, const NativePath& from, const NativePath& to, DWORD earlier,
-                     const std::string& staging, const std::string& subject) {
+// Puts the complete copy `fresh` in the place of `to` on NT: one rename,
+// which replaces an earlier copy there.
+DWORD RenameIntoPlace(const NativePath& fresh, const NativePath& to) {
+  if (MoveFileExW(Ptr(fresh.wide), Ptr(to.wide), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
+  const DWORD error = GetLastError();
+  // Only now is the destination looked at: looking first would cost a search
+  // of a big folder for every new name.
+  const DWORD earlier = AttributesOf(to);
+  if (earlier == INVALID_FILE_ATTRIBUTES) return error;
+  // What CopyFile itself says of a folder in the way.
+  if (earlier & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+  // MoveFileEx will not replace a read-only file.
+  if (!(earlier & FILE_ATTRIBUTE_READONLY)) return error;
+  SetAttributesOf(to, earlier & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if (MoveFileExW(Ptr(fresh.wide), Ptr(to.wide), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
+  const DWORD again = GetLastError();
+  SetAttributesOf(to, earlier);
+  return again;
+}
+
+// The same on Windows 9x, where MoveFileExA is a stub: an earlier copy steps
+// aside under a staging name of its own and is put back if the new one
+// cannot take its place. A run stopped in between leaves it there, where no
+// sweep removes it.
+DWORD RenameIntoPlace9x(const NativePath& fresh, const NativePath& to, const std::string& staging,
+                        const std::string& subject) {
+  const DWORD earlier = AttributesOf(to);
+  if (earlier != INVALID_FILE_ATTRIBUTES && (earlier & FILE_ATTRIBUTE_DIRECTORY)) {
+    return ERROR_ACCESS_DENIED;
+  }
+  if (earlier == INVALID_FILE_ATTRIBUTES) return Rename(fresh, to) ? ERROR_SUCCESS : GetLastError();
+  NativePath aside{};
+  for (int number = 0;; ++number) {
+    aside = Prepare(false, StagingName(staging, ".old", number), kPathLimit, subject);
+    if (AttributesOf(aside) == INVALID_FILE_ATTRIBUTES) break;
+  }
+  if (!Rename(to, aside)) return GetLastError();
+  if (!Rename(fresh, to)) {
+    const DWORD error = GetLastError();
+    Rename(aside, to);
+    return error;
+  }
+  RemoveOwnFile(aside);
+  return ERROR_SUCCESS;
+}
+
+// Copies `from` into `staging` (a folder ending in a separator), then gives
+// that copy the name `to`; the error number of the failing step, with
+// everything undone, or success.
+DWORD CopyThrough(bool nt, const NativePath& from, const NativePath& to, const std::string& staging,
+                  const std::string& subject) {
   NativePath fresh{};
   for (int number = 0;; ++number) {
     fresh = Prepare(nt, StagingName(staging, ".tmp", number), kPathLimit, subject);
     if (CopyOnce(from, fresh)) break;
     const DWORD error = GetLastError();
+    // A name still taken: one an earlier run could not sweep, or another
+    // run's copy in progress.
     if (IsExistsError(error) && number < 1000) continue;
     if (!IsExistsError(error)) RemoveOwnFile(fresh);
     return error;
   }
-
-  if (nt) {
-    // MoveFileEx will not replace a read-only file.
-    if (earlier & FILE_ATTRIBUTE_READONLY) {
-      SetAttributesOf(to, earlier & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    }
-    if (!MoveFileExW(Ptr(fresh.wide), Ptr(to.wide), MOVEFILE_REPLACE_EXISTING)) {
-      const DWORD error = GetLastError();
-      SetAttributesOf(to, earlier);
-      RemoveOwnFile(fresh);
-      return error;
-    }
-    return ERROR_SUCCESS;
-  }
-
-  // MoveFileExA is a stub on Windows 9x: the earlier copy steps aside under a
-  // name of its own and is put back if the new one cannot take its place.
-  NativePath aside{};
-  for (int number = 0;; ++number) {
-    aside = Prepare(nt, StagingName(staging, ".old", number), kPathLimit, subject);
-    if (AttributesOf(aside) == INVALID_FILE_ATTRIBUTES) break;
-  }
-  if (!Rename(to, aside)) {
-    const DWORD error = GetLastError();
-    RemoveOwnFile(fresh);
-    return error;
-  }
-  if (!Rename(fresh, to)) {
-    const DWORD error = GetLastError();
-    Rename(aside, to);
-    RemoveOwnFile(fresh);
-    return error;
-  }
-  RemoveOwnFile(aside);
-  return ERROR_SUCCESS;
+  const DWORD error =
+      nt ? RenameIntoPlace(fresh, to) : RenameIntoPlace9x(fresh, to, staging, subject);
+  if (error != ERROR_SUCCESS) RemoveOwnFile(fresh);
+  return error;
 }
 
 // --- Local time at a date.
@@ -565,36 +587,73 @@ void Win32Platform::CreateFolder(const std::string& path) {
   if (!made) Fail(GetLastError(), nt_, path);
 }
 
-void Win32Platform::CopyFileReplacing(const std::string& source, const std::string& destination) {
+void Win32Platform::CopyFileReplacing(const std::string& source, const std::string& destination,
+                                      const std::string& stagingFolder) {
   const std::string subject = source + " -> " + destination;
   const NativePath from = Prepare(nt_, source, kPathLimit, subject);
   const NativePath to = Prepare(nt_, destination, kPathLimit, subject);
 
-  const DWORD earlier = AttributesOf(to);
-  // What CopyFile itself says of a folder in the way; renaming the folder
-  // aside would be no copy at all.
-  if (earlier != INVALID_FILE_ATTRIBUTES && (earlier & FILE_ATTRIBUTE_DIRECTORY)) {
-    Fail(ERROR_ACCESS_DENIED, nt_, subject);
-  }
-  if (earlier == INVALID_FILE_ATTRIBUTES) {
-    if (CopyOnce(from, to)) return;
-    const DWORD error = GetLastError();
-    // Another writer got there first: that file is not ours to remove.
-    if (!IsExistsError(error)) RemoveOwnFile(to);
-    Fail(error, nt_, subject);
-  }
-
-  // An earlier copy is there: the new one is made aside and takes its place
-  // only once it is complete. A temporary folder on the same drive letter
-  // may still be another volume, where no rename reaches.
+  // Every copy, a first one too, is made under a staging name and renamed
+  // once complete: a run cut short leaves no half-written file under a real
+  // name. A staging folder elsewhere in the tree may lie on another volume
+  // (a mount point), where no rename reaches; then the copy is made beside.
   const std::string beside = SplitAtLastSeparator(destination).folder;
-  const std::string staging = StagingFolder(nt_, destination);
-  DWORD error = ReplaceThrough(nt_, from, to, earlier, staging, subject);
+  const std::string staging = stagingFolder.empty() ? beside : WithSeparator(stagingFolder);
+  DWORD error = CopyThrough(nt_, from, to, staging, subject);
   if (error == ERROR_NOT_SAME_DEVICE && staging != beside) {
-    error = ReplaceThrough(nt_, from, to, earlier, beside, subject);
+    error = CopyThrough(nt_, from, to, beside, subject);
   }
   if (error != ERROR_SUCCESS) Fail(error, nt_, subject);
 }
+
+bool Win32Platform::OpenStaging(const std::string& folder) {
+  try {
+    SweepStaging(nt_, folder);
+    const NativePath native = Prepare(nt_, folder, kFolderPathLimit);
+    const BOOL made = nt_ ? CreateDirectoryW(Ptr(native.wide), nullptr)
+                          : CreateDirectoryA(native.ansi.c_str(), nullptr);
+    if (made) return true;
+    const DWORD attributes = AttributesOf(native);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  } catch (const PlatformError&) {
+    return false;  // a path this system cannot take: copies stage beside
+  }
+}
+
+void Win32Platform::CloseStaging(const std::string& folder) noexcept {
+  try {
+    SweepStaging(nt_, folder);
+    // Fails, as it should, when something else is in the folder.
+    RemoveFolderOf(Prepare(nt_, folder, kFolderPathLimit));
+  } catch (...) {
+  }
+}
+
+std::string Win32Platform::UpperCaseName(const std::string& name) {
+  if (nt_) {
+    // Looked up, not imported: nothing says Windows 95's USER32 has it, and
+    // an import it lacks would stop the exe from loading there at all.
+    using UpperBuffer = DWORD(WINAPI*)(LPWSTR, DWORD);
+    static const UpperBuffer upper = reinterpret_cast<UpperBuffer>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "CharUpperBuffW")));
+    WideText wide = ToWide(name);
+    if (upper && !wide.empty()) {
+      upper(reinterpret_cast<wchar_t*>(&wide[0]), static_cast<DWORD>(wide.size()));
+    } else {
+      for (char16_t& unit : wide) {
+        if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - 32);
+      }
+    }
+    return Utf16ToUtf8(wide);
+  }
+  std::string ansi;
+  // A name the code page cannot spell names no file on 9x; it stays as it is.
+  if (!ToAnsi(name, ansi) || ansi.empty()) return name;
+  CharUpperBuffA(&ansi[0], static_cast<DWORD>(ansi.size()));
+  return FromAnsi(ansi.data(), static_cast<int>(ansi.size()));
+}
+
+std::string Win32Platform::ErrorText(std::uint32_t number) { return Describe(number, nt_); }
 
 LocalDateTime Win32Platform::GetLastWriteTime(const std::string& path) {
   const FILETIME written = LastWriteOf(nt_, path);

@@ -20,7 +20,13 @@ class Win32Platform : public Platform {
                                                   int attributeFilter) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   void CreateFolder(const std::string& path) override;
-  void CopyFileReplacing(const std::string& source, const std::string& destination) override;
+  using Platform::CopyFileReplacing;
+  void CopyFileReplacing(const std::string& source, const std::string& destination,
+                         const std::string& stagingFolder) override;
+  bool OpenStaging(const std::string& folder) override;
+  void CloseStaging(const std::string& folder) noexcept override;
+  std::string UpperCaseName(const std::string& name) override;
+  std::string ErrorText(std::uint32_t number) override;
   LocalDateTime GetLastWriteTime(const std::string& path) override;
   std::string GetEnvironmentValue(const std::string& name) override;
   std::string GetProgramFilesFolder() override;
