@@ -68,8 +68,10 @@ void WorkPump::BeforeOperation() {
   // Whatever was uncovered meanwhile: the view paints only what it changed.
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   // Looking into the queue delivers the messages sent to the window and
-  // counts, for Windows, as the window answering; nothing is taken out, so
-  // clicks and keys wait their turn.
+  // counts, for Windows, as the window answering (a window is "not
+  // responding" when its thread has not called PeekMessage for 5 seconds:
+  // learn.microsoft.com/windows/win32/api/winuser/nf-winuser-ishungappwindow).
+  // Nothing is taken out, so clicks and keys wait their turn.
   MSG message;
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
   lastBeat_ = GetTickCount();
