@@ -3,12 +3,14 @@
 // bench/run.sh builds it, lays out the drives and the prefix, and calls it
 // once per measurement:
 //
-//   bench.exe v3 TOOL DRIVE FILES RUNS fresh|repeat BUDGET LABEL
-//       the V2/V3.1 backup (Command3) against xcopy SRC\*.* DST\ /Y /Q;
-//       fresh: the backup root removed before each run; repeat: the copies
-//       are there already and are replaced
-//   bench.exe ou TOOL DRIVE FILES RUNS LABEL
+//   bench.exe v3 TOOL FLOOR DRIVE FILES RUNS fresh|repeat BUDGET LABEL
+//       the V2/V3.1 backup (Command3) against xcopy SRC\*.* DST\ /Y /Q and
+//       against FLOOR v3 (bench/floor.cpp: the same system calls and nothing
+//       else); fresh: the backup root removed before each run; repeat: the
+//       copies are there already and are replaced
+//   bench.exe ou TOOL FLOOR DRIVE FILES RUNS LABEL
 //       the Office Update backup (Command5) against xcopy SRC DST /E /I /Y /Q
+//       and FLOOR ou
 //   bench.exe start TOOL MINIMAL DRIVE RUNS LABEL
 //       CreateProcess to the main window shown, against bench/minimal.cpp
 //   bench.exe memory TOOL MINIMAL DRIVE RUNS LABEL
@@ -26,7 +28,8 @@
 // BUDGET (seconds, 0 for none) leaves that out and ends the runs early when
 // the next pair would overrun it. Output: a "run" line per run and one
 // "result" line: label, the two medians, their ratio (ours / reference),
-// the unit (s, or KiB for memory) and the number of runs.
+// the unit (s, or KiB for memory) and the number of runs; the backups add a
+// second "result" line, LABEL-floor, with the floor in the reference's place.
 #include <windows.h>
 // psapi.h needs the types of windows.h.
 #include <psapi.h>
@@ -251,6 +254,7 @@ int Occurrences(const std::wstring& text, const std::wstring& what) {
 struct Options {
   std::wstring tool;
   std::wstring minimal;
+  std::wstring floor;
   wchar_t drive = L'D';
   int files = 0;
   int runs = 5;
@@ -319,6 +323,51 @@ double TimeProcess(const std::wstring& exe, const std::wstring& commandLine) {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
+// Runs the floor program, which times itself from its first system call to
+// its last, so that its process start is left out as the tool's is; checks
+// the number of files it copied.
+double TimeFloor(const Options& o, const wchar_t* what, int files) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  if (!CreatePipe(&read, &write, &inherit, 0)) Die("CreatePipe failed");
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = write;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  std::wstring commandLine = Quoted(o.floor) + L" " + what + L" " + std::wstring(1, o.drive);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(o.floor.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    Die("cannot start " + Narrow(commandLine) + ": error " + std::to_string(GetLastError()));
+  }
+  CloseHandle(write);
+  std::string output;
+  char buffer[256];
+  DWORD got = 0;
+  while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    output.append(buffer, got);
+  CloseHandle(read);
+  WaitForSingleObject(info.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  double seconds = 0;
+  int copied = 0;
+  if (code != 0 || std::sscanf(output.c_str(), "seconds %lf files %d", &seconds, &copied) != 2) {
+    Die("the floor program failed: " + output);
+  }
+  if (copied != files) {
+    Die("the floor program copied " + std::to_string(copied) + " files, not " +
+        std::to_string(files));
+  }
+  return seconds;
+}
+
 void CheckCopies(const Options& o, const std::wstring& where, bool recursive) {
   const Count count = CountTree(where, recursive);
   if (count.files != o.files) {
@@ -330,32 +379,45 @@ void CheckCopies(const Options& o, const std::wstring& where, bool recursive) {
 struct Pair {
   std::vector<double> ours;
   std::vector<double> reference;
+  std::vector<double> floor;  // empty when there is no floor
 };
 
-// Runs both `runs` times, alternating which goes first, after an untimed
-// pair unless there is a budget.
+// Runs each `runs` times, alternating which goes first (ours, the reference,
+// the floor; then the other way round), after an untimed round unless there
+// is a budget.
 Pair Alternate(const Options& o, const std::function<double()>& ours,
-               const std::function<double()>& reference) {
+               const std::function<double()>& reference,
+               const std::function<double()>& floor = nullptr) {
   Pair pair;
   const double start = Now();
   if (o.budget <= 0) {
     ours();
     reference();
+    if (floor) floor();
   }
   for (int i = 0; i < o.runs; ++i) {
     const double before = Now();
     double a = 0;
     double b = 0;
+    double c = 0;
     if (i % 2 == 0) {
       a = ours();
       b = reference();
+      if (floor) c = floor();
     } else {
+      if (floor) c = floor();
       b = reference();
       a = ours();
     }
     pair.ours.push_back(a);
     pair.reference.push_back(b);
-    std::printf("run %s %d ours %.4f reference %.4f\n", o.label.c_str(), i + 1, a, b);
+    if (floor) {
+      pair.floor.push_back(c);
+      std::printf("run %s %d ours %.4f reference %.4f floor %.4f\n", o.label.c_str(), i + 1, a, b,
+                  c);
+    } else {
+      std::printf("run %s %d ours %.4f reference %.4f\n", o.label.c_str(), i + 1, a, b);
+    }
     std::fflush(stdout);
     const double spent = Now() - start;
     if (o.budget > 0 && i + 1 < o.runs && spent + (Now() - before) > o.budget) {
@@ -372,6 +434,11 @@ void Report(const std::string& label, const Pair& pair, const char* unit) {
   const double reference = Median(pair.reference);
   std::printf("result %s %.4f %.4f %.4f %s %zu\n", label.c_str(), ours, reference, ours / reference,
               unit, pair.ours.size());
+  if (!pair.floor.empty()) {
+    const double floor = Median(pair.floor);
+    std::printf("result %s-floor %.4f %.4f %.4f %s %zu\n", label.c_str(), ours, floor, ours / floor,
+                unit, pair.floor.size());
+  }
   std::fflush(stdout);
 }
 
@@ -391,6 +458,12 @@ void BenchV3(const Options& o) {
       [&] {
         if (!o.repeat) RemoveTree(o.BackupRoot());
         const double t = TimeProcess(xcopy, command);
+        CheckCopies(o, o.BackupRoot(), false);
+        return t;
+      },
+      [&] {
+        if (!o.repeat) RemoveTree(o.BackupRoot());
+        const double t = TimeFloor(o, L"v3", o.files);
         CheckCopies(o, o.BackupRoot(), false);
         return t;
       });
@@ -423,6 +496,12 @@ void BenchOu(const Options& o) {
       [&] {
         RemoveTree(o.BackupRoot());
         const double t = TimeProcess(xcopy, command);
+        check();
+        return t;
+      },
+      [&] {
+        RemoveTree(o.BackupRoot());
+        const double t = TimeFloor(o, L"ou", o.files);
         check();
         return t;
       });
@@ -527,8 +606,8 @@ void UseSystemDrive(const Options& o) {
 }
 
 [[noreturn]] void Usage() {
-  Die("usage: bench.exe v3 TOOL DRIVE FILES RUNS fresh|repeat BUDGET LABEL\n"
-      "       bench.exe ou TOOL DRIVE FILES RUNS LABEL\n"
+  Die("usage: bench.exe v3 TOOL FLOOR DRIVE FILES RUNS fresh|repeat BUDGET LABEL\n"
+      "       bench.exe ou TOOL FLOOR DRIVE FILES RUNS LABEL\n"
       "       bench.exe start|memory TOOL MINIMAL DRIVE RUNS LABEL");
 }
 
@@ -546,23 +625,25 @@ int wmain(int argc, wchar_t** argv) {
   EndChildrenWithThis();
   Options o;
   const std::wstring what = args[0];
-  if (what == L"v3" && args.size() == 8) {
+  if (what == L"v3" && args.size() == 9) {
     o.tool = args[1];
-    o.drive = args[2][0];
-    o.files = Number(args[3]);
-    o.runs = Number(args[4]);
-    if (args[5] != L"fresh" && args[5] != L"repeat") Usage();
-    o.repeat = args[5] == L"repeat";
-    o.budget = std::wcstod(args[6].c_str(), nullptr);
-    o.label = Narrow(args[7]);
+    o.floor = args[2];
+    o.drive = args[3][0];
+    o.files = Number(args[4]);
+    o.runs = Number(args[5]);
+    if (args[6] != L"fresh" && args[6] != L"repeat") Usage();
+    o.repeat = args[6] == L"repeat";
+    o.budget = std::wcstod(args[7].c_str(), nullptr);
+    o.label = Narrow(args[8]);
     UseSystemDrive(o);
     BenchV3(o);
-  } else if (what == L"ou" && args.size() == 6) {
+  } else if (what == L"ou" && args.size() == 7) {
     o.tool = args[1];
-    o.drive = args[2][0];
-    o.files = Number(args[3]);
-    o.runs = Number(args[4]);
-    o.label = Narrow(args[5]);
+    o.floor = args[2];
+    o.drive = args[3][0];
+    o.files = Number(args[4]);
+    o.runs = Number(args[5]);
+    o.label = Narrow(args[6]);
     UseSystemDrive(o);
     BenchOu(o);
   } else if ((what == L"start" || what == L"memory") && args.size() == 6) {

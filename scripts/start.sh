@@ -54,9 +54,10 @@ fi
 
 # The driver that presses buttons and reads text, built once.
 pilot="$build/tools/autopilot.exe"
-if [ ! -e "$pilot" ] || [ "$root/tools/autopilot.cpp" -nt "$pilot" ]; then
+if [ ! -e "$pilot" ] || [ "$root/tools/autopilot.cpp" -nt "$pilot" ] ||
+  [ "$root/src/app/WorkingQuery.h" -nt "$pilot" ]; then
   mkdir -p "$build/tools"
-  i686-w64-mingw32-g++-posix -std=c++17 -O2 -municode -static \
+  i686-w64-mingw32-g++-posix -std=c++17 -O2 -municode -static -I"$root/src" \
     -o "$pilot" "$root/tools/autopilot.cpp" >>"$log" 2>&1 || {
     echo "start: building tools/autopilot.cpp failed" >&2
     cat "$log" >&2

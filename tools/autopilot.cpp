@@ -20,6 +20,8 @@
 #include <cwchar>
 #include <string>
 
+#include "app/WorkingQuery.h"
+
 namespace {
 
 const wchar_t kCaption[] = L"Lanternfall Tallyglass";
@@ -53,9 +55,18 @@ HWND FindControl(HWND main, int id) {
   return s.found;
 }
 
+// The window answers sent messages while a handler works as well; it is
+// asked until it says that none does (0 also from a build that does not know
+// the question, once its handler has ended).
 bool Answers(HWND w) {
-  DWORD_PTR r = 0;
-  return SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &r) != 0;
+  static const UINT working = RegisterWindowMessageA(lnf::kWorkingQueryName);
+  for (DWORD waited = 0;; waited += 50) {
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(w, working, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &r)) return false;
+    if (r == 0) return true;
+    if (waited >= kAnswerMs) return false;
+    Sleep(50);
+  }
 }
 
 void PrintUtf8(const std::wstring& text) {
@@ -117,7 +128,7 @@ int Click(int id) {
   // A person cannot press a hidden or disabled button; neither may we.
   if (!IsWindowVisible(b) || !IsWindowEnabled(b)) return Fail(L"button not pressable:", id);
   // BM_CLICK runs the click handler to its end before SendMessage returns,
-  // so the window's state is final when we exit.
+  // unless another handler is at work; Answers below waits for that too.
   DWORD_PTR r = 0;
   if (!SendMessageTimeoutW(b, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &r))
     return Fail(L"button did not answer:", id);
@@ -161,7 +172,9 @@ int Close(int seconds) {
 }
 
 int Usage() {
-  fwprintf(stderr, L"usage: autopilot [--desktop NAME] wait [SECONDS] | click ID | text ID | shown ID | close [SECONDS]\n");
+  fwprintf(stderr,
+           L"usage: autopilot [--desktop NAME] wait [SECONDS] | click ID | text ID | shown ID | "
+           L"close [SECONDS]\n");
   return 2;
 }
 

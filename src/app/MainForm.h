@@ -25,7 +25,8 @@ struct ControlState {
 class MainForm;
 
 // Brings what a person sees up to date with the form's state. Called before
-// every modal message box and when a handler ends, never per change.
+// every modal message box, when a handler ends and, while long work runs, by
+// the window's own pump a few times a second; never per change.
 class FormView {
  public:
   virtual ~FormView() = default;

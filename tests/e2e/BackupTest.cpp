@@ -2,6 +2,8 @@
 // byte for byte and with its date, what the log says, and the boxes that end
 // each run, including the runs that go wrong. One start of the tool runs every
 // case; each case lays out the folders afresh, checks, and backs up.
+#include <algorithm>
+#include <cwchar>
 #include <cwctype>
 
 #include "ToolTest.h"
@@ -39,6 +41,12 @@ bool IsFailureReport(const std::wstring& text) {
   return std::iswdigit(text[6]) != 0;
 }
 
+// What the test saw of the window while a backup ran.
+struct SeenWhileWorking {
+  int answers = 0;                    // sent messages answered while a handler worked
+  std::vector<DWORD> consoleLengths;  // the console's length at those moments
+};
+
 class Backup : public ToolTest {
  protected:
   void Put(const std::wstring& path, const std::string& bytes, const Stamp& stamp = kOld) {
@@ -67,6 +75,36 @@ class Backup : public ToolTest {
     EXPECT_EQ(box.owner, app().MainWindow());
     ExpectNoBox();
   }
+
+  // Clicks `button` and, until a box comes up, sends the window messages it
+  // must answer within a second, and reads the console's length each time a
+  // handler is at work.
+  SeenWhileWorking ClickAndWatch(ControlId button) {
+    constexpr DWORD kSecond = 1000;
+    SeenWhileWorking seen;
+    HWND console = app().Control(Id(kLogConsole));
+    EXPECT_TRUE(SendNotifyMessageW(app().Control(Id(button)), BM_CLICK, 0, 0));
+    // A backup of this size may take long on a busy machine; it must end.
+    const DWORD start = GetTickCount();
+    while (app().MessageBoxes().empty() && GetTickCount() - start < 10 * TimeoutMs()) {
+      DWORD_PTR ignored = 0;
+      if (!SendMessageTimeoutW(app().MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, kSecond, &ignored)) {
+        ADD_FAILURE() << "the window did not answer within a second while the backup ran";
+        break;
+      }
+      if (app().Working(kSecond).value_or(false)) {
+        ++seen.answers;
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutW(console, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSecond, &length)) {
+          seen.consoleLengths.push_back(static_cast<DWORD>(length));
+        }
+      }
+      Sleep(25);
+    }
+    return seen;
+  }
+
+  DWORD ConsoleLength() { return static_cast<DWORD>(app().Text(kLogConsole).size()); }
 
   void ExpectNoBox() {
     EXPECT_TRUE(app().MessageBoxes().empty())
@@ -325,6 +363,55 @@ TEST_F(Backup, ALockedDestinationStopsTheBackupThereAndTheWindowGoesOn) {
   EXPECT_EQ(again.Closings(), (Lines{Copied(L"a.gng"), Copied(L"b.inv"), Copied(L"c.bm")}));
   EXPECT_EQ(Tree(layout().backupRoot),
             (Files{{L"a.gng", Bytes("a")}, {L"b.inv", Bytes("b")}, {L"c.bm", Bytes("c")}}));
+}
+
+// Long enough to take seconds under Wine: a V2/V3.1 backup that logs every
+// file, and an Office Update tree that logs once, at its end.
+TEST_F(Backup, TheWindowAnswersAndShowsItsLogWhileALongBackupRuns) {
+  constexpr int kV3Files = 1200;
+  std::vector<std::wstring> names;
+  for (int i = 0; i < kV3Files; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"f%04d.inv", i);
+    names.push_back(name);
+    ASSERT_NO_FATAL_FAILURE(Put(Wu(name), "x"));
+  }
+  // 60 chains of 5 nested folders, with 10 files in each folder.
+  int ouFiles = 0;
+  for (int chain = 0; chain < 60; ++chain) {
+    std::wstring folder = L"c" + std::to_wstring(chain);
+    for (int depth = 0; depth < 5; ++depth) {
+      for (int i = 0; i < 10; ++i, ++ouFiles) {
+        ASSERT_NO_FATAL_FAILURE(Put(Ou(folder + L"\\f" + std::to_wstring(i) + L".cab"), "y"));
+      }
+      folder += L"\\d";
+    }
+  }
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  const DWORD before = ConsoleLength();
+  const SeenWhileWorking v3 = ClickAndWatch(kCommand3);
+  ExpectClosingBox(layout().backupRoot);
+  const DWORD after = ConsoleLength();
+  EXPECT_GE(v3.answers, 3) << "the backup ended before the window could be watched at work";
+  EXPECT_TRUE(std::any_of(v3.consoleLengths.begin(), v3.consoleLengths.end(), [&](DWORD length) {
+    return length > before && length < after;
+  })) << "the console did not grow while the backup ran";
+  EXPECT_TRUE(std::is_sorted(v3.consoleLengths.begin(), v3.consoleLengths.end()));
+  Lines expected;
+  for (const std::wstring& name : names) expected.push_back(Copied(name));
+  EXPECT_EQ(log.Closings(), expected) << "every entry, once, in order, at the end";
+
+  ASSERT_TRUE(app().Click(kOuBtn));
+  LogWatch ouLog(app());
+  const SeenWhileWorking ou = ClickAndWatch(kCommand5);
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_GE(ou.answers, 3) << "the backup ended before the window could be watched at work";
+  EXPECT_EQ(ouLog.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
+  int copied = 0;
+  for (const auto& [path, bytes] : Tree(layout().backupRoot + L"\\OU")) copied += bytes == "y";
+  EXPECT_EQ(copied, ouFiles);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "app/WorkingQuery.h"
+
 namespace lnf::e2e {
 
 namespace {
@@ -478,13 +480,29 @@ RECT App::ClientRectOnScreen() const {
   return rect;
 }
 
+std::optional<bool> App::Working(DWORD timeoutMs) const {
+  static const UINT query = RegisterWindowMessageA(kWorkingQueryName);
+  DWORD_PTR working = 0;
+  if (!main_ || !SendMessageTimeoutW(main_, query, 0, 0, SMTO_NORMAL, timeoutMs, &working)) {
+    return std::nullopt;
+  }
+  return working != 0;
+}
+
 bool App::Sync() const {
   if (!main_) return false;
-  // Sent messages are handled in the order sent, and only where the tool
-  // waits for messages: after the handler, or inside the modal loop of a box
-  // that the handler opened.
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, TimeoutMs(), &result) != 0;
+  // Sent messages are handled in the order sent, so the first answer comes
+  // after everything sent before it has at least begun. The tool answers
+  // while a handler works too; it is asked until it says that none does: it
+  // waits for the user, idle or in a box that the handler opened. (A build
+  // that does not know the question answers 0, once the handler has ended.)
+  bool answered = true;
+  const bool idle = WaitUntil([&] {
+    const std::optional<bool> working = Working(TimeoutMs());
+    answered = working.has_value();
+    return !answered || !*working;
+  });
+  return idle && answered;
 }
 
 void App::Repaint() const {

@@ -112,8 +112,12 @@ class App {
   // its next box or back to waiting for the user.
   bool PressOk(const MessageBoxInfo& box);
 
-  // Returns once the tool has handled everything sent to it so far.
+  // Returns once the tool has handled everything sent to it so far, and no
+  // handler is at work any more (it may be waiting in a box it opened).
   bool Sync() const;
+  // Whether a handler of the tool is at work (not waiting for the user);
+  // nothing when the window did not answer within `timeoutMs`.
+  std::optional<bool> Working(DWORD timeoutMs) const;
   // Has the tool paint its whole window now.
   void Repaint() const;
 

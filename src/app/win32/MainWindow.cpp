@@ -150,6 +150,7 @@ bool MainWindow::Create() {
   hwnd_ = win::CreateWindowUtf8(0, kClassName, kWindowCaption, style, x, y, width, height, nullptr,
                                 nullptr, instance_, this);
   if (!hwnd_) return false;
+  pump_.Attach(hwnd_);
   // The size again: the system asks for the size limits before the window
   // can answer, and cuts a window taller than the screen down to it.
   SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -410,13 +411,15 @@ ControlId MainWindow::IdOf(HWND control) const {
   return FindControl(id) == control ? static_cast<ControlId>(id) : kNoControl;
 }
 
-// Clicks that arrive while a handler waits in a message box (sent by another
-// program; the user cannot click a window a modal box has disabled) run after
-// that handler, one at a time, never inside it.
+// Clicks that arrive while a handler works or waits in a message box (sent
+// by another program, and delivered while the window keeps answering; the
+// user's own input waits in the queue) run after that handler, one at a
+// time, never inside it.
 void MainWindow::OnClick(ControlId id) {
   pendingClicks_.push_back(id);
   if (handlingClick_) return;
   handlingClick_ = true;
+  pump_.Begin();
   while (!pendingClicks_.empty()) {
     const ControlId next = pendingClicks_.front();
     pendingClicks_.pop_front();
@@ -428,6 +431,7 @@ void MainWindow::OnClick(ControlId id) {
     }
   }
   handlingClick_ = false;
+  pump_.End();
 }
 
 HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
@@ -491,6 +495,8 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT answer = 0;
+  if (pump_.Answer(message, wParam, lParam, answer)) return answer;
   switch (message) {
     case WM_COMMAND: {
       if (HIWORD(wParam) != BN_CLICKED) return 0;

@@ -12,6 +12,7 @@
 
 #include "app/ControlTable.h"
 #include "app/MainForm.h"
+#include "app/win32/WorkPump.h"
 
 namespace lnf {
 
@@ -31,6 +32,8 @@ class MainWindow : public FormView {
   int RunMessageLoop();
 
   void Render(MainForm& form) override;
+  // What the platform tells while handlers run, to keep the window alive.
+  PlatformWatcher& watcher() { return pump_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -77,6 +80,7 @@ class MainWindow : public FormView {
   HWND focusToRestore_ = nullptr;
   std::deque<ControlId> pendingClicks_;
   bool handlingClick_ = false;
+  WorkPump pump_{*this, form_};
 
   static WNDPROC buttonProc_;
 };

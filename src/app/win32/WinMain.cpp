@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "app/win32/MainWindow.h"
+#include "platform/WatchedPlatform.h"
 #include "platform/win32/Win32Platform.h"
 
 // The runtime's default reaction to an uncaught exception prints the type's
@@ -20,8 +21,12 @@ void __verbose_terminate_handler() { std::abort(); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   lnf::Win32Platform platform;
-  lnf::MainForm form(platform);
+  // Every operation passes the window's pump, which keeps the window alive
+  // through long work.
+  lnf::WatchedPlatform watched(platform);
+  lnf::MainForm form(watched);
   lnf::MainWindow window(form, instance);
+  watched.SetWatcher(&window.watcher());
   if (!window.Create()) return 1;
   form.SetView(&window);
 

@@ -1,0 +1,47 @@
+// Keeps the main window alive while a handler works, on the one thread the
+// tool has: about ten times a second, at the next operation the handler
+// asks of the platform, it shows what the form has logged so far, paints
+// what needs painting and lets the system deliver the messages sent to the
+// window, which also tells Windows that the window still answers. Input
+// stays in the queue until the handler has ended; a close asked for meanwhile
+// is kept until then; the wait cursor shows throughout.
+#pragma once
+
+#include <windows.h>
+
+#include "app/MainForm.h"
+#include "platform/WatchedPlatform.h"
+
+namespace lnf {
+
+class WorkPump final : public PlatformWatcher {
+ public:
+  WorkPump(FormView& view, MainForm& form) : view_(view), form_(form) {}
+
+  void Attach(HWND window);
+
+  // Around a run of handlers (a click and the clicks queued behind it).
+  void Begin();
+  void End();
+  // A handler runs and does not wait for the user.
+  bool Working() const { return running_ && !waiting_; }
+
+  // What the window answers to `message` while handlers run; false for the
+  // messages it handles as always.
+  bool Answer(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  void BeforeOperation() override;
+  void WaitingForUser(bool waiting) override;
+
+ private:
+  FormView& view_;
+  MainForm& form_;
+  HWND window_ = nullptr;
+  UINT workingQuery_ = 0;
+  bool running_ = false;
+  bool waiting_ = false;
+  bool closeAsked_ = false;
+  DWORD lastBeat_ = 0;
+};
+
+}  // namespace lnf
