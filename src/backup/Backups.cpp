@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/MainForm.h"
+#include "form/MainForm.h"
 #include "inventory/Probes.h"
 
 namespace lnf {

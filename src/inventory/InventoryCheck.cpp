@@ -2,7 +2,8 @@
 
 #include <optional>
 
-#include "app/MainForm.h"
+#include "codes/MainFunctions.h"
+#include "form/MainForm.h"
 #include "inventory/Probes.h"
 
 namespace lnf {
@@ -48,6 +49,10 @@ void ResetWindow(MainForm& form) {
 }
 
 constexpr const char* kFilesFound = ") Files found.";
+
+// The lookups are stateless: the one object serves every listing for as
+// long as the program (and so the window) lives.
+const MainFunctions kCodeTables;
 
 }  // namespace
 
@@ -116,8 +121,8 @@ void GetV3Inventories(MainForm& form, std::string WUDIR) {
       form.SetText(kLabel9, LanguageOf(name));
     } else if (EndsWith(name, "as")) {
       const std::string code = ConfigurationCodeOf(name);
-      form.SetText(kLabel11, form.mainFunctions->GetIEVersion(code));
-      form.SetText(kLabel13, form.mainFunctions->GetWindowsVersion(code));
+      form.SetText(kLabel11, kCodeTables.GetIEVersion(code));
+      form.SetText(kLabel13, kCodeTables.GetWindowsVersion(code));
     }
   }
 }

@@ -1,0 +1,50 @@
+#include "app/WindowHandlers.h"
+
+#include "form/MainForm.h"
+
+namespace lnf {
+
+bool ScreenNeedsWarning(int width, int height) { return width < 800 && height < 600; }
+
+void Form_Load(MainForm& form) {
+  Platform& platform = form.platform();
+  const int width = platform.ScreenWidth();
+  const int height = platform.ScreenHeight();
+  if (ScreenNeedsWarning(width, height)) {
+    form.ShowMessage(
+        "This program runs better with a resolution of 800x600 or bigger. With your current "
+        "resolution, you won't be able to see the logging console.",
+        kBoxExclamation, "Tallyglass");
+  }
+  form.Hide(kNoInvText);
+}
+
+std::string AboutText(const VersionNumbers& version) {
+  return "Lanternfall Tallyglass Tool\r\n\r\nMade by Quillmoor\r\n\r\nVersion " +
+         std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+         std::to_string(version.revision);
+}
+
+void Command2_Click(MainForm& form) {
+  form.ShowMessage(AboutText(form.platform().GetVersion()), kBoxInformation, "About...");
+}
+
+void ouBtn_Click(MainForm& form) {
+  form.Show(kOuFrame);
+  form.Hide(kV4frame);
+  form.Hide(kV3Frame);
+}
+
+void v3btn_Click(MainForm& form) {
+  form.Hide(kOuFrame);
+  form.Show(kV3Frame);
+  form.Hide(kV4frame);
+}
+
+void v4btn_Click(MainForm& form) {
+  form.Hide(kOuFrame);
+  form.Show(kV4frame);
+  form.Hide(kV3Frame);
+}
+
+}  // namespace lnf
