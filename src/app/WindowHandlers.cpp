@@ -4,6 +4,16 @@
 
 namespace lnf {
 
+namespace {
+
+// Shows one inventory frame and hides the other two. Which frame changes
+// first does not matter: the view catches up only when the handler ends.
+void ShowOnlyFrame(MainForm& form, ControlId shown) {
+  for (ControlId frame : {kOuFrame, kV3Frame, kV4frame}) form.SetVisible(frame, frame == shown);
+}
+
+}  // namespace
+
 bool ScreenNeedsWarning(int width, int height) { return width < 800 && height < 600; }
 
 void Form_Load(MainForm& form) {
@@ -29,22 +39,8 @@ void Command2_Click(MainForm& form) {
   form.ShowMessage(AboutText(form.platform().GetVersion()), kBoxInformation, "About...");
 }
 
-void ouBtn_Click(MainForm& form) {
-  form.Show(kOuFrame);
-  form.Hide(kV4frame);
-  form.Hide(kV3Frame);
-}
-
-void v3btn_Click(MainForm& form) {
-  form.Hide(kOuFrame);
-  form.Show(kV3Frame);
-  form.Hide(kV4frame);
-}
-
-void v4btn_Click(MainForm& form) {
-  form.Hide(kOuFrame);
-  form.Show(kV4frame);
-  form.Hide(kV3Frame);
-}
+void ouBtn_Click(MainForm& form) { ShowOnlyFrame(form, kOuFrame); }
+void v3btn_Click(MainForm& form) { ShowOnlyFrame(form, kV3Frame); }
+void v4btn_Click(MainForm& form) { ShowOnlyFrame(form, kV4frame); }
 
 }  // namespace lnf
