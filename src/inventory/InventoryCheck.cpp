@@ -85,7 +85,9 @@ void Command1_Click(MainForm& form) {
     return;
   }
 
-  // All three are asked, whatever the first answers.
+  // All three are asked, whatever the first answers, so that a probe that
+  // fails (an unreadable folder) ends the check here, before any kind has
+  // been shown as found.
   const bool v3 = IsV3(platform, form.WUDIR);
   const bool v4 = IsV4(platform, form.WUDIR);
   const bool ou = IsOU(platform, form.OUDIR);
@@ -95,6 +97,10 @@ void Command1_Click(MainForm& form) {
     return;
   }
 
+  // Each kind is probed once more right before it is listed instead of
+  // reusing the answers above: those only chose between the notice and the
+  // lists. A kind whose files went since then (the listings before it can
+  // take a while on a slow drive) gets no button rather than an empty list.
   if (IsV3(platform, form.WUDIR)) {
     form.Show(kV3btn);
     GetV3Inventories(form, form.WUDIR);
