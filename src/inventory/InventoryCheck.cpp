@@ -78,6 +78,8 @@ void Command1_Click(MainForm& form) {
   form.WUDIR = clientFolder("WindowsUpdate");
   form.OUDIR = clientFolder("OfficeUpdate");
 
+  // The folder's own name, without a wildcard: only the filter that returns
+  // folders can see it.
   if (!FirstMatch(platform, form.WUDIR, kFilterWithFolders)) {
     form.Show(kNoInvLbl);
     form.Show(kNoInvText);
