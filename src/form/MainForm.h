@@ -51,6 +51,7 @@ struct FormEvents {
 
 class MainForm {
  public:
+  // `events` is kept, not copied: the app's table is a constant.
   MainForm(Platform& platform, const FormEvents& events);
 
   Platform& platform() { return platform_; }
