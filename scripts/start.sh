@@ -19,7 +19,7 @@ exe="$build/product/src/app/win32/LNF_INVTOOL.exe"
 log="$build/start.log"
 : >"$log"
 
-# Control IDs of the main window (src/app/ControlIds.h).
+# Control IDs of the main window (src/form/ControlIds.h).
 id_check=136 id_v3btn=134 id_v4btn=133 id_oubtn=119 id_log=118
 
 export WINEDEBUG="${WINEDEBUG:--all}"

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/MainForm.h"
+#include "form/MainForm.h"
 #include "inventory/Probes.h"
 
 namespace lnf {
@@ -16,8 +16,20 @@ constexpr const char* kBackupTitle = "Backup Inventory";
 // interrupted one left.
 constexpr const char* kStagingFolder = "\\~lnf-staging";
 
+// Asked first because creating a folder that exists fails; a plain file of
+// that name answers false here and makes the creation fail, which ends the
+// backup before its first copy.
 void EnsureFolder(Platform& platform, const std::string& path) {
   if (!DirectoryExists(platform, path)) platform.CreateFolder(path);
+}
+
+// The backup root, then its subfolder `name` ("\V4", "\OU"), each created
+// when missing; returns the subfolder's path.
+std::string EnsureBackupFolder(MainForm& form, const std::string& name) {
+  const std::string root = BackupRoot(form);
+  EnsureFolder(form.platform(), root);
+  EnsureFolder(form.platform(), root + name);
+  return root + name;
 }
 
 std::string BackupDone(const std::string& where) {
@@ -64,6 +76,8 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
 
 void Command3_Click(MainForm& form) {
   Platform& platform = form.platform();
+  // The first name is taken before the root is made, so that a client
+  // folder that cannot be read fails the backup before anything is created.
   auto listing = platform.Enumerate(form.WUDIR + "\\*.*", kFilterFiles);
   std::string name = listing->Next();
   const std::string root = BackupRoot(form);
@@ -71,6 +85,8 @@ void Command3_Click(MainForm& form) {
   BackupCopies copies(platform, root);
   while (!name.empty()) {
     const std::string source = form.WUDIR + "\\" + name;
+    // -1, a date that could not be read, counts as old: the file is copied
+    // rather than silently left out of the backup.
     if (GetFileCreationYear(form, source) < kCutOffYear) {
       copies.Copy(source, root + "\\" + name);
       form.AppendLog(") [" + name + "] File copied successfully.");
@@ -84,11 +100,8 @@ void Command3_Click(MainForm& form) {
 
 void Command4_Click(MainForm& form) {
   Platform& platform = form.platform();
-  const std::string root = BackupRoot(form);
-  const std::string v4 = root + "\\V4";
-  EnsureFolder(platform, root);
-  EnsureFolder(platform, v4);
-  BackupCopies copies(platform, root);
+  const std::string v4 = EnsureBackupFolder(form, "\\V4");
+  BackupCopies copies(platform, BackupRoot(form));
   const std::string windir = platform.GetEnvironmentValue("windir");
   copies.Copy(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
   form.AppendLog(") [Windows Update.log] File copied successfully.");
@@ -98,12 +111,8 @@ void Command4_Click(MainForm& form) {
 }
 
 void Command5_Click(MainForm& form) {
-  Platform& platform = form.platform();
-  const std::string root = BackupRoot(form);
-  const std::string ou = root + "\\OU";
-  EnsureFolder(platform, root);
-  EnsureFolder(platform, ou);
-  BackupCopies copies(platform, root);
+  const std::string ou = EnsureBackupFolder(form, "\\OU");
+  BackupCopies copies(form.platform(), BackupRoot(form));
   // A missing source has been reported by CopyDirectory; claiming success
   // after it would tell the user a backup exists that does not.
   if (!CopyDirectory(form, form.OUDIR, ou, copies)) return;

@@ -2,7 +2,8 @@
 
 #include <optional>
 
-#include "app/MainForm.h"
+#include "codes/MainFunctions.h"
+#include "form/MainForm.h"
 #include "inventory/Probes.h"
 
 namespace lnf {
@@ -49,6 +50,10 @@ void ResetWindow(MainForm& form) {
 
 constexpr const char* kFilesFound = ") Files found.";
 
+// The lookups are stateless: the one object serves every listing for as
+// long as the program (and so the window) lives.
+const MainFunctions kCodeTables;
+
 }  // namespace
 
 void Command1_Click(MainForm& form) {
@@ -73,6 +78,8 @@ void Command1_Click(MainForm& form) {
   form.WUDIR = clientFolder("WindowsUpdate");
   form.OUDIR = clientFolder("OfficeUpdate");
 
+  // The folder's own name, without a wildcard: only the filter that returns
+  // folders can see it.
   if (!FirstMatch(platform, form.WUDIR, kFilterWithFolders)) {
     form.Show(kNoInvLbl);
     form.Show(kNoInvText);
@@ -80,7 +87,9 @@ void Command1_Click(MainForm& form) {
     return;
   }
 
-  // All three are asked, whatever the first answers.
+  // All three are asked, whatever the first answers, so that a probe that
+  // fails (an unreadable folder) ends the check here, before any kind has
+  // been shown as found.
   const bool v3 = IsV3(platform, form.WUDIR);
   const bool v4 = IsV4(platform, form.WUDIR);
   const bool ou = IsOU(platform, form.OUDIR);
@@ -90,6 +99,10 @@ void Command1_Click(MainForm& form) {
     return;
   }
 
+  // Each kind is probed once more right before it is listed instead of
+  // reusing the answers above: those only chose between the notice and the
+  // lists. A kind whose files went since then (the listings before it can
+  // take a while on a slow drive) gets no button rather than an empty list.
   if (IsV3(platform, form.WUDIR)) {
     form.Show(kV3btn);
     GetV3Inventories(form, form.WUDIR);
@@ -116,8 +129,8 @@ void GetV3Inventories(MainForm& form, std::string WUDIR) {
       form.SetText(kLabel9, LanguageOf(name));
     } else if (EndsWith(name, "as")) {
       const std::string code = ConfigurationCodeOf(name);
-      form.SetText(kLabel11, form.mainFunctions->GetIEVersion(code));
-      form.SetText(kLabel13, form.mainFunctions->GetWindowsVersion(code));
+      form.SetText(kLabel11, kCodeTables.GetIEVersion(code));
+      form.SetText(kLabel13, kCodeTables.GetWindowsVersion(code));
     }
   }
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ToolTest.h"
-#include "app/ControlTable.h"
+#include "form/ControlTable.h"
 
 namespace lnf::e2e {
 namespace {

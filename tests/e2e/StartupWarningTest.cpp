@@ -6,7 +6,7 @@
 
 #include "Desktop.h"
 #include "ToolTest.h"
-#include "app/ControlTable.h"
+#include "form/ControlTable.h"
 
 namespace lnf::e2e {
 namespace {

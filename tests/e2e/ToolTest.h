@@ -12,7 +12,7 @@
 
 #include "Driver.h"
 #include "Scratch.h"
-#include "app/ControlIds.h"
+#include "form/ControlIds.h"
 
 namespace lnf::e2e {
 

@@ -4,8 +4,8 @@
 #include <set>
 #include <vector>
 
-#include "app/ControlTable.h"
 #include "app/win32/StackingOrder.h"
+#include "form/ControlTable.h"
 
 namespace lnf {
 namespace {

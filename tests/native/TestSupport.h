@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MainForm.h"
+#include "app/Events.h"
+#include "form/MainForm.h"
 #include "platform/MemoryPlatform.h"
 
 namespace lnf::testing {
@@ -25,7 +26,7 @@ inline LocalDateTime Date(int year, int month = 6, int day = 15, int hour = 12, 
 
 class FormOnMemoryDrive {
  public:
-  FormOnMemoryDrive() : form(drive) {
+  FormOnMemoryDrive() : form(drive, kMainFormEvents) {
     drive.AddFolder("C:\\WINDOWS");
     drive.AddFolder("C:\\Program Files");
     drive.SetClockText(kClock);

@@ -7,7 +7,8 @@
 
 #include "../contract/PlatformContract.h"
 #include "HostShell.h"
-#include "app/MainForm.h"
+#include "app/Events.h"
+#include "form/MainForm.h"
 #include "platform/PathText.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -344,7 +345,7 @@ class DeepTree : public Win32Only {
     return deep.substr(top.size());
   }
   void BackUpOfficeUpdate(RecordingWin32& platform) {
-    MainForm form(platform);
+    MainForm form(platform, kMainFormEvents);
     form.SYSDRIVE = world.Root() + "\\";
     form.OUDIR = world.Root() + "\\OfficeUpdate";
     form.Click(kCommand5);

@@ -10,9 +10,9 @@
 #include <deque>
 #include <string>
 
-#include "app/ControlTable.h"
-#include "app/MainForm.h"
 #include "app/win32/WorkPump.h"
+#include "form/ControlTable.h"
+#include "form/MainForm.h"
 
 namespace lnf {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/ControlTable.h"
+#include "form/ControlTable.h"
 
 namespace lnf {
 

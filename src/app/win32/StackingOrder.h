@@ -12,7 +12,7 @@
 
 #include <vector>
 
-#include "app/ControlIds.h"
+#include "form/ControlIds.h"
 
 namespace lnf {
 

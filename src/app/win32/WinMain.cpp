@@ -5,8 +5,9 @@
 
 #include <cstdlib>
 
-#include "app/MainForm.h"
+#include "app/Events.h"
 #include "app/win32/MainWindow.h"
+#include "form/MainForm.h"
 #include "platform/WatchedPlatform.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -24,7 +25,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // Every operation passes the window's pump, which keeps the window alive
   // through long work.
   lnf::WatchedPlatform watched(platform);
-  lnf::MainForm form(watched);
+  lnf::MainForm form(watched, lnf::kMainFormEvents);
   lnf::MainWindow window(form, instance);
   watched.SetWatcher(&window.watcher());
   if (!window.Create()) return 1;

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "app/MainForm.h"
+#include "form/MainForm.h"
 #include "platform/WatchedPlatform.h"
 
 namespace lnf {

@@ -1,17 +1,18 @@
-// The main window's state and behaviour, free of any windowing system: the
-// controls' visibility and texts, the path variables, the MainFunctions object,
-// the log, and the one dispatcher through which every event handler runs.
-// A FormView (the Win32 window, or nothing in tests) shows this state.
+// The main window's state, free of any windowing system: the controls'
+// visibility and texts, the path variables, the log, message boxes, and the
+// one dispatcher through which every event handler runs. The handlers live
+// above this layer (the inventory check, the backups, the window's own) and
+// reach the window only through it; the app gives the table that says which
+// handler answers which event. A FormView (the Win32 window, or nothing in
+// tests) shows this state.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <limits>
-#include <memory>
 #include <string>
 
-#include "app/ControlIds.h"
-#include "codes/MainFunctions.h"
+#include "form/ControlIds.h"
 #include "platform/Platform.h"
 
 namespace lnf {
@@ -33,16 +34,32 @@ class FormView {
   virtual void Render(MainForm& form) = 0;
 };
 
+// An event handler: it works on the window's state and the platform only.
+using EventHandler = void (*)(MainForm& form);
+
+struct ClickHandler {
+  ControlId control;
+  EventHandler handler;
+};
+
+// Which handler answers which of the window's events.
+struct FormEvents {
+  EventHandler load;  // Form_Load
+  const ClickHandler* clicks;
+  std::size_t clickCount;
+};
+
 class MainForm {
  public:
-  explicit MainForm(Platform& platform);
+  // `events` is kept, not copied: the app's table is a constant.
+  MainForm(Platform& platform, const FormEvents& events);
 
   Platform& platform() { return platform_; }
   void SetView(FormView* view) { view_ = view; }
 
-  // --- Events. Each runs its handler through Dispatch.
-  void Load();               // Form_Load, before the window is first shown
-  void Click(ControlId id);  // a push button was clicked
+  // --- Events. Each runs its handler from the table through Dispatch.
+  void Load();               // before the window is first shown
+  void Click(ControlId id);  // a push button was clicked; one with no handler does nothing
 
   // --- Controls.
   void Show(ControlId id) { SetVisible(id, true); }
@@ -81,11 +98,9 @@ class MainForm {
   std::string SYSDRIVE;
   std::string WUDIR;
   std::string OUDIR;
-  std::unique_ptr<MainFunctions> mainFunctions;
 
  private:
-  template <typename Handler>
-  void Dispatch(Handler handler);
+  void Dispatch(EventHandler handler);
   void ReportFailure(const std::string& text);
   void Refresh();
 
@@ -93,6 +108,7 @@ class MainForm {
   const ControlState& At(ControlId id) const { return controls_[Index(id)]; }
 
   Platform& platform_;
+  const FormEvents& events_;
   FormView* view_ = nullptr;
   std::array<ControlState, kControlCount> controls_;
   std::size_t textCapacity_ = std::numeric_limits<std::size_t>::max();
@@ -105,17 +121,5 @@ inline constexpr const char* kLogTrimmedNotice = "Earlier entries were removed t
 // The last line of a file list that could not hold every name. It ends in a
 // period, which no file name on Windows does.
 inline constexpr const char* kListFullNotice = "More files were found than this list can hold.";
-
-// Handlers of the window's own (Form_Load, About box, category selectors).
-void Form_Load(MainForm& form);
-void Command2_Click(MainForm& form);
-void ouBtn_Click(MainForm& form);
-void v3btn_Click(MainForm& form);
-void v4btn_Click(MainForm& form);
-
-// Builds the About box text from the version numbers.
-std::string AboutText(const VersionNumbers& version);
-// True when the screen is too small to show the logging console.
-bool ScreenNeedsWarning(int width, int height);
 
 }  // namespace lnf

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/ControlIds.h"
+#include "form/ControlIds.h"
 
 namespace lnf {
 

@@ -1,14 +1,13 @@
-#include "app/MainForm.h"
+#include "form/MainForm.h"
 
 #include <exception>
 
-#include "app/ControlTable.h"
-#include "backup/Backups.h"
-#include "inventory/InventoryCheck.h"
+#include "form/ControlTable.h"
 
 namespace lnf {
 
-MainForm::MainForm(Platform& platform) : platform_(platform) {
+MainForm::MainForm(Platform& platform, const FormEvents& events)
+    : platform_(platform), events_(events) {
   for (const ControlSpec& row : kControls) {
     ControlState& state = StateOf(row.id);
     state.visible = row.visible;
@@ -96,8 +95,7 @@ void MainForm::ReportFailure(const std::string& text) { ShowMessage(text, kBoxCr
 // The one place where a failure that a handler lets through is caught: the
 // user is told its number and description, whatever the handler did before it
 // stays, and the window goes on.
-template <typename Handler>
-void MainForm::Dispatch(Handler handler) {
+void MainForm::Dispatch(EventHandler handler) {
   try {
     handler(*this);
   } catch (const PlatformError& error) {
@@ -110,73 +108,12 @@ void MainForm::Dispatch(Handler handler) {
   Refresh();
 }
 
-void MainForm::Load() { Dispatch(Form_Load); }
+void MainForm::Load() { Dispatch(events_.load); }
 
 void MainForm::Click(ControlId id) {
-  switch (id) {
-    case kCommand1:
-      return Dispatch(Command1_Click);
-    case kCommand2:
-      return Dispatch(Command2_Click);
-    case kCommand3:
-      return Dispatch(Command3_Click);
-    case kCommand4:
-      return Dispatch(Command4_Click);
-    case kCommand5:
-      return Dispatch(Command5_Click);
-    case kOuBtn:
-      return Dispatch(ouBtn_Click);
-    case kV3btn:
-      return Dispatch(v3btn_Click);
-    case kV4btn:
-      return Dispatch(v4btn_Click);
-    default:
-      return;
+  for (std::size_t i = 0; i < events_.clickCount; ++i) {
+    if (events_.clicks[i].control == id) return Dispatch(events_.clicks[i].handler);
   }
-}
-
-bool ScreenNeedsWarning(int width, int height) { return width < 800 && height < 600; }
-
-void Form_Load(MainForm& form) {
-  Platform& platform = form.platform();
-  const int width = platform.ScreenWidth();
-  const int height = platform.ScreenHeight();
-  if (ScreenNeedsWarning(width, height)) {
-    form.ShowMessage(
-        "This program runs better with a resolution of 800x600 or bigger. With your current "
-        "resolution, you won't be able to see the logging console.",
-        kBoxExclamation, "Tallyglass");
-  }
-  form.Hide(kNoInvText);
-  form.mainFunctions = std::make_unique<MainFunctions>();
-}
-
-std::string AboutText(const VersionNumbers& version) {
-  return "Lanternfall Tallyglass Tool\r\n\r\nMade by Quillmoor\r\n\r\nVersion " +
-         std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
-         std::to_string(version.revision);
-}
-
-void Command2_Click(MainForm& form) {
-  form.ShowMessage(AboutText(form.platform().GetVersion()), kBoxInformation, "About...");
-}
-
-void ouBtn_Click(MainForm& form) {
-  form.Show(kOuFrame);
-  form.Hide(kV4frame);
-  form.Hide(kV3Frame);
-}
-
-void v3btn_Click(MainForm& form) {
-  form.Hide(kOuFrame);
-  form.Show(kV3Frame);
-  form.Hide(kV4frame);
-}
-
-void v4btn_Click(MainForm& form) {
-  form.Hide(kOuFrame);
-  form.Show(kV4frame);
-  form.Hide(kV3Frame);
 }
 
 }  // namespace lnf

@@ -1,4 +1,4 @@
-#include "app/ControlTable.h"
+#include "form/ControlTable.h"
 
 namespace lnf {
 
