@@ -2,20 +2,20 @@
 
 namespace lnf {
 
-bool FirstMatch(Platform& platform, const std::string& pattern, int attributeFilter) {
+bool FirstMatch(Platform& platform, const std::string& pattern, EntryFilter attributeFilter) {
   return !platform.Enumerate(pattern, attributeFilter)->Next().empty();
 }
 
 bool IsV3(Platform& platform, std::string WUDIR) {
   for (const char* extension : {"\\*.gng", "\\*.inv", "\\*.bm", "\\*.as"}) {
-    if (FirstMatch(platform, WUDIR + extension, kFilterFiles)) return true;
+    if (FirstMatch(platform, WUDIR + extension, EntryFilter::kFiles)) return true;
   }
   return false;
 }
 
 bool IsV4(Platform& platform, std::string WUDIR) {
-  return FirstMatch(platform, WUDIR + "\\V4\\", kFilterFiles) &&
-         FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", kFilterFiles);
+  return FirstMatch(platform, WUDIR + "\\V4\\", EntryFilter::kFiles) &&
+         FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", EntryFilter::kFiles);
 }
 
 bool IsOU(Platform& platform, std::string OUDIR) { return DirectoryExists(platform, OUDIR); }
