@@ -78,7 +78,7 @@ void Command3_Click(MainForm& form) {
   Platform& platform = form.platform();
   // The first name is taken before the root is made, so that a client
   // folder that cannot be read fails the backup before anything is created.
-  auto listing = platform.Enumerate(form.WUDIR + "\\*.*", kFilterFiles);
+  auto listing = platform.Enumerate(form.WUDIR + "\\*.*", EntryFilter::kFiles);
   std::string name = listing->Next();
   const std::string root = BackupRoot(form);
   EnsureFolder(platform, root);
@@ -131,7 +131,7 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   }
   EnsureFolder(platform, destDir);
 
-  auto files = platform.Enumerate(sourceDir + "*.*", kFilterFiles);
+  auto files = platform.Enumerate(sourceDir + "*.*", EntryFilter::kFiles);
   for (std::string name = files->Next(); !name.empty(); name = files->Next()) {
     copies.Copy(sourceDir + name, destDir + name);
   }
@@ -139,7 +139,7 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   // The whole listing is taken before the first nested copy, so that the
   // nested enumerations cannot disturb it.
   std::vector<std::string> entries;
-  auto listing = platform.Enumerate(sourceDir, kFilterWithFolders);
+  auto listing = platform.Enumerate(sourceDir, EntryFilter::kWithFolders);
   for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
     entries.push_back(name);
   }

@@ -80,7 +80,7 @@ void Command1_Click(MainForm& form) {
 
   // The folder's own name, without a wildcard: only the filter that returns
   // folders can see it.
-  if (!FirstMatch(platform, form.WUDIR, kFilterWithFolders)) {
+  if (!FirstMatch(platform, form.WUDIR, EntryFilter::kWithFolders)) {
     form.Show(kNoInvLbl);
     form.Show(kNoInvText);
     form.Hide(kSelectText);
@@ -122,7 +122,7 @@ void Command1_Click(MainForm& form) {
 
 void GetV3Inventories(MainForm& form, std::string WUDIR) {
   form.AppendLog(") Retrieving Windows Update V3.1 inventories...");
-  auto listing = form.platform().Enumerate(WUDIR + "\\*.*", kFilterFiles);
+  auto listing = form.platform().Enumerate(WUDIR + "\\*.*", EntryFilter::kFiles);
   for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
     form.AppendFileLine(kV3InvFilesList, name);
     if (EndsWith(name, "gng")) {
@@ -139,17 +139,17 @@ void GetV4Inventories(MainForm& form, std::string WUDIR) {
   Platform& platform = form.platform();
   form.AppendLog(") Retrieving Windows Update V4 inventories...");
   const std::string windir = platform.GetEnvironmentValue("windir");
-  if (FirstMatch(platform, windir + "\\Windows Update.log", kFilterFiles)) {
+  if (FirstMatch(platform, windir + "\\Windows Update.log", EntryFilter::kFiles)) {
     form.AppendFileLine(kV4InvFilesList, "Windows Update.log");
   }
-  if (FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", kFilterFiles)) {
+  if (FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", EntryFilter::kFiles)) {
     form.AppendFileLine(kV4InvFilesList, "iuhist.xml");
   }
 }
 
 void GetOUInventories(MainForm& form, std::string OUDIR) {
   form.AppendLog(") Retrieving Office Update inventories...");
-  auto listing = form.platform().Enumerate(OUDIR + "\\*.*", kFilterFiles);
+  auto listing = form.platform().Enumerate(OUDIR + "\\*.*", EntryFilter::kFiles);
   for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
     form.AppendFileLine(kOuInvFilesList, name);
   }

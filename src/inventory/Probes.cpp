@@ -2,13 +2,13 @@
 
 namespace lnf {
 
-bool FirstMatch(Platform& platform, const std::string& pattern, int attributeFilter) {
+bool FirstMatch(Platform& platform, const std::string& pattern, EntryFilter attributeFilter) {
   return !platform.Enumerate(pattern, attributeFilter)->Next().empty();
 }
 
 bool IsV3(Platform& platform, std::string WUDIR) {
   for (const char* extension : {"\\*.gng", "\\*.inv", "\\*.bm", "\\*.as"}) {
-    if (FirstMatch(platform, WUDIR + extension, kFilterFiles)) return true;
+    if (FirstMatch(platform, WUDIR + extension, EntryFilter::kFiles)) return true;
   }
   return false;
 }
@@ -17,8 +17,8 @@ bool IsV3(Platform& platform, std::string WUDIR) {
 // in V4) stays because the tool's calls to the file system are pinned down
 // one by one, the tests count them, and dropping it would buy nothing.
 bool IsV4(Platform& platform, std::string WUDIR) {
-  return FirstMatch(platform, WUDIR + "\\V4\\", kFilterFiles) &&
-         FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", kFilterFiles);
+  return FirstMatch(platform, WUDIR + "\\V4\\", EntryFilter::kFiles) &&
+         FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", EntryFilter::kFiles);
 }
 
 bool IsOU(Platform& platform, std::string OUDIR) { return DirectoryExists(platform, OUDIR); }

@@ -9,7 +9,7 @@
 namespace lnf {
 
 // Starts an enumeration and takes its first name only: true when one exists.
-bool FirstMatch(Platform& platform, const std::string& pattern, int attributeFilter);
+bool FirstMatch(Platform& platform, const std::string& pattern, EntryFilter attributeFilter);
 
 bool IsV3(Platform& platform, std::string WUDIR);
 bool IsV4(Platform& platform, std::string WUDIR);

@@ -47,9 +47,9 @@ class SnapshotEnumeration : public DirectoryEnumeration {
   std::size_t next_ = 0;
 };
 
-bool Yieldable(std::uint32_t attributes, int filter) {
+bool Yieldable(std::uint32_t attributes, EntryFilter filter) {
   if (attributes & (kAttrHidden | kAttrSystem)) return false;
-  return filter == kFilterWithFolders || !(attributes & kAttrDirectory);
+  return filter == EntryFilter::kWithFolders || !(attributes & kAttrDirectory);
 }
 
 // How many links Windows follows in one path before it gives up.
@@ -420,7 +420,7 @@ void MemoryPlatform::Fail(std::uint32_t number, const std::string& subject) {
 }
 
 std::unique_ptr<DirectoryEnumeration> MemoryPlatform::Enumerate(const std::string& pattern,
-                                                                int attributeFilter) {
+                                                                EntryFilter attributeFilter) {
   ++enumerations_;
   const SplitPattern split = SplitAtLastSeparator(pattern);
   const std::string subject = split.folder.empty() ? pattern : split.folder;
@@ -443,7 +443,7 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::Enumerate(const std::strin
             nodes_.count(Resolve(child->linkTarget, true)));
   };
   if (isFolder && split.name.empty()) {
-    if (attributeFilter == kFilterWithFolders && folderKey.size() > 2) {
+    if (attributeFilter == EntryFilter::kWithFolders && folderKey.size() > 2) {
       names = {".", ".."};
     }
     for (const Node* child : Children(folderKey)) {

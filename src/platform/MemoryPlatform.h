@@ -116,7 +116,7 @@ class MemoryPlatform : public Platform {
 
   // --- Platform.
   std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
-                                                  int attributeFilter) override;
+                                                  EntryFilter attributeFilter) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   void CreateFolder(const std::string& path) override;
   using Platform::CopyFileReplacing;

@@ -27,9 +27,12 @@ enum FileAttribute : std::uint32_t {
 // What the system says when a file it was told not to overwrite is there.
 constexpr std::uint32_t kErrorFileExists = 80;
 
-// Attribute filters of a directory enumeration.
-constexpr int kFilterFiles = 0;         // ordinary files only
-constexpr int kFilterWithFolders = 16;  // folders as well
+// What a directory enumeration yields. The values are the attribute masks
+// that the system's own searches take for the same choice.
+enum class EntryFilter {
+  kFiles = 0,         // ordinary files only
+  kWithFolders = 16,  // folders as well
+};
 
 // Title of every message box shown without a title of its own.
 inline constexpr const char* kApplicationTitle = "LNF_INVTOOL";
@@ -94,13 +97,13 @@ class Platform {
   // Starts listing `pattern`: a path whose last component may hold `*` and `?`
   // (matched without regard to case; "*.*" matches every name). A pattern
   // ending in a backslash lists every entry of that folder. A pattern without
-  // wildcards names one entry. Filter 0 yields ordinary files only; filter 16
-  // adds folders and, for a whole-folder listing, "." and "..". Hidden and
+  // wildcards names one entry. kFiles yields ordinary files only;
+  // kWithFolders adds folders and, for a whole-folder listing, "." and "..". Hidden and
   // system entries are never yielded, nor links whose target is gone. A
   // missing folder yields nothing; only a failure to read an existing one
   // throws.
   virtual std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
-                                                          int attributeFilter) = 0;
+                                                          EntryFilter filter) = 0;
 
   // The attribute bits of `path`; a trailing backslash names the same folder.
   // Throws for a missing, empty or malformed path.

@@ -24,7 +24,7 @@ class WatchedEnumeration final : public DirectoryEnumeration {
 }  // namespace
 
 std::unique_ptr<DirectoryEnumeration> WatchedPlatform::Enumerate(const std::string& pattern,
-                                                                 int attributeFilter) {
+                                                                 EntryFilter attributeFilter) {
   Tell();
   return std::make_unique<WatchedEnumeration>(inner_.Enumerate(pattern, attributeFilter), watcher_);
 }

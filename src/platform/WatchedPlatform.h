@@ -25,7 +25,7 @@ class WatchedPlatform final : public Platform {
   void SetWatcher(PlatformWatcher* watcher) { watcher_ = watcher; }
 
   std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
-                                                  int attributeFilter) override;
+                                                  EntryFilter attributeFilter) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   void CreateFolder(const std::string& path) override;
   using Platform::CopyFileReplacing;

@@ -69,7 +69,7 @@ class ContractTest : public ::testing::Test {
   }
 
   // Every name one enumeration yields, sorted.
-  Names List(const std::string& pattern, int filter) {
+  Names List(const std::string& pattern, EntryFilter filter) {
     auto enumeration = platform().Enumerate(pattern, filter);
     Names names;
     for (std::string name = enumeration->Next(); !name.empty(); name = enumeration->Next()) {
@@ -113,10 +113,10 @@ TYPED_TEST_P(Enumeration, FiltersLeaveOutFoldersUnlessAskedAndNeverYieldHiddenOr
   this->Folder("hiddensub", kAttrHidden);
   this->Folder("systemsub", kAttrSystem);
 
-  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), (Names{"plain.txt", "readonly.txt"}));
-  EXPECT_EQ(this->List(this->At("*.*"), kFilterWithFolders),
+  EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), (Names{"plain.txt", "readonly.txt"}));
+  EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kWithFolders),
             (Names{"plain.txt", "readonly.txt", "sub"}));
-  EXPECT_EQ(this->List(this->At("*"), kFilterWithFolders),
+  EXPECT_EQ(this->List(this->At("*"), EntryFilter::kWithFolders),
             (Names{"plain.txt", "readonly.txt", "sub"}));
 }
 
@@ -125,10 +125,12 @@ TYPED_TEST_P(Enumeration, TrailingBackslashListsTheWholeFolderWithDotsOnlyForFol
   this->Folder("sub");
   this->File("sub\\inner.txt");
 
-  EXPECT_EQ(this->List(this->At(""), kFilterWithFolders), (Names{".", "..", "a.txt", "sub"}));
-  EXPECT_EQ(this->List(this->At(""), kFilterFiles), (Names{"a.txt"}));
-  EXPECT_EQ(this->List(this->At("sub\\"), kFilterWithFolders), (Names{".", "..", "inner.txt"}));
-  EXPECT_EQ(this->List(this->At("sub\\"), kFilterFiles), (Names{"inner.txt"}));
+  EXPECT_EQ(this->List(this->At(""), EntryFilter::kWithFolders),
+            (Names{".", "..", "a.txt", "sub"}));
+  EXPECT_EQ(this->List(this->At(""), EntryFilter::kFiles), (Names{"a.txt"}));
+  EXPECT_EQ(this->List(this->At("sub\\"), EntryFilter::kWithFolders),
+            (Names{".", "..", "inner.txt"}));
+  EXPECT_EQ(this->List(this->At("sub\\"), EntryFilter::kFiles), (Names{"inner.txt"}));
 }
 
 TYPED_TEST_P(Enumeration, WildcardsMatchTheLongNameWithoutRegardToCase) {
@@ -139,23 +141,26 @@ TYPED_TEST_P(Enumeration, WildcardsMatchTheLongNameWithoutRegardToCase) {
   this->File("91026inv.as");
   this->File("bas");
 
-  EXPECT_EQ(this->List(this->At("*.gng"), kFilterFiles), (Names{"Upper.GNG", "lang.gng"}));
-  EXPECT_EQ(this->List(this->At("*.GnG"), kFilterFiles), (Names{"Upper.GNG", "lang.gng"}));
-  EXPECT_EQ(this->List(this->At("UPPER.*"), kFilterFiles), (Names{"Upper.GNG"}));
-  EXPECT_EQ(this->List(this->At("*.as"), kFilterFiles), (Names{"91026inv.as"}));
-  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles).size(), 6u);
-  EXPECT_EQ(this->List(this->At("*.inv"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("*.gng"), EntryFilter::kFiles), (Names{"Upper.GNG", "lang.gng"}));
+  EXPECT_EQ(this->List(this->At("*.GnG"), EntryFilter::kFiles), (Names{"Upper.GNG", "lang.gng"}));
+  EXPECT_EQ(this->List(this->At("UPPER.*"), EntryFilter::kFiles), (Names{"Upper.GNG"}));
+  EXPECT_EQ(this->List(this->At("*.as"), EntryFilter::kFiles), (Names{"91026inv.as"}));
+  EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles).size(), 6u);
+  EXPECT_EQ(this->List(this->At("*.inv"), EntryFilter::kFiles), Names{});
 }
 
 TYPED_TEST_P(Enumeration, APatternWithoutWildcardsNamesOneEntry) {
   this->Folder("WindowsUpdate");
   this->File("WindowsUpdate\\iuhist.xml");
 
-  EXPECT_EQ(this->List(this->At("WindowsUpdate"), kFilterWithFolders), (Names{"WindowsUpdate"}));
-  EXPECT_EQ(this->List(this->At("windowsupdate"), kFilterWithFolders), (Names{"WindowsUpdate"}));
-  EXPECT_EQ(this->List(this->At("WindowsUpdate"), kFilterFiles), Names{});
-  EXPECT_EQ(this->List(this->At("WindowsUpdate\\IUHIST.XML"), kFilterFiles), (Names{"iuhist.xml"}));
-  EXPECT_EQ(this->List(this->At("WindowsUpdate\\missing.xml"), kFilterFiles), Names{});
+  EXPECT_EQ(this->List(this->At("WindowsUpdate"), EntryFilter::kWithFolders),
+            (Names{"WindowsUpdate"}));
+  EXPECT_EQ(this->List(this->At("windowsupdate"), EntryFilter::kWithFolders),
+            (Names{"WindowsUpdate"}));
+  EXPECT_EQ(this->List(this->At("WindowsUpdate"), EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(this->At("WindowsUpdate\\IUHIST.XML"), EntryFilter::kFiles),
+            (Names{"iuhist.xml"}));
+  EXPECT_EQ(this->List(this->At("WindowsUpdate\\missing.xml"), EntryFilter::kFiles), Names{});
 }
 
 // A file where the pattern needs a folder is no folder either: real NT
@@ -165,15 +170,15 @@ TYPED_TEST_P(Enumeration, MissingFoldersYieldNothing) {
   this->File("file.txt");
   this->Folder("empty");
 
-  EXPECT_EQ(this->List(this->At("missing\\*.gng"), kFilterFiles), Names{});
-  EXPECT_EQ(this->List(this->At("missing\\"), kFilterWithFolders), Names{});
-  EXPECT_EQ(this->List(this->At("missing\\deeper\\"), kFilterWithFolders), Names{});
-  EXPECT_EQ(this->List(this->At("file.txt\\*"), kFilterWithFolders), Names{});
-  EXPECT_EQ(this->List(this->At("file.txt\\*.gng"), kFilterFiles), Names{});
-  EXPECT_EQ(this->List(this->At("file.txt\\"), kFilterFiles), Names{});
-  EXPECT_EQ(this->List(this->At("file.txt\\V4\\iuhist.xml"), kFilterFiles), Names{});
-  EXPECT_EQ(this->List(this->At("empty\\"), kFilterFiles), Names{});
-  EXPECT_EQ(this->List(this->At("empty\\*.*"), kFilterWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("missing\\*.gng"), EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(this->At("missing\\"), EntryFilter::kWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("missing\\deeper\\"), EntryFilter::kWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\*"), EntryFilter::kWithFolders), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\*.gng"), EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\"), EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(this->At("file.txt\\V4\\iuhist.xml"), EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(this->At("empty\\"), EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(this->At("empty\\*.*"), EntryFilter::kWithFolders), Names{});
 }
 
 TYPED_TEST_P(Enumeration, NestedEnumerationsDoNotDisturbEachOther) {
@@ -183,13 +188,13 @@ TYPED_TEST_P(Enumeration, NestedEnumerationsDoNotDisturbEachOther) {
     this->File(std::string(folder) + "\\two.txt");
   }
 
-  auto outer = this->platform().Enumerate(this->At(""), kFilterWithFolders);
+  auto outer = this->platform().Enumerate(this->At(""), EntryFilter::kWithFolders);
   Names seen;
   Names inner;
   for (std::string name = outer->Next(); !name.empty(); name = outer->Next()) {
     seen.push_back(name);
     if (name == "." || name == "..") continue;
-    auto nested = this->platform().Enumerate(this->At(name + "\\*.*"), kFilterFiles);
+    auto nested = this->platform().Enumerate(this->At(name + "\\*.*"), EntryFilter::kFiles);
     for (std::string file = nested->Next(); !file.empty(); file = nested->Next()) {
       inner.push_back(name + "\\" + file);
     }
@@ -261,7 +266,7 @@ TYPED_TEST_P(FolderCreation, MakesOneLevel) {
   this->platform().CreateFolder(this->At("LNF_INV\\OU"));
 
   EXPECT_TRUE(this->platform().GetAttributes(this->At("LNF_INV\\OU")) & kAttrDirectory);
-  EXPECT_EQ(this->List(this->At("LNF_INV\\"), kFilterWithFolders), (Names{".", "..", "OU"}));
+  EXPECT_EQ(this->List(this->At("LNF_INV\\"), EntryFilter::kWithFolders), (Names{".", "..", "OU"}));
 }
 
 TYPED_TEST_P(FolderCreation, ThrowsWhenTheNameIsTaken) {
@@ -319,7 +324,7 @@ TYPED_TEST_P(FileCopy, ReplacesAnEarlierCopyAndLeavesNothingElseBehind) {
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "newer");
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kNewer));
-  EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng"}));
+  EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kFiles), (Names{"inv.gng"}));
 }
 
 TYPED_TEST_P(FileCopy, ReplacesACopyOfAReadOnlyFile) {
@@ -331,7 +336,7 @@ TYPED_TEST_P(FileCopy, ReplacesACopyOfAReadOnlyFile) {
   this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "second run");
-  EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng"}));
+  EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kFiles), (Names{"inv.gng"}));
 }
 
 TYPED_TEST_P(FileCopy, AMissingSourceThrowsAndLeavesNoDestination) {
@@ -342,7 +347,7 @@ TYPED_TEST_P(FileCopy, AMissingSourceThrowsAndLeavesNoDestination) {
       [&] { this->platform().CopyFileReplacing(source, this->At("backup\\missing.gng")); });
 
   EXPECT_NE(error.subject().find(source), std::string::npos) << error.subject();
-  EXPECT_EQ(this->List(this->At("backup\\"), kFilterWithFolders), (Names{".", ".."}));
+  EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders), (Names{".", ".."}));
 }
 
 TYPED_TEST_P(FileCopy, AMissingDestinationFolderThrows) {
@@ -380,7 +385,8 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   EXPECT_EQ(this->world.Contents(this->At("backup\\locked.gng")), "good too");
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kOld));
   EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\inv.gng")) & kAttrReadOnly);
-  EXPECT_EQ(this->List(this->At("backup\\"), kFilterFiles), (Names{"inv.gng", "locked.gng"}));
+  EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kFiles),
+            (Names{"inv.gng", "locked.gng"}));
   EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\folder.gng")) & kAttrDirectory);
 }
 
@@ -417,8 +423,9 @@ TYPED_TEST_P(FileCopy, AStagingFolderIsSweptAtTheStartAndLeftAsFoundByEveryCopy)
 
   EXPECT_EQ(this->world.Contents(this->At("root\\out\\inv.gng")), "newer");
   EXPECT_EQ(this->world.Contents(this->At("root\\out\\new.gng")), "new");
-  EXPECT_EQ(this->List(this->At("root\\out\\"), kFilterFiles), (Names{"inv.gng", "new.gng"}));
-  EXPECT_EQ(this->List(staging + "\\", kFilterFiles), (Names{"notes.txt", "~lnf-1.old"}));
+  EXPECT_EQ(this->List(this->At("root\\out\\"), EntryFilter::kFiles),
+            (Names{"inv.gng", "new.gng"}));
+  EXPECT_EQ(this->List(staging + "\\", EntryFilter::kFiles), (Names{"notes.txt", "~lnf-1.old"}));
   this->platform().CloseStaging(staging);
   EXPECT_EQ(this->world.Contents(staging + "\\~lnf-1.old"), "set aside");
 
@@ -523,9 +530,9 @@ class UnusualPaths : public ContractTest<World> {
     Names files{gng, inv, as};
     std::sort(files.begin(), files.end());
 
-    EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), files);
-    EXPECT_EQ(this->List(this->At("*.GNG"), kFilterFiles), (Names{gng}));
-    EXPECT_EQ(this->List(this->At(folder), kFilterWithFolders), (Names{folder}));
+    EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), files);
+    EXPECT_EQ(this->List(this->At("*.GNG"), EntryFilter::kFiles), (Names{gng}));
+    EXPECT_EQ(this->List(this->At(folder), EntryFilter::kWithFolders), (Names{folder}));
     EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(inv))), Text(kNewer));
 
     for (const std::string& name : files) {
@@ -533,7 +540,7 @@ class UnusualPaths : public ContractTest<World> {
     }
     this->platform().CopyFileReplacing(this->At(inv), this->At(folder + "\\" + gng));
 
-    EXPECT_EQ(this->List(this->At(folder + "\\"), kFilterFiles), files);
+    EXPECT_EQ(this->List(this->At(folder + "\\"), EntryFilter::kFiles), files);
     EXPECT_EQ(this->world.Contents(this->At(folder + "\\" + gng)), inv);
     EXPECT_EQ(this->world.Contents(this->At(folder + "\\" + as)), as);
   }
@@ -586,9 +593,9 @@ TYPED_TEST_P(UnusualPaths, TreesDeeperThanMaxPathWork) {
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(copy)), Text(kOld));
   EXPECT_TRUE(this->platform().GetAttributes(deep) & kAttrDirectory);
   EXPECT_TRUE(this->platform().GetAttributes(deep + "\\") & kAttrDirectory);
-  EXPECT_EQ(this->List(deep + "\\", kFilterWithFolders), (Names{".", "..", "inv.gng"}));
-  EXPECT_EQ(this->List(deep + "\\*.GNG", kFilterFiles), (Names{"inv.gng"}));
-  EXPECT_EQ(this->List(levels[levels.size() - 2] + "\\", kFilterWithFolders).size(), 3u);
+  EXPECT_EQ(this->List(deep + "\\", EntryFilter::kWithFolders), (Names{".", "..", "inv.gng"}));
+  EXPECT_EQ(this->List(deep + "\\*.GNG", EntryFilter::kFiles), (Names{"inv.gng"}));
+  EXPECT_EQ(this->List(levels[levels.size() - 2] + "\\", EntryFilter::kWithFolders).size(), 3u);
   this->FailureOf([&] { this->platform().CreateFolder(deep); });
 }
 
@@ -641,10 +648,10 @@ TYPED_TEST_P(Links, AreShownAsLinksAndCopiedAsTheirTargets) {
   EXPECT_EQ(link & (kAttrDirectory | kAttrReparsePoint),
             static_cast<std::uint32_t>(kAttrDirectory | kAttrReparsePoint));
   EXPECT_FALSE(this->platform().GetAttributes(this->At("target")) & kAttrReparsePoint);
-  EXPECT_EQ(this->List(this->At(""), kFilterWithFolders),
+  EXPECT_EQ(this->List(this->At(""), EntryFilter::kWithFolders),
             (Names{".", "..", "backup", "filelink.txt", "folderlink", "target"}));
-  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), (Names{"filelink.txt"}));
-  EXPECT_EQ(this->List(this->At("folderlink\\*.*"), kFilterFiles), (Names{"inside.txt"}));
+  EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), (Names{"filelink.txt"}));
+  EXPECT_EQ(this->List(this->At("folderlink\\*.*"), EntryFilter::kFiles), (Names{"inside.txt"}));
 
   this->platform().CopyFileReplacing(this->At("filelink.txt"), this->At("backup\\filelink.txt"));
   EXPECT_EQ(this->world.Contents(this->At("backup\\filelink.txt")), "inside");
@@ -685,9 +692,9 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
     const std::string con = this->At("CON");
     EXPECT_EQ(this->FailureOf([&] { this->platform().GetAttributes(con); }).subject(), con);
     this->FailureOf([&] { this->platform().CreateFolder(this->At("backup\\CON")); });
-    this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), kFilterFiles); });
+    this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), EntryFilter::kFiles); });
     this->platform().CopyFileReplacing(this->At("trail.inv"), this->At("backup\\trail.inv"));
-    EXPECT_EQ(this->List(this->At("backup\\"), kFilterWithFolders),
+    EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders),
               (Names{".", "..", "trail.inv"}));
     EXPECT_EQ(this->world.Contents(this->At("backup\\trail.inv")), "the other file");
     return;
@@ -696,8 +703,8 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   Names files = bent;
   files.push_back("trail.inv");
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(this->List(this->At("*.*"), kFilterFiles), files);
-  EXPECT_EQ(this->List(this->At("CON\\"), kFilterFiles), (Names{"inside.txt"}));
+  EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), files);
+  EXPECT_EQ(this->List(this->At("CON\\"), EntryFilter::kFiles), (Names{"inside.txt"}));
   EXPECT_TRUE(this->platform().GetAttributes(this->At("CON")) & kAttrDirectory);
   EXPECT_TRUE(this->platform().GetAttributes(this->At("CON\\")) & kAttrDirectory);
   this->platform().CreateFolder(this->At("backup\\CON"));
@@ -714,7 +721,7 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
 
   files.push_back("CON");
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(this->List(this->At("backup\\*"), kFilterWithFolders), files);
+  EXPECT_EQ(this->List(this->At("backup\\*"), EntryFilter::kWithFolders), files);
   for (const std::string& name : bent) {
     EXPECT_EQ(this->world.Contents(this->At("backup\\" + name)), "is " + name);
   }

@@ -11,6 +11,7 @@
 #include "form/MainForm.h"
 #include "platform/PathText.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WindowsFamily.h"
 
 namespace lnf::contract {
 namespace {
@@ -109,10 +110,9 @@ class Win32World {
     FILETIME utc;
     SYSTEMTIME universal;
     const BOOL converted =
-        platform_.IsNtFamily()
-            ? TzSpecificLocalTimeToSystemTime(nullptr, &st, &universal) &&
-                  SystemTimeToFileTime(&universal, &utc)
-            : SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc);
+        IsNtFamily() ? TzSpecificLocalTimeToSystemTime(nullptr, &st, &universal) &&
+                           SystemTimeToFileTime(&universal, &utc)
+                     : SystemTimeToFileTime(&st, &local) && LocalFileTimeToFileTime(&local, &utc);
     const BOOL dated = converted && SetFileTime(file, nullptr, nullptr, &utc);
     CloseHandle(file);
     Check(wrote && written == contents.size() && dated, "writing " + path);
@@ -152,7 +152,7 @@ class Win32World {
 
   // Windows 9x reaches files through the ANSI code page only.
   bool CanName(const std::string& name) const {
-    if (platform_.IsNtFamily()) return true;
+    if (IsNtFamily()) return true;
     const std::wstring wide = Wide(name);
     BOOL lossy = FALSE;
     char ansi[MAX_PATH];
@@ -163,8 +163,8 @@ class Win32World {
            wide == back;
   }
 
-  bool HandlesLongPaths() const { return platform_.IsNtFamily(); }
-  bool Nt() const { return platform_.IsNtFamily(); }
+  bool HandlesLongPaths() const { return IsNtFamily(); }
+  bool Nt() const { return IsNtFamily(); }
 
   // Real Windows makes links itself (with the right to); under Wine, whose
   // CreateSymbolicLink makes nothing, the host does.
@@ -229,13 +229,13 @@ LNF_INSTANTIATE_PLATFORM_CONTRACT(Win32, Win32World);
 
 class Win32Only : public ContractTest<Win32World> {
  protected:
-  bool nt() { return world.platform().IsNtFamily(); }
+  bool nt() { return IsNtFamily(); }
 };
 
 TEST_F(Win32Only, GeneralDateLeavesTheTimeOutAtExactlyMidnight) {
-  const std::string midnight = FormatGeneralDate({2001, 6, 15, 0, 0, 0}, nt());
-  const std::string second = FormatGeneralDate({2001, 6, 15, 0, 0, 1}, nt());
-  const std::string noon = FormatGeneralDate({2001, 6, 15, 12, 0, 0}, nt());
+  const std::string midnight = FormatGeneralDate({2001, 6, 15, 0, 0, 0});
+  const std::string second = FormatGeneralDate({2001, 6, 15, 0, 0, 1});
+  const std::string noon = FormatGeneralDate({2001, 6, 15, 12, 0, 0});
 
   SYSTEMTIME st{};
   st.wYear = 2001;
@@ -254,7 +254,7 @@ TEST_F(Win32Only, GeneralDateLeavesTheTimeOutAtExactlyMidnight) {
 TEST_F(Win32Only, NowIsTodaysDate) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  const std::string today = FormatGeneralDate({now.wYear, now.wMonth, now.wDay, 0, 0, 0}, nt());
+  const std::string today = FormatGeneralDate({now.wYear, now.wMonth, now.wDay, 0, 0, 0});
   EXPECT_EQ(platform().NowAsGeneralDate().substr(0, today.size()), today);
 }
 
@@ -283,8 +283,8 @@ TEST_F(Win32Only, LongPathsMayHoldDotComponents) {
 
   EXPECT_EQ(world.Contents(deep + "\\inv.gng"), "dots");
   EXPECT_TRUE(platform().GetAttributes(deep + "\\..\\" + cut) & kAttrDirectory);
-  EXPECT_EQ(List(deep + "\\.\\*.gng", kFilterFiles), (Names{"inv.gng"}));
-  EXPECT_EQ(List(deep + "/", kFilterFiles), (Names{"inv.gng"}));
+  EXPECT_EQ(List(deep + "\\.\\*.gng", EntryFilter::kFiles), (Names{"inv.gng"}));
+  EXPECT_EQ(List(deep + "/", EntryFilter::kFiles), (Names{"inv.gng"}));
 }
 
 // A name the ANSI code page cannot spell must fail, not be bent into a
@@ -297,7 +297,7 @@ TEST_F(Win32Only, NamesOutsideTheAnsiCodePageFailOn9x) {
   const PlatformError error = FailureOf([&] { platform().GetAttributes(At("Журнал.gng")); });
   EXPECT_EQ(error.number(), static_cast<std::uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
   FailureOf([&] { platform().CopyFileReplacing(At("a.gng"), At("Журнал.gng")); });
-  EXPECT_EQ(List(At(""), kFilterFiles), (Names{"a.gng"}));
+  EXPECT_EQ(List(At(""), EntryFilter::kFiles), (Names{"a.gng"}));
 }
 
 TEST_F(Win32Only, PastMaxPathFailsOn9xNamingTheWholePath) {
@@ -308,7 +308,7 @@ TEST_F(Win32Only, PastMaxPathFailsOn9xNamingTheWholePath) {
   for (const auto& action : std::vector<std::function<void()>>{
            [&] { platform().GetAttributes(tooLong); },
            [&] { platform().GetLastWriteTime(tooLong); },
-           [&] { platform().Enumerate(tooLong + "\\*", kFilterFiles); }}) {
+           [&] { platform().Enumerate(tooLong + "\\*", EntryFilter::kFiles); }}) {
     const PlatformError error = FailureOf(action);
     EXPECT_EQ(error.number(), static_cast<std::uint32_t>(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(error.subject().substr(0, tooLong.size()), tooLong);

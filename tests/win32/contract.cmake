@@ -6,7 +6,7 @@ enable_language(RC)
 add_executable(win32_contract_tests
   ${CMAKE_CURRENT_LIST_DIR}/Win32ContractTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ContractVersion.rc
-  ${PROJECT_SOURCE_DIR}/src/platform/win32/Win32Platform.cpp
+  ${LNF_WIN32_PLATFORM_SOURCES}
 )
 target_link_libraries(win32_contract_tests PRIVATE lnf_core GTest::gtest_main version user32 kernel32 advapi32)
 target_link_options(win32_contract_tests PRIVATE -static)

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/win32/ControlStyle.h"
+#include "app/win32/LabelInk.h"
 #include "app/win32/StackingOrder.h"
 #include "app/win32/WindowApi.h"
+#include "platform/win32/WindowsFamily.h"
 
 namespace lnf {
 
@@ -14,7 +17,6 @@ namespace {
 
 constexpr const char* kClassName = "LanternfallTallyglass";
 constexpr int kIconResource = 1;
-constexpr COLORREF kDarkRed = RGB(192, 0, 0);
 
 // What a text box can hold. Windows 9x keeps a multi-line edit's text in a
 // 64 KB segment of its own, whatever EM_LIMITTEXT asks for; the form counts
@@ -25,104 +27,36 @@ constexpr COLORREF kDarkRed = RGB(192, 0, 0);
 constexpr std::size_t kWindows9xTextCapacity = 60000;
 constexpr std::size_t kNtTextCapacity = 16u * 1024 * 1024;
 
-bool TakesClicks(ControlId id) { return SpecOf(id).kind == ControlKind::PushButton; }
-
-// Where `text` colours pixels when drawn as a static control draws it: in
-// `font`, with `format`, in a box `width` by `height`. One rectangle per line
-// of text, its full height and from its first inked column to its last, so
-// that the blank end of a short line is not counted, nor is a gap left
-// between two lines. Drawn off screen in a bitmap of the screen's own
-// format, so that font smoothing touches the same pixels as on screen; white
-// on black, because black reads back as zero from every pixel format. The
-// whole box when it cannot be told.
-std::vector<RECT> InkLines(HFONT font, const std::string& text, int width, int height,
-                           UINT format) {
-  std::vector<RECT> lines;
-  if (text.empty() || width <= 0 || height <= 0) return lines;
-  bool read = false;
-  HDC screen = GetDC(nullptr);
-  HDC canvasDc = CreateCompatibleDC(screen);
-  HBITMAP canvas = CreateCompatibleBitmap(screen, width, height);
-  if (canvasDc && canvas) {
-    HGDIOBJ oldBitmap = SelectObject(canvasDc, canvas);
-    HGDIOBJ oldFont = SelectObject(canvasDc, font);
-    RECT all = {0, 0, width, height};
-    FillRect(canvasDc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    SetTextColor(canvasDc, RGB(255, 255, 255));
-    SetBkMode(canvasDc, TRANSPARENT);
-    win::DrawTextUtf8(canvasDc, text, all, format);
-    // DrawText sets its lines one font height apart.
-    TEXTMETRICA metrics = {};
-    const int lineHeight =
-        GetTextMetricsA(canvasDc, &metrics) && metrics.tmHeight > 0 ? metrics.tmHeight : height;
-    SelectObject(canvasDc, oldFont);
-    SelectObject(canvasDc, oldBitmap);
-
-    // Bottom-up rows of 32 bits, the one layout every version reads back.
-    BITMAPINFO layout = {};
-    layout.bmiHeader.biSize = sizeof(layout.bmiHeader);
-    layout.bmiHeader.biWidth = width;
-    layout.bmiHeader.biHeight = height;
-    layout.bmiHeader.biPlanes = 1;
-    layout.bmiHeader.biBitCount = 32;
-    layout.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
-    if (GetDIBits(screen, canvas, 0, height, pixels.data(), &layout, DIB_RGB_COLORS) == height) {
-      read = true;
-      for (int lineTop = 0; lineTop < height; lineTop += lineHeight) {
-        const int lineBottom = std::min(lineTop + lineHeight, height);
-        int left = width;
-        int right = 0;
-        for (int y = lineTop; y < lineBottom; ++y) {
-          const DWORD* scan = &pixels[static_cast<std::size_t>(height - 1 - y) * width];
-          for (int x = 0; x < width; ++x) {
-            if ((scan[x] & 0xFFFFFF) == 0) continue;
-            left = std::min(left, x);
-            right = std::max(right, x + 1);
-          }
-        }
-        if (left < right) lines.push_back({left, lineTop, right, lineBottom});
-      }
-    }
-  }
-  if (canvas) DeleteObject(canvas);
-  if (canvasDc) DeleteDC(canvasDc);
-  ReleaseDC(nullptr, screen);
-  if (!read) lines.assign(1, RECT{0, 0, width, height});
-  return lines;
-}
-
 }  // namespace
 
 WNDPROC MainWindow::buttonProc_ = nullptr;
 
 MainWindow::MainWindow(MainForm& form, HINSTANCE instance) : form_(form), instance_(instance) {}
 
+// The window goes first; the fonts and the icon it uses go after it, with
+// their owners.
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
-  for (HFONT font : fonts_) {
-    if (font) DeleteObject(font);
-  }
-  if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
 bool MainWindow::Create() {
-  HDC screen = GetDC(nullptr);
-  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  {
+    const ScreenDc screen(GetDC(nullptr));
+    dpiX_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
+    dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
 
   icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(kIconResource));
-  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
+  smallIcon_.Reset(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(kIconResource),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), 0)));
 
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance_;
   wc.hIcon = icon_;
-  wc.hIconSm = smallIcon_;
+  wc.hIconSm = smallIcon_.get();
   wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
@@ -155,9 +89,7 @@ bool MainWindow::Create() {
   // can answer, and cuts a window taller than the screen down to it.
   SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // The high bit of GetVersion is set on Windows 9x only.
-  form_.SetTextCapacity((::GetVersion() & 0x80000000u) != 0 ? kWindows9xTextCapacity
-                                                            : kNtTextCapacity);
+  form_.SetTextCapacity(IsNtFamily() ? kNtTextCapacity : kWindows9xTextCapacity);
   CreateFonts();
   CreateControls();
   StackControls();
@@ -167,10 +99,14 @@ bool MainWindow::Create() {
 void MainWindow::CreateFonts() {
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
     const FontSpec font = DescribeFont(static_cast<FontId>(i));
-    fonts_[i] = CreateFontA(-MulDiv(font.hundredthsOfPoint, dpiY_, 7200), 0, 0, 0,
-                            font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, font.face);
+    // ANSI_CHARSET on NT too, where the controls' text is Unicode: the
+    // character set takes part in choosing the font, not in what text it
+    // may show, and the window is designed with these faces in the ANSI
+    // set; asking for another set can make the system map another face.
+    fonts_[i].Reset(CreateFontA(-MulDiv(font.hundredthsOfPoint, dpiY_, 7200), 0, 0, 0,
+                                font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, font.face));
   }
 }
 
@@ -183,45 +119,8 @@ RECT MainWindow::PixelRect(const ControlSpec& row) const {
 
 void MainWindow::CreateControls() {
   for (const ControlSpec& row : kControls) {
-    // Containers come before their contents in the table, so the parent exists.
-    HWND parent = row.container == kNoControl ? hwnd_ : Handle(row.container);
     const ControlState& state = form_.StateOf(row.id);
-
-    // Every control starts a group of its own, so that the dialog manager's
-    // arrow keys never walk the focus onto a label.
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_GROUP | (state.visible ? WS_VISIBLE : 0);
-    DWORD exStyle = 0;
-    const char* className = "STATIC";
-    switch (row.kind) {
-      case ControlKind::Frame:
-        // A control parent, so that Tab enters it.
-        className = "BUTTON";
-        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
-        exStyle = WS_EX_CONTROLPARENT;
-        break;
-      case ControlKind::PushButton:
-        className = "BUTTON";
-        style |= BS_PUSHBUTTON | WS_TABSTOP;
-        break;
-      case ControlKind::TextBox:
-        // Read-only rather than disabled: the user can still select and copy.
-        className = "EDIT";
-        style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::Label:
-        style |= SS_NOPREFIX | (row.align == Align::Center ? SS_CENTER : SS_LEFT);
-        break;
-      case ControlKind::PictureBox:
-        style |= SS_ICON;
-        break;
-    }
-
-    const RECT r = PixelRect(row);
-    HWND control = win::CreateWindowUtf8(
-        exStyle, className, row.kind == ControlKind::PictureBox ? std::string() : state.text, style,
-        r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
+    const HWND control = CreateControl(row, state);
     controls_[Index(row.id)] = control;
     shownVisible_[Index(row.id)] = state.visible;
     shownText_[Index(row.id)] = state.text;
@@ -229,13 +128,14 @@ void MainWindow::CreateControls() {
     if (row.kind == ControlKind::PictureBox) {
       // Setting the icon shrinks the static to the icon's size; the box keeps
       // its own, with the icon unscaled at its top-left corner.
+      const RECT r = PixelRect(row);
       win::Send(control, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
       SetWindowPos(control, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       continue;
     }
-    win::Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(row.font)]),
-              FALSE);
+    win::Send(control, WM_SETFONT,
+              reinterpret_cast<WPARAM>(fonts_[static_cast<int>(row.font)].get()), FALSE);
     if (RunsIntoALabelBeside(row.id)) {
       FitLabelToText(row, state.text);
     } else if (row.kind == ControlKind::TextBox) {
@@ -247,6 +147,18 @@ void MainWindow::CreateControls() {
   }
   consoleBytesShown_ = form_.Text(kLogConsole).size();
   for (const ControlSpec& row : kControls) form_.StateOf(row.id).changed = false;
+}
+
+HWND MainWindow::CreateControl(const ControlSpec& row, const ControlState& state) {
+  // Containers come before their contents in the table, so the parent exists.
+  const HWND parent = row.container == kNoControl ? hwnd_ : Handle(row.container);
+  const ControlClass kind = ClassAndStyleOf(row, state.visible);
+  const RECT r = PixelRect(row);
+  return win::CreateWindowUtf8(kind.exStyle, kind.className,
+                               row.kind == ControlKind::PictureBox ? std::string() : state.text,
+                               kind.style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                               instance_, nullptr);
 }
 
 void MainWindow::StackControls() {
@@ -277,18 +189,15 @@ void MainWindow::FitLabelToText(const ControlSpec& row, const std::string& text)
   const int height = box.bottom - box.top;
   const UINT format = (row.align == Align::Center ? DT_CENTER : DT_LEFT) | DT_WORDBREAK |
                       DT_EXPANDTABS | DT_NOPREFIX;
-  HRGN shape = CreateRectRgn(0, 0, 0, 0);
-  if (!shape) return;
+  GdiObject<HRGN> shape(CreateRectRgn(0, 0, 0, 0));
+  if (!shape.IsSet()) return;
   for (const RECT& line :
-       InkLines(fonts_[static_cast<int>(row.font)], text, width, height, format)) {
-    HRGN part = CreateRectRgn(line.left, line.top, line.right, line.bottom);
-    if (part) {
-      CombineRgn(shape, shape, part, RGN_OR);
-      DeleteObject(part);
-    }
+       InkLines(fonts_[static_cast<int>(row.font)].get(), text, width, height, format)) {
+    const GdiObject<HRGN> part(CreateRectRgn(line.left, line.top, line.right, line.bottom));
+    if (part.IsSet()) CombineRgn(shape.get(), shape.get(), part.get(), RGN_OR);
   }
   // The system owns the region from here on, unless it refuses it.
-  if (!SetWindowRgn(Handle(row.id), shape, TRUE)) DeleteObject(shape);
+  if (SetWindowRgn(Handle(row.id), shape.get(), TRUE)) shape.Release();
 }
 
 void MainWindow::AddToolTip() {
@@ -398,179 +307,6 @@ void MainWindow::AppendConsoleTail(const std::string& text) {
   RedrawWindow(console, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 
   consoleBytesShown_ = text.size();
-}
-
-HWND MainWindow::FindControl(int id) const {
-  if (id < kFirstControlId || id >= kFirstControlId + kControlCount) return nullptr;
-  return Handle(static_cast<ControlId>(id));
-}
-
-ControlId MainWindow::IdOf(HWND control) const {
-  if (!control) return kNoControl;
-  const int id = GetDlgCtrlID(control);
-  return FindControl(id) == control ? static_cast<ControlId>(id) : kNoControl;
-}
-
-// Clicks that arrive while a handler works or waits in a message box (sent
-// by another program, and delivered while the window keeps answering; the
-// user's own input waits in the queue) run after that handler, one at a
-// time, never inside it.
-void MainWindow::OnClick(ControlId id) {
-  pendingClicks_.push_back(id);
-  if (handlingClick_) return;
-  handlingClick_ = true;
-  pump_.Begin();
-  while (!pendingClicks_.empty()) {
-    const ControlId next = pendingClicks_.front();
-    pendingClicks_.pop_front();
-    // The form reports its handlers' failures itself; nothing may unwind
-    // into the system's code that called this window procedure.
-    try {
-      form_.Click(next);
-    } catch (...) {
-    }
-  }
-  handlingClick_ = false;
-  pump_.End();
-}
-
-HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
-  const ControlId id = IdOf(control);
-  if (id != kNoControl && SpecOf(id).kind == ControlKind::TextBox) {
-    // Read-only edits ask for a label's colours; text boxes keep the window colour.
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    return GetSysColorBrush(COLOR_WINDOW);
-  }
-  SetTextColor(dc, id != kNoControl && SpecOf(id).darkRed ? kDarkRed : GetSysColor(COLOR_BTNTEXT));
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  return GetSysColorBrush(COLOR_BTNFACE);
-}
-
-void MainWindow::MoveFocus(HWND target) {
-  if (!target) return;
-  // As the dialog manager does when Tab reaches a text box: select its text.
-  if (win::Send(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
-    win::Send(target, EM_SETSEL, 0, -1);
-  }
-  SetFocus(target);
-}
-
-void MainWindow::RestoreFocus() {
-  // A minimized window keeps the focus on itself.
-  if (IsIconic(hwnd_)) return;
-  HWND target = focusToRestore_;
-  if (!target || !IsWindow(target) || !IsWindowVisible(target)) {
-    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-  }
-  if (target) SetFocus(target);
-}
-
-// A handler may hide the control that has the focus (the check hides the
-// frames); the focus then moves on to the next control that is shown.
-void MainWindow::KeepFocusOnScreen() {
-  HWND focus = GetFocus();
-  if (focus && IsChild(hwnd_, focus) && !IsWindowVisible(focus)) {
-    focusToRestore_ = nullptr;
-    RestoreFocus();
-  }
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  MainWindow* self;
-  if (message == WM_NCCREATE) {
-    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    win::SetWindowData(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<MainWindow*>(win::GetWindowData(hwnd, GWL_USERDATA));
-  }
-  if (!self) return win::DefaultProc(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    win::SetWindowData(hwnd, GWL_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return win::DefaultProc(hwnd, message, wParam, lParam);
-  }
-  return self->OnMessage(message, wParam, lParam);
-}
-
-LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT answer = 0;
-  if (pump_.Answer(message, wParam, lParam, answer)) return answer;
-  switch (message) {
-    case WM_COMMAND: {
-      if (HIWORD(wParam) != BN_CLICKED) return 0;
-      // Enter on a button inside a frame: Windows' dialog manager names the
-      // button by its ID alone, as it finds no such control directly in the window.
-      const ControlId id =
-          lParam ? IdOf(reinterpret_cast<HWND>(lParam)) : IdOf(FindControl(LOWORD(wParam)));
-      if (id != kNoControl && TakesClicks(id)) OnClick(id);
-      return 0;
-    }
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(
-          OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
-    case WM_ACTIVATE:
-      // Without this the focus would land on the window itself when the user
-      // comes back to it, and Tab would start from nowhere.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus)) focusToRestore_ = focus;
-      } else if (!HIWORD(wParam)) {
-        RestoreFocus();
-      }
-      return 0;
-    case WM_SETFOCUS:
-      RestoreFocus();
-      return 0;
-    case WM_NEXTDLGCTL:
-      // Sent by the dialog manager and by a multi-line text box on Tab; a plain
-      // window has to do what a dialog box would.
-      MoveFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                               : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0));
-      return 0;
-    case DM_GETDEFID: {
-      // Enter clicks the push button that has the focus.
-      const ControlId id = IdOf(GetFocus());
-      if (id != kNoControl && TakesClicks(id)) return MAKELRESULT(id, DC_HASDEFID);
-      return 0;
-    }
-    case WM_GETMINMAXINFO: {
-      // The system would cut the window down to the screen; it keeps its
-      // size however small the screen is, console off the edge and all.
-      MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, outerSize_.x);
-      limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, outerSize_.y);
-      return 0;
-    }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-  }
-  return win::DefaultProc(hwnd_, message, wParam, lParam);
-}
-
-// Frames are group boxes, and a group box keeps to itself what its children
-// tell their parent. The frames pass it on, so that clicks and colour
-// requests from inside them reach the window as from any other control.
-LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_NEXTDLGCTL:
-      return win::Send(GetParent(hwnd), message, wParam, lParam);
-    case WM_ERASEBKGND: {
-      // A group box leaves its inside unpainted; a shown frame must cover
-      // the labels that lie beneath it.
-      RECT inside;
-      GetClientRect(hwnd, &inside);
-      FillRect(reinterpret_cast<HDC>(wParam), &inside, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
-  }
-  return win::CallProc(buttonProc_, hwnd, message, wParam, lParam);
 }
 
 }  // namespace lnf

@@ -10,6 +10,7 @@
 #include <deque>
 #include <string>
 
+#include "app/win32/GdiObjects.h"
 #include "app/win32/WorkPump.h"
 #include "form/ControlTable.h"
 #include "form/MainForm.h"
@@ -42,6 +43,7 @@ class MainWindow : public FormView {
 
   void CreateFonts();
   void CreateControls();
+  HWND CreateControl(const ControlSpec& row, const ControlState& state);
   void StackControls();
   void AddToolTip();
   void FitLabelToText(const ControlSpec& row, const std::string& text);
@@ -51,8 +53,17 @@ class MainWindow : public FormView {
   HWND FindControl(int id) const;      // null for an ID that is not one of the controls
   ControlId IdOf(HWND control) const;  // kNoControl for a window that is not one
 
+  // One per message the window handles; each answers as the message wants.
+  LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+  LRESULT OnActivate(WPARAM wParam);
+  LRESULT OnSetFocus();
+  LRESULT OnNextDlgCtl(WPARAM wParam, LPARAM lParam);
+  LRESULT OnGetDefId();
+  LRESULT OnGetMinMaxInfo(LPARAM lParam);
+  LRESULT OnDestroy();
+
   void OnClick(ControlId id);
-  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   void MoveFocus(HWND target);
   void RestoreFocus();
   void KeepFocusOnScreen();
@@ -63,11 +74,11 @@ class MainWindow : public FormView {
   HWND hwnd_ = nullptr;
   HWND toolTip_ = nullptr;
   HICON icon_ = nullptr;
-  HICON smallIcon_ = nullptr;
+  OwnedIcon smallIcon_;
   int dpiX_ = 96;
   int dpiY_ = 96;
   POINT outerSize_ = {0, 0};
-  std::array<HFONT, 5> fonts_{};
+  std::array<GdiObject<HFONT>, 5> fonts_;
   std::array<HWND, kControlCount> controls_{};
 
   // What the controls show at the moment, so that Render touches only what

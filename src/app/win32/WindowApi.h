@@ -1,8 +1,9 @@
 // The window functions that take or give text, or whose variant must match
 // the window's own, in the system's character set: the wide functions on the
 // NT family, so that any file name shows as it is; the ANSI ones on Windows
-// 9x, where the wide ones are stubs. Chosen once, at start; callers pass and
-// receive UTF-8 and never see the split.
+// 9x, where the wide ones are stubs. The choice is IsNtFamily()'s, the same
+// one the platform goes by; callers pass and receive UTF-8 and never see the
+// split.
 #pragma once
 
 #include <windows.h>

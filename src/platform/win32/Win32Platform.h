@@ -1,6 +1,8 @@
 // The real platform: Win32, on every 32-bit Windows from 95 on. On the NT
 // family it uses the wide functions (any file name, long paths); on Windows
-// 9x the ANSI ones. The choice is made once, when the object is made.
+// 9x the ANSI ones, as IsNtFamily() decides once for the whole program.
+// Its operations live one file per concern beside this header: Search,
+// FileOperations, DatesAndVersions, SystemSettings, MessageBoxes.
 #pragma once
 
 #include "platform/Platform.h"
@@ -9,15 +11,12 @@ namespace lnf {
 
 class Win32Platform : public Platform {
  public:
-  Win32Platform();
-
   // The window that owns message boxes (an HWND; null before the window
   // exists, as for the start-up warning).
   void SetOwnerWindow(void* hwnd) { owner_ = hwnd; }
-  bool IsNtFamily() const { return nt_; }
 
   std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
-                                                  int attributeFilter) override;
+                                                  EntryFilter filter) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   void CreateFolder(const std::string& path) override;
   using Platform::CopyFileReplacing;
@@ -40,13 +39,12 @@ class Win32Platform : public Platform {
                         const std::string& title) override;
 
  private:
-  bool nt_;
   void* owner_ = nullptr;
 };
 
 // The general date form of a given local time, in the user's regional
-// settings, as NowAsGeneralDate gives it for the clock (wide functions on the
-// NT family, ANSI ones on 9x). Throws when the system cannot format it.
-std::string FormatGeneralDate(const LocalDateTime& when, bool ntFamily);
+// settings, as NowAsGeneralDate gives it for the clock. Throws when the
+// system cannot format it.
+std::string FormatGeneralDate(const LocalDateTime& when);
 
 }  // namespace lnf
