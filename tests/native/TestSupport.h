@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "platform/MemoryPlatform.h"
+#include "support/MemoryPlatform.h"
 
 namespace lnf::testing {
 

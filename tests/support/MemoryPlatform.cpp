@@ -1,4 +1,4 @@
-#include "platform/MemoryPlatform.h"
+#include "support/MemoryPlatform.h"
 
 #include <algorithm>
 #include <utility>
