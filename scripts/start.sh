@@ -74,23 +74,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number itself and reports it: checking lock files
-# first would race with other X servers starting on this machine.
-number_file="$build/start-xvfb.display"
-: >"$number_file"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number_file" >>"$log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$number_file" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-display=":$(tr -dc 0-9 <"$number_file")"
-if [ "$display" = ":" ] || ! xdpyinfo -display "$display" >/dev/null 2>&1; then
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
+lnf_xvfb_start 800x600x24 "$build/start-xvfb.display" "$log" || {
   echo "start: Xvfb did not start" >&2
   cat "$log" >&2
   exit 1
-fi
+}
+xvfb_pid="$lnf_xvfb_pid" display="$lnf_xvfb_display"
 export DISPLAY="$display"
 
 # A desktop of its own: the prefix's default desktop may already be tied to
