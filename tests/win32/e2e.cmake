@@ -16,7 +16,8 @@ add_executable(e2e_tests
   ${LNF_E2E_DIR}/ToolTest.cpp
   ${LNF_E2E_DIR}/MainWindowTest.cpp
   ${LNF_E2E_DIR}/InventoryCheckTest.cpp
-  ${LNF_E2E_DIR}/BackupTest.cpp
+  ${LNF_E2E_DIR}/BackupCopyTest.cpp
+  ${LNF_E2E_DIR}/BackupTroubleTest.cpp
   ${LNF_E2E_DIR}/NonAnsiNamesTest.cpp
   ${LNF_E2E_DIR}/StartupWarningTest.cpp
 )
