@@ -278,7 +278,7 @@ std::wstring SystemProgram(const wchar_t* name) {
 // Starts the tool, runs the check, opens the frame, then times the click on
 // the frame's backup button until the box that ends the backup is up.
 double TimeToolBackup(const Options& o, int selector, int button) {
-  App app({o.tool, o.Windir(), L""});
+  App app({o.tool, o.Windir(), {}, L""});
   if (!app.started()) Die(app.error());
   if (!app.WaitForMainWindow()) Die("the tool's window did not come up");
   if (!app.Click(kCommand1) || !app.MessageBoxes().empty()) Die("the check did not end quietly");
