@@ -133,18 +133,11 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-  # Xvfb picks a free display itself and writes its number to fd 3.
-  : >"$out/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" </dev/null \
-    >>"$log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$out/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -s "$out/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(tr -dc 0-9 <"$out/display")"
+  # shellcheck source=scripts/xvfb.sh
+  . "$root/scripts/xvfb.sh"
+  lnf_xvfb_start 1280x1024x24 "$out/display" "$log" || fail "Xvfb did not start"
+  xvfb_pid="$lnf_xvfb_pid"
+  export DISPLAY="$lnf_xvfb_display"
 fi
 
 export WINEPREFIX="$prefix" WINEDEBUG=-all

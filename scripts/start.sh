@@ -52,13 +52,20 @@ fi
 
 # --- No display: a private X server, the tool on an 800x600 Wine desktop. ---
 
-# The driver that presses buttons and reads text, built once.
+# The driver that presses buttons and reads text, built once and again when
+# it or the driver it stands on changes.
 pilot="$build/tools/autopilot.exe"
-if [ ! -e "$pilot" ] || [ "$root/tools/autopilot.cpp" -nt "$pilot" ] ||
-  [ "$root/src/app/WorkingQuery.h" -nt "$pilot" ]; then
+driver=("$root"/tests/driver/*.cpp)
+stale=0
+for f in "$root/tools/autopilot.cpp" "${driver[@]}" "$root"/tests/driver/*.h \
+  "$root/src/app/WorkingQuery.h"; do
+  [ "$f" -nt "$pilot" ] && stale=1
+done
+if [ ! -e "$pilot" ] || [ "$stale" = 1 ]; then
   mkdir -p "$build/tools"
   i686-w64-mingw32-g++-posix -std=c++17 -O2 -municode -static -I"$root/src" \
-    -o "$pilot" "$root/tools/autopilot.cpp" >>"$log" 2>&1 || {
+    -I"$root/tests/driver" -o "$pilot" "$root/tools/autopilot.cpp" "${driver[@]}" \
+    -lgdi32 -luser32 >>"$log" 2>&1 || {
     echo "start: building tools/autopilot.cpp failed" >&2
     cat "$log" >&2
     exit 1
@@ -74,23 +81,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number itself and reports it: checking lock files
-# first would race with other X servers starting on this machine.
-number_file="$build/start-xvfb.display"
-: >"$number_file"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$number_file" >>"$log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$number_file" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-display=":$(tr -dc 0-9 <"$number_file")"
-if [ "$display" = ":" ] || ! xdpyinfo -display "$display" >/dev/null 2>&1; then
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
+lnf_xvfb_start 800x600x24 "$build/start-xvfb.display" "$log" || {
   echo "start: Xvfb did not start" >&2
   cat "$log" >&2
   exit 1
-fi
+}
+xvfb_pid="$lnf_xvfb_pid" display="$lnf_xvfb_display"
 export DISPLAY="$display"
 
 # A desktop of its own: the prefix's default desktop may already be tied to

@@ -1,5 +1,6 @@
 // autopilot: drives a running Lanternfall Tallyglass window from outside, for
 // scripts that run the tool without a person at the screen (scripts/start.sh).
+// A thin command line on the end-to-end tests' driver (tests/driver).
 //
 //   autopilot wait [SECONDS]   wait until the main window is up and answering
 //   autopilot click ID         press the push button with that control ID
@@ -20,54 +21,15 @@
 #include <cwchar>
 #include <string>
 
-#include "app/WorkingQuery.h"
+#include "Driver.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"Lanternfall Tallyglass";
+using lnf::e2e::App;
+
 // Long enough for an inventory check on a slow disk, short enough that a
 // wedged window does not stall a script for good.
-const UINT kAnswerMs = 60000;
-
-HWND FindMain() {
-  HWND w = FindWindowW(nullptr, kCaption);
-  return (w && IsWindowVisible(w)) ? w : nullptr;
-}
-
-struct Search {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchId(HWND w, LPARAM p) {
-  Search* s = reinterpret_cast<Search*>(p);
-  if (GetDlgCtrlID(w) == s->id) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Controls may sit inside frames; EnumChildWindows walks every descendant.
-HWND FindControl(HWND main, int id) {
-  Search s{id, nullptr};
-  EnumChildWindows(main, MatchId, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-// The window answers sent messages while a handler works as well; it is
-// asked until it says that none does (0 also from a build that does not know
-// the question, once its handler has ended).
-bool Answers(HWND w) {
-  static const UINT working = RegisterWindowMessageA(lnf::kWorkingQueryName);
-  for (DWORD waited = 0;; waited += 50) {
-    DWORD_PTR r = 0;
-    if (!SendMessageTimeoutW(w, working, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &r)) return false;
-    if (r == 0) return true;
-    if (waited >= kAnswerMs) return false;
-    Sleep(50);
-  }
-}
+const DWORD kAnswerMs = 60000;
 
 void PrintUtf8(const std::wstring& text) {
   std::wstring unix_text;
@@ -75,11 +37,8 @@ void PrintUtf8(const std::wstring& text) {
     if (c != L'\r') unix_text += c;
   }
   if (unix_text.empty() || unix_text.back() != L'\n') unix_text += L'\n';
-  int n = WideCharToMultiByte(CP_UTF8, 0, unix_text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return;
-  std::string bytes(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, unix_text.c_str(), -1, &bytes[0], n, nullptr, nullptr);
-  fwrite(bytes.data(), 1, n - 1, stdout);  // n counts the closing zero
+  const std::string bytes = lnf::e2e::Narrow(unix_text);
+  fwrite(bytes.data(), 1, bytes.size(), stdout);
   fflush(stdout);
 }
 
@@ -104,71 +63,46 @@ bool JoinDesktop() {
 }
 
 int Wait(int seconds) {
-  for (int i = 0; i < seconds * 10; ++i) {
-    // The desktop itself appears only when the tool's start gets that far.
-    HWND w = JoinDesktop() ? FindMain() : nullptr;
-    if (w && Answers(w)) return 0;
-    Sleep(100);
-  }
-  return Fail(L"no window came up in time");
-}
-
-// Looks up the main window and one of its controls; 0 when either is missing.
-HWND Control(int id, HWND* main_out = nullptr) {
-  HWND main = FindMain();
-  if (!main) return nullptr;
-  if (main_out) *main_out = main;
-  return FindControl(main, id);
-}
-
-int Click(int id) {
+  lnf::e2e::SetTimeoutMs(seconds * 1000);
   HWND main = nullptr;
-  HWND b = Control(id, &main);
-  if (!b) return Fail(L"no control with ID", id);
-  // A person cannot press a hidden or disabled button; neither may we.
-  if (!IsWindowVisible(b) || !IsWindowEnabled(b)) return Fail(L"button not pressable:", id);
-  // BM_CLICK runs the click handler to its end before SendMessage returns,
-  // unless another handler is at work; Answers below waits for that too.
-  DWORD_PTR r = 0;
-  if (!SendMessageTimeoutW(b, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &r))
-    return Fail(L"button did not answer:", id);
-  // Let pending repaints happen before a screenshot is taken.
-  RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  return Answers(main) ? 0 : Fail(L"window stopped answering after pressing", id);
-}
-
-int Text(int id) {
-  HWND c = Control(id);
-  if (!c) return Fail(L"no control with ID", id);
-  DWORD_PTR len = 0;
-  if (!SendMessageTimeoutW(c, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &len))
-    return Fail(L"control did not answer:", id);
-  std::wstring text(len + 1, L'\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(c, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(&text[0]),
-                           SMTO_ABORTIFHUNG, kAnswerMs, &got))
-    return Fail(L"control did not answer:", id);
-  text.resize(got);
-  PrintUtf8(text);
+  // The desktop itself appears only when the tool's start gets that far.
+  lnf::e2e::WaitUntil([&] {
+    main = JoinDesktop() ? App::FindRunning() : nullptr;
+    return main != nullptr;
+  });
+  if (!main || !App(main).Sync()) return Fail(L"no window came up in time");
   return 0;
 }
 
-int Shown(int id) {
-  HWND c = Control(id);
-  if (!c) return Fail(L"no control with ID", id);
-  std::printf("%d\n", IsWindowVisible(c) ? 1 : 0);
+int Click(App& app, int id) {
+  HWND b = app.Control(id);
+  if (!b) return Fail(L"no control with ID", id);
+  // A person cannot press a hidden or disabled button; neither may we.
+  if (!IsWindowVisible(b) || !IsWindowEnabled(b)) return Fail(L"button not pressable:", id);
+  if (!app.Click(id)) return Fail(L"window stopped answering after pressing", id);
+  // Let pending repaints happen before a screenshot is taken.
+  app.Repaint();
+  return 0;
+}
+
+int Text(const App& app, int id) {
+  if (!app.Control(id)) return Fail(L"no control with ID", id);
+  PrintUtf8(app.Text(id));
+  return 0;
+}
+
+int Shown(const App& app, int id) {
+  if (!app.Control(id)) return Fail(L"no control with ID", id);
+  std::printf("%d\n", app.OnScreen(id) ? 1 : 0);
   return 0;
 }
 
 int Close(int seconds) {
-  HWND w = FindMain();
-  if (!w) return 0;
-  PostMessageW(w, WM_CLOSE, 0, 0);
-  for (int i = 0; i < seconds * 10; ++i) {
-    if (!IsWindow(w)) return 0;
-    Sleep(100);
-  }
-  return Fail(L"window did not close in time");
+  HWND main = App::FindRunning();
+  if (!main) return 0;
+  lnf::e2e::SetTimeoutMs(seconds * 1000);
+  App app(main);
+  return app.Close() ? 0 : Fail(L"window did not close in time");
 }
 
 int Usage() {
@@ -189,12 +123,16 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return Usage();
   std::wstring cmd = argv[1];
   int arg = argc > 2 ? _wtoi(argv[2]) : 0;
+  lnf::e2e::SetTimeoutMs(kAnswerMs);
   if (cmd == L"wait") return Wait(argc > 2 ? arg : 60);
   if (!JoinDesktop()) return Fail(L"no such desktop");
   if (cmd == L"close") return Close(argc > 2 ? arg : 20);
   if (argc != 3 || arg <= 0) return Usage();
-  if (cmd == L"click") return Click(arg);
-  if (cmd == L"text") return Text(arg);
-  if (cmd == L"shown") return Shown(arg);
+  HWND main = App::FindRunning();
+  if (!main) return Fail(L"no control with ID", arg);
+  App app(main);
+  if (cmd == L"click") return Click(app, arg);
+  if (cmd == L"text") return Text(app, arg);
+  if (cmd == L"shown") return Shown(app, arg);
   return Usage();
 }

@@ -1,6 +1,6 @@
 // The platform contract on the in-memory drive that every core test uses.
 #include "PlatformContract.h"
-#include "platform/MemoryPlatform.h"
+#include "support/MemoryPlatform.h"
 
 namespace lnf::contract {
 namespace {

@@ -27,6 +27,7 @@ dpi="${LNF_E2E_DPI:-96}"
 desktop_size=1280x1024
 
 . "$root/scripts/wine.sh"
+. "$root/scripts/xvfb.sh"
 
 prefix_name() {
   echo "e2e-${winver:-default}-${dpi}"
@@ -49,22 +50,13 @@ setup() {
 
   local display="${LNF_E2E_DISPLAY:-}" xvfb_pid=""
   if [ -z "$display" ]; then
-    # Xvfb picks a free display itself and writes its number to fd 3.
-    rm -f "$state/display"
-    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
-      3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    local i
-    for i in $(seq 100); do
-      [ -s "$state/display" ] && break
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    [ -s "$state/display" ] || {
+    # In a session of its own: it outlives this step, and teardown stops it.
+    : >"$state/xvfb.log"
+    lnf_xvfb_start 1280x1024x24 "$state/display" "$state/xvfb.log" --own-session || {
       echo "run-e2e.sh: Xvfb did not start; see $state/xvfb.log" >&2
       exit 1
     }
-    display=":$(tr -d '[:space:]' <"$state/display")"
+    xvfb_pid="$lnf_xvfb_pid" display="$lnf_xvfb_display"
   fi
   {
     echo "export WINEPREFIX='$prefix'"

@@ -6,7 +6,7 @@
 
 #include "app/Events.h"
 #include "form/MainForm.h"
-#include "platform/MemoryPlatform.h"
+#include "support/MemoryPlatform.h"
 
 namespace lnf::testing {
 

@@ -8,23 +8,31 @@ set(LNF_E2E_MATRIX ON CACHE BOOL
   "Also run the smoke cases as Windows 98, 2000 and XP, and at 120 and 144 DPI")
 
 set(LNF_E2E_DIR ${PROJECT_SOURCE_DIR}/tests/e2e)
+include(${PROJECT_SOURCE_DIR}/tests/driver/driver.cmake)
 add_executable(e2e_tests
   ${LNF_E2E_DIR}/Main.cpp
-  ${LNF_E2E_DIR}/Driver.cpp
   ${LNF_E2E_DIR}/Desktop.cpp
   ${LNF_E2E_DIR}/Scratch.cpp
   ${LNF_E2E_DIR}/ToolTest.cpp
   ${LNF_E2E_DIR}/MainWindowTest.cpp
   ${LNF_E2E_DIR}/InventoryCheckTest.cpp
-  ${LNF_E2E_DIR}/BackupTest.cpp
+  ${LNF_E2E_DIR}/BackupCopyTest.cpp
+  ${LNF_E2E_DIR}/BackupTroubleTest.cpp
   ${LNF_E2E_DIR}/NonAnsiNamesTest.cpp
   ${LNF_E2E_DIR}/StartupWarningTest.cpp
 )
 # lnf_core for the control table only: the tests know the window by its IDs
 # and its table, nothing else of the tool.
-target_link_libraries(e2e_tests PRIVATE lnf_core GTest::gtest gdi32 user32 advapi32)
+target_link_libraries(e2e_tests PRIVATE lnf_driver lnf_core GTest::gtest gdi32 user32 advapi32)
 # Static, so that Wine needs none of MinGW's DLLs beside the program.
 target_link_options(e2e_tests PRIVATE -static)
+
+# The headless start's driver, built here too so that a change to the
+# driver that breaks it shows in the build.
+add_executable(autopilot ${PROJECT_SOURCE_DIR}/tools/autopilot.cpp)
+target_compile_options(autopilot PRIVATE -municode)
+target_link_libraries(autopilot PRIVATE lnf_driver)
+target_link_options(autopilot PRIVATE -municode -static)
 
 if(NOT LNF_PRODUCT_EXE)
   message(STATUS "e2e: LNF_PRODUCT_EXE not set, end-to-end tests not registered")

@@ -43,6 +43,8 @@ bool WaitUntil(const std::function<bool()>& done);
 // How long a wait may last before it counts as a failure. Generous, because
 // the machine is shared; a passing run never waits this long.
 DWORD TimeoutMs();
+// Sets that bound from now on, in place of LNF_E2E_TIMEOUT_MS.
+void SetTimeoutMs(DWORD ms);
 
 class App {
  public:
@@ -57,7 +59,14 @@ class App {
 
   // Starts the tool. Check started() before use; error() tells why not.
   explicit App(const Options& options);
-  // Closes the tool if it still runs; ends it by its handle if it will not go.
+  // Attaches to a tool that runs already, by its main window (FindRunning).
+  // Such an App leaves the tool running when it goes.
+  explicit App(HWND mainWindow);
+  // The shown main window of a tool on this thread's desktop, whoever
+  // started it; null when there is none.
+  static HWND FindRunning();
+  // Closes a tool it started if that still runs; ends it by its handle if it
+  // will not go.
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -136,6 +145,7 @@ class App {
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   HWND main_ = nullptr;
+  bool attached_ = false;
   std::vector<std::pair<int, HWND>> controls_;
   std::string error_;
 };

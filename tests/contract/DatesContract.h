@@ -1,0 +1,73 @@
+// The platform contract: file dates and the environment.
+#pragma once
+
+#include "ContractTest.h"
+
+namespace lnf::contract {
+
+// --- Dates and the environment ----------------------------------------------
+
+template <typename World>
+class FileDates : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(FileDates);
+
+TYPED_TEST_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten) {
+  this->File("old.gng", "x", 0, kOld);
+  this->File("newer.gng", "x", kAttrHidden, kNewer);
+
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("old.gng"))), Text(kOld));
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("newer.gng"))), Text(kNewer));
+}
+
+TYPED_TEST_P(FileDates, LastWriteTimeOfAMissingFileThrows) {
+  const std::string path = this->At("missing.gng");
+  const PlatformError error = this->FailureOf([&] { this->platform().GetLastWriteTime(path); });
+  EXPECT_EQ(error.subject(), path);
+}
+
+// The offset of the file's own date, not today's: a file of New Year's Eve
+// stays in its year in summer, and one of a summer night stays on its day in
+// winter, whatever the season now. Windows 9x knows only today's offset.
+TYPED_TEST_P(FileDates, LastWriteTimeTakesTheOffsetInForceAtTheFilesDate) {
+  if (!this->world.InEuropeanZone())
+    GTEST_SKIP() << "needs UTC+1 with summer time (TZ=Europe/Berlin)";
+  this->world.MakeFileWrittenAt(this->At("newyear.gng"), "x", {2011, 12, 31, 22, 30, 0});
+  this->world.MakeFileWrittenAt(this->At("summer.gng"), "x", {2011, 6, 30, 21, 30, 0});
+
+  const std::string newYear = Text(this->platform().GetLastWriteTime(this->At("newyear.gng")));
+  const std::string summer = Text(this->platform().GetLastWriteTime(this->At("summer.gng")));
+  if (this->world.Nt()) {
+    EXPECT_EQ(newYear, "2011-12-31 23:30:00");
+    EXPECT_EQ(summer, "2011-06-30 23:30:00");
+  } else if (this->world.SummerTimeNow()) {
+    EXPECT_EQ(newYear, "2012-01-01 00:30:00");
+    EXPECT_EQ(summer, "2011-06-30 23:30:00");
+  } else {
+    EXPECT_EQ(newYear, "2011-12-31 23:30:00");
+    EXPECT_EQ(summer, "2011-06-30 22:30:00");
+  }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten,
+                            LastWriteTimeOfAMissingFileThrows,
+                            LastWriteTimeTakesTheOffsetInForceAtTheFilesDate);
+
+template <typename World>
+class Environment : public ContractTest<World> {};
+TYPED_TEST_SUITE_P(Environment);
+
+TYPED_TEST_P(Environment, ValuesAreFoundWithoutRegardToCaseAndUnsetOnesAreEmpty) {
+  const std::string longValue(1000, 'v');
+  this->world.SetEnvironment("LNF_CONTRACT_VALUE", "C:\\Lanternfall");
+  this->world.SetEnvironment("LNF_CONTRACT_LONG", longValue);
+
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_VALUE"), "C:\\Lanternfall");
+  EXPECT_EQ(this->platform().GetEnvironmentValue("lnf_contract_value"), "C:\\Lanternfall");
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_LONG"), longValue);
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_UNSET"), "");
+  EXPECT_FALSE(this->platform().GetEnvironmentValue("windir").empty());
+}
+
+REGISTER_TYPED_TEST_SUITE_P(Environment, ValuesAreFoundWithoutRegardToCaseAndUnsetOnesAreEmpty);
+
+}  // namespace lnf::contract

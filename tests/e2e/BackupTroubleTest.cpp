@@ -1,0 +1,188 @@
+// The backups that meet trouble: names path parsing would change, a folder
+// gone, the temporary folder missing, a locked destination, and a long run
+// during which the window must keep answering.
+#include "BackupTest.h"
+
+namespace lnf::e2e {
+namespace {
+
+// Names that Windows' path parsing would change, given on the Linux side,
+// where they are ordinary: a trailing dot (beside the file it would turn
+// into), device names, a folder CON. Wine lists them as they are; the tool
+// dates and copies each as itself.
+TEST_F(Backup, NamesThatPathParsingWouldChangeAreBackedUpAsTheyAre) {
+  if (IsWindows9x()) GTEST_SKIP() << "Windows 9x cannot reach such names";
+  const auto made = [&](const std::wstring& path, const std::string& bytes, const Stamp& stamp,
+                        const std::wstring& name) {
+    const std::wstring plain = path.substr(0, path.find_last_of(L'\\') + 1) + L"plain";
+    Put(plain, bytes, stamp);
+    ASSERT_TRUE(RenameOnHost(plain, path.substr(0, path.find_last_of(L'\\') + 1) + name))
+        << Narrow(name);
+  };
+  made(Wu(L"x"), Bytes("dot"), kOld, L"trail.inv.");
+  made(Wu(L"x"), Bytes("dot, new"), kNew, L"new.inv.");
+  Put(Wu(L"trail.inv"), Bytes("no dot"), kNew);
+  made(Wu(L"x"), Bytes("nul"), kOld, L"nul.inv");
+  made(Wu(L"x"), Bytes("aux"), kOld, L"aux.cab");
+  made(Ou(L"x"), Bytes("com1"), kOld, L"com1.bm");
+  made(Ou(L"Folder\\x"), Bytes("in CON"), kOld, L"inside.txt");
+  ASSERT_TRUE(RenameOnHost(Ou(L"Folder"), Ou(L"CON")));
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(log.Closings(), (Lines{Copied(L"aux.cab"), Refused(L"new.inv."), Copied(L"nul.inv"),
+                                   Refused(L"trail.inv"), Copied(L"trail.inv.")}));
+
+  ASSERT_TRUE(app().Click(kOuBtn));
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"aux.cab", Bytes("aux")},
+                                              {L"nul.inv", Bytes("nul")},
+                                              {L"trail.inv.", Bytes("dot")},
+                                              {L"OU", kFolder},
+                                              {L"OU\\com1.bm", Bytes("com1")},
+                                              {L"OU\\CON", kFolder},
+                                              {L"OU\\CON\\inside.txt", Bytes("in CON")}}));
+  EXPECT_TRUE(SameTime(LastWrite(Saved(L"trail.inv.")), LastWrite(Wu(L"trail.inv."))));
+}
+
+TEST_F(Backup, OfficeUpdateFolderGoneBeforeTheBackupIsReportedAndNotClaimedAsDone) {
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  Put(Ou(L"a.cab"), Bytes("a"));
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
+  ASSERT_TRUE(RemoveTree(layout().ouDir));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand5));
+  const MessageBoxInfo box = AnswerBox(app());
+  EXPECT_EQ(box.title, L"LNF_INVTOOL");
+  EXPECT_EQ(box.text, L"Source directory does not exist!");
+  EXPECT_EQ(box.icon, BoxIcon::None) << "shows " << ToString(box.icon);
+  // No "copied successfully" and no "Backup done" for a backup that copied
+  // nothing: saying so would be false.
+  ExpectNoBox();
+  EXPECT_EQ(log.Closings(), Lines{});
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"OU", kFolder}}));
+}
+
+// Nothing of a backup depends on the temporary folder: with TEMP and TMP
+// naming a folder that is not there, each backup runs twice, the second
+// replacing the first's copies, and leaves nothing but the copies.
+TEST_F(Backup, EveryBackupRepeatsWithTheTemporaryFolderMissing) {
+  // The next case starts the tool as usual again.
+  struct Restart {
+    ~Restart() { app_.reset(); }
+  } restart;
+  const std::wstring missing = layout().windir + L"\\Temp";
+  ASSERT_FALSE(Exists(missing));
+  app_ = StartTool(layout(), {{L"TEMP", missing}, {L"TMP", missing}});
+  ASSERT_TRUE(app().Running() && app().MainWindow());
+  Put(Wu(L"a.gng"), Bytes("a"));
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"));
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"));
+  Put(Ou(L"Sub\\c.cab"), Bytes("c"));
+  CheckNow();
+
+  struct Kind {
+    ControlId selector, button;
+    std::wstring folder;
+  };
+  for (int run = 1; run <= 2; ++run) {
+    for (const Kind& kind : {Kind{kV3btn, kCommand3, L""}, Kind{kV4btn, kCommand4, L"\\V4"},
+                             Kind{kOuBtn, kCommand5, L"\\OU"}}) {
+      SCOPED_TRACE("run " + std::to_string(run) + ", backup into LNF_INV" + Narrow(kind.folder));
+      ASSERT_TRUE(app().Click(kind.selector));
+      ASSERT_TRUE(app().Click(kind.button));
+      ExpectClosingBox(layout().backupRoot + kind.folder);
+    }
+  }
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"a.gng", Bytes("a")},
+                                              {L"V4", kFolder},
+                                              {L"V4\\Windows Update.log", Bytes("log")},
+                                              {L"V4\\iuhist.xml", Bytes("history")},
+                                              {L"OU", kFolder},
+                                              {L"OU\\Sub", kFolder},
+                                              {L"OU\\Sub\\c.cab", Bytes("c")}}));
+}
+
+TEST_F(Backup, ALockedDestinationStopsTheBackupThereAndTheWindowGoesOn) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  Put(Wu(L"b.inv"), Bytes("b"));
+  Put(Wu(L"c.bm"), Bytes("c"));
+  Put(Saved(L"b.inv"), "stale");
+  LockedFile lock(Saved(L"b.inv"));
+  ASSERT_TRUE(lock.held());
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  const MessageBoxInfo report = AnswerBox(app());
+  EXPECT_EQ(report.title, L"LNF_INVTOOL");
+  EXPECT_TRUE(IsFailureReport(report.text)) << "report reads \"" << Narrow(report.text) << "\"";
+  ExpectNoBox();
+  EXPECT_EQ(log.Closings(), Lines{Copied(L"a.gng")})
+      << "the copy before the failure is logged, the failing one and those after it are not";
+  lock.Release();
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"a.gng", Bytes("a")}, {L"b.inv", "stale"}}));
+
+  // The window is still there and the next press does the whole job.
+  LogWatch again(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(again.Closings(), (Lines{Copied(L"a.gng"), Copied(L"b.inv"), Copied(L"c.bm")}));
+  EXPECT_EQ(Tree(layout().backupRoot),
+            (Files{{L"a.gng", Bytes("a")}, {L"b.inv", Bytes("b")}, {L"c.bm", Bytes("c")}}));
+}
+
+// Long enough to take seconds under Wine: a V2/V3.1 backup that logs every
+// file, and an Office Update tree that logs once, at its end.
+TEST_F(Backup, TheWindowAnswersAndShowsItsLogWhileALongBackupRuns) {
+  constexpr int kV3Files = 1200;
+  std::vector<std::wstring> names;
+  for (int i = 0; i < kV3Files; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"f%04d.inv", i);
+    names.push_back(name);
+    ASSERT_NO_FATAL_FAILURE(Put(Wu(name), "x"));
+  }
+  // 60 chains of 5 nested folders, with 10 files in each folder.
+  int ouFiles = 0;
+  for (int chain = 0; chain < 60; ++chain) {
+    std::wstring folder = L"c" + std::to_wstring(chain);
+    for (int depth = 0; depth < 5; ++depth) {
+      for (int i = 0; i < 10; ++i, ++ouFiles) {
+        ASSERT_NO_FATAL_FAILURE(Put(Ou(folder + L"\\f" + std::to_wstring(i) + L".cab"), "y"));
+      }
+      folder += L"\\d";
+    }
+  }
+
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  LogWatch log(app());
+  const DWORD before = ConsoleLength();
+  const SeenWhileWorking v3 = ClickAndWatch(kCommand3);
+  ExpectClosingBox(layout().backupRoot);
+  const DWORD after = ConsoleLength();
+  EXPECT_GE(v3.answers, 3) << "the backup ended before the window could be watched at work";
+  EXPECT_TRUE(std::any_of(v3.consoleLengths.begin(), v3.consoleLengths.end(), [&](DWORD length) {
+    return length > before && length < after;
+  })) << "the console did not grow while the backup ran";
+  EXPECT_TRUE(std::is_sorted(v3.consoleLengths.begin(), v3.consoleLengths.end()));
+  Lines expected;
+  for (const std::wstring& name : names) expected.push_back(Copied(name));
+  EXPECT_EQ(log.Closings(), expected) << "every entry, once, in order, at the end";
+
+  ASSERT_TRUE(app().Click(kOuBtn));
+  LogWatch ouLog(app());
+  const SeenWhileWorking ou = ClickAndWatch(kCommand5);
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_GE(ou.answers, 3) << "the backup ended before the window could be watched at work";
+  EXPECT_EQ(ouLog.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
+  int copied = 0;
+  for (const auto& [path, bytes] : Tree(layout().backupRoot + L"\\OU")) copied += bytes == "y";
+  EXPECT_EQ(copied, ouFiles);
+}
+
+}  // namespace
+}  // namespace lnf::e2e
