@@ -2,13 +2,15 @@
 # Measures LNF_INVTOOL.exe side by side with reference programs doing the
 # same work, in one Wine prefix on this machine, and prints the ratios.
 #
-#   bench/run.sh [--quick] [--rev REV | --exe PATH]
+#   bench/run.sh [--quick] [--only LIST] [--rev REV | --exe PATH]
 #
 #   --quick     fewer files and runs, for development (about a minute; a
 #               full run takes about 8)
 #   --rev REV   benchmark the product as committed at REV (git archive), not
 #               the working tree
 #   --exe PATH  benchmark this LNF_INVTOOL.exe instead of building one
+#   --only LIST only these figures, comma-separated: start, memory, a, b, c
+#               (2,000 files), c-big (20,000 files); for trying out a change
 #
 # It builds the product (build/bench/product) and the benchmark programs
 # (build/bench/tools), makes its own Wine prefix build/bench/wine/bench with a
@@ -21,7 +23,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$root/build/bench"
-quick=0 rev="" exe=""
+quick=0 rev="" exe="" only=""
 while [ "$#" -gt 0 ]; do
   case "$1" in
     --quick) quick=1 ;;
@@ -33,8 +35,12 @@ while [ "$#" -gt 0 ]; do
       exe="$(realpath "${2:?--exe PATH}")"
       shift
       ;;
+    --only)
+      only=",${2:?--only LIST},"
+      shift
+      ;;
     *)
-      echo "usage: bench/run.sh [--quick] [--rev REV | --exe PATH]" >&2
+      echo "usage: bench/run.sh [--quick] [--only LIST] [--rev REV | --exe PATH]" >&2
       exit 2
       ;;
   esac
@@ -165,21 +171,28 @@ bench() {
   fi
 }
 
+# Whether figure $1 is to be measured.
+wanted() { [ -z "$only" ] || [[ "$only" == *",$1,"* ]]; }
+
 started=$SECONDS
-step "start-up: the tool against minimal.exe, $start_runs runs each"
-bench start "$tool" "$minimal" D "$start_runs" start
-step "peak working set after a check on the demo drive"
-bench memory "$tool" "$minimal" G "$memory_runs" memory
-step "V2/V3.1 backup of $small new files against xcopy, $runs runs each"
-bench v3 "$tool" "$floor" D "$small" "$runs" fresh 0 v3-new
-step "Office Update backup of $ou_files files in $ou_folders folders against xcopy /E"
-bench ou "$tool" "$floor" D "$ou_files" "$runs" ou-new
-step "repeated V2/V3.1 backup of $small files against xcopy replacing them"
-prime "$drives/d"
-bench v3 "$tool" "$floor" D "$small" "$runs" repeat 0 v3-again
-step "repeated V2/V3.1 backup of $big files against xcopy replacing them"
-prime "$drives/e"
-bench v3 "$tool" "$floor" E "$big" "$runs" repeat "$big_budget" v3-again-big
+wanted start && step "start-up: the tool against minimal.exe, $start_runs runs each"
+wanted start && bench start "$tool" "$minimal" D "$start_runs" start
+wanted memory && step "peak working set after a check on the demo drive"
+wanted memory && bench memory "$tool" "$minimal" G "$memory_runs" memory
+wanted a && step "V2/V3.1 backup of $small new files against xcopy, $runs runs each"
+wanted a && bench v3 "$tool" "$floor" D "$small" "$runs" fresh 0 v3-new
+wanted b && step "Office Update backup of $ou_files files in $ou_folders folders against xcopy /E"
+wanted b && bench ou "$tool" "$floor" D "$ou_files" "$runs" ou-new
+if wanted c; then
+  step "repeated V2/V3.1 backup of $small files against xcopy replacing them"
+  prime "$drives/d"
+  bench v3 "$tool" "$floor" D "$small" "$runs" repeat 0 v3-again
+fi
+if wanted c-big; then
+  step "repeated V2/V3.1 backup of $big files against xcopy replacing them"
+  prime "$drives/e"
+  bench v3 "$tool" "$floor" E "$big" "$runs" repeat "$big_budget" v3-again-big
+fi
 measured=$((SECONDS - started))
 
 # --- The report.

@@ -11,6 +11,13 @@ namespace {
 // next to nothing on it.
 constexpr DWORD kBeatMs = 100;
 
+// Drawing is given at most a fiftieth of the work's time. What an append to
+// the console and a repaint cost differs widely from one system to another
+// (from well under a millisecond to tens of them, whatever the number of
+// entries appended), so the next drawing waits fifty times as long as the
+// last one took, and never less than a beat.
+constexpr DWORD kWorkPerDrawing = 50;
+
 HCURSOR SystemCursor(int id) { return LoadCursorA(nullptr, MAKEINTRESOURCEA(id)); }
 
 }  // namespace
@@ -24,6 +31,8 @@ void WorkPump::Begin() {
   running_ = true;
   waiting_ = false;
   lastBeat_ = GetTickCount();
+  lastDrawn_ = lastBeat_;
+  drawingGap_ = kBeatMs;
   SetCursor(SystemCursor(32514));  // IDC_WAIT
 }
 
@@ -64,9 +73,7 @@ void WorkPump::BeforeOperation() {
   if (!running_ || waiting_ || !window_) return;
   const DWORD now = GetTickCount();
   if (now - lastBeat_ < kBeatMs) return;
-  view_.Render(form_);
-  // Whatever was uncovered meanwhile: the view paints only what it changed.
-  RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (now - lastDrawn_ >= drawingGap_) Draw(now);
   // Looking into the queue delivers the messages sent to the window and
   // counts, for Windows, as the window answering (a window is "not
   // responding" when its thread has not called PeekMessage for 5 seconds:
@@ -77,13 +84,23 @@ void WorkPump::BeforeOperation() {
   lastBeat_ = GetTickCount();
 }
 
+void WorkPump::Draw(DWORD start) {
+  view_.Render(form_);
+  // Whatever was uncovered meanwhile: the view paints only what it changed.
+  RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  lastDrawn_ = GetTickCount();
+  drawingGap_ = (lastDrawn_ - start) * kWorkPerDrawing;
+  if (drawingGap_ < kBeatMs) drawingGap_ = kBeatMs;
+}
+
 void WorkPump::WaitingForUser(bool waiting) {
   if (!running_) return;
   waiting_ = waiting;
   // The arrow while the box waits for the user; the wait cursor again once
   // the work goes on.
   SetCursor(SystemCursor(waiting ? 32512 : 32514));  // IDC_ARROW, IDC_WAIT
-  if (!waiting) lastBeat_ = GetTickCount();
+  // The view was brought up to date before the box.
+  if (!waiting) lastBeat_ = lastDrawn_ = GetTickCount();
 }
 
 }  // namespace lnf

@@ -1,8 +1,9 @@
 // Keeps the main window alive while a handler works, on the one thread the
 // tool has: about ten times a second, at the next operation the handler
-// asks of the platform, it shows what the form has logged so far, paints
-// what needs painting and lets the system deliver the messages sent to the
-// window, which also tells Windows that the window still answers. Input
+// asks of the platform, it lets the system deliver the messages sent to the
+// window, which also tells Windows that the window still answers; as often
+// as that, as long as drawing takes no more than a fiftieth of the time, it
+// shows what the form has logged so far and paints what needs painting. Input
 // stays in the queue until the handler has ended; a close asked for meanwhile
 // is kept until then; the wait cursor shows throughout.
 #pragma once
@@ -34,6 +35,8 @@ class WorkPump final : public PlatformWatcher {
   void WaitingForUser(bool waiting) override;
 
  private:
+  void Draw(DWORD start);
+
   FormView& view_;
   MainForm& form_;
   HWND window_ = nullptr;
@@ -42,6 +45,8 @@ class WorkPump final : public PlatformWatcher {
   bool waiting_ = false;
   bool closeAsked_ = false;
   DWORD lastBeat_ = 0;
+  DWORD lastDrawn_ = 0;
+  DWORD drawingGap_ = 0;
 };
 
 }  // namespace lnf
