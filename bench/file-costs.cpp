@@ -17,15 +17,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "clock.h"
 
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 void Print(const char* what, double seconds, size_t count) {
   std::printf("%-46s %9.1f us each\n", what, seconds / static_cast<double>(count) * 1e6);

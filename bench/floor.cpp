@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
+
 namespace {
 
 int g_copied = 0;
@@ -123,14 +125,6 @@ void CopyTree(const std::wstring& source, const std::wstring& destination) {
     EnsureFolder(destination + name);
     CopyTree(source + name + L"\\", destination + name + L"\\");
   }
-}
-
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/ErrorNumbers.h"
+
 namespace lnf {
 
 // Attribute bits, with the values Windows gives them.
@@ -23,9 +25,6 @@ enum FileAttribute : std::uint32_t {
   // attributes are the link's own, not its target's.
   kAttrReparsePoint = 0x400,
 };
-
-// What the system says when a file it was told not to overwrite is there.
-constexpr std::uint32_t kErrorFileExists = 80;
 
 // What a directory enumeration yields. The values are the attribute masks
 // that the system's own searches take for the same choice.

@@ -7,17 +7,9 @@
 
 #include <cstdint>
 
-namespace lnf {
+#include "platform/ErrorNumbers.h"
 
-// Error numbers, with the values Windows gives them, that only this rule and
-// the in-memory drive's answers need.
-constexpr std::uint32_t kErrorInvalidDrive = 15;
-constexpr std::uint32_t kErrorNoMoreFiles = 18;
-constexpr std::uint32_t kErrorNotReady = 21;
-constexpr std::uint32_t kErrorBadNetPath = 53;
-constexpr std::uint32_t kErrorBadNetName = 67;
-constexpr std::uint32_t kErrorBadPathname = 161;
-constexpr std::uint32_t kErrorDirectory = 267;
+namespace lnf {
 
 // True when a search that failed with `error` found that nothing of that name
 // exists, rather than that it could not look.

@@ -80,6 +80,16 @@ class Backup : public ToolTest {
     ExpectNoBox();
   }
 
+  // Checks, shows the Office Update frame and backs it up: one entry closes
+  // the copy in the log, one box ends the backup.
+  void BackUpOfficeUpdate() {
+    ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
+    LogWatch log(app());
+    ASSERT_TRUE(app().Click(kCommand5));
+    ExpectClosingBox(layout().backupRoot + L"\\OU");
+    EXPECT_EQ(log.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
+  }
+
   // Clicks `button` and, until a box comes up, sends the window messages it
   // must answer within a second, and reads the console's length each time a
   // handler is at work.

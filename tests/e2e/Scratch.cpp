@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../win32/HostShell.h"
+#include "../win32/SystemTime.h"
 #include "Driver.h"
 
 namespace lnf::e2e {
@@ -147,12 +148,8 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
 }
 
 bool SetLastWrite(const std::wstring& path, const Stamp& local) {
-  SYSTEMTIME localTime = {};
-  localTime.wYear = static_cast<WORD>(local.year);
-  localTime.wMonth = static_cast<WORD>(local.month);
-  localTime.wDay = static_cast<WORD>(local.day);
-  localTime.wHour = static_cast<WORD>(local.hour);
-  localTime.wMinute = static_cast<WORD>(local.minute);
+  SYSTEMTIME localTime =
+      testing::SystemTimeOf({local.year, local.month, local.day, local.hour, local.minute, 0});
   SYSTEMTIME utc;
   FILETIME stamp;
   if (!TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utc) ||

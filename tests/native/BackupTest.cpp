@@ -6,12 +6,7 @@
 namespace lnf {
 namespace {
 
-using testing::Date;
-using testing::FormOnMemoryDrive;
-using testing::kOU;
-using testing::kWU;
-using testing::OU;
-using testing::WU;
+using namespace lnf::testing;
 using Op = MemoryPlatform::Operation;
 
 std::string Root(const std::string& name) { return "C:\\LNF_INV\\" + name; }
@@ -329,59 +324,6 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));
   EXPECT_TRUE(EntriesSinceCheck().empty());
-}
-
-class CopyDirectoryTest : public ::testing::Test, public FormOnMemoryDrive {
- protected:
-  bool CopyDirectory(const std::string& sourceDir, const std::string& destDir) {
-    BackupCopies copies(drive, "C:\\");
-    return lnf::CopyDirectory(form, sourceDir, destDir, copies);
-  }
-};
-
-TEST_F(CopyDirectoryTest, FilesFirstThenSubfoldersDepthFirst) {
-  drive.AddFolder("C:\\src\\B");
-  drive.AddFile("C:\\src\\A\\A1\\a1.txt");
-  drive.AddFile("C:\\src\\A\\a.txt");
-  drive.AddFile("C:\\src\\B\\b.txt");
-  drive.AddFile("C:\\src\\top.txt");
-  drive.SetEnumerationOrder("C:\\src", {"A", "B"});
-  drive.AddFolder("C:\\dst");
-  EXPECT_TRUE(CopyDirectory("C:\\src", "C:\\dst\\"));
-  EXPECT_EQ(drive.Copied(),
-            (std::vector<std::string>{"C:\\dst\\top.txt", "C:\\dst\\A\\a.txt",
-                                      "C:\\dst\\A\\A1\\a1.txt", "C:\\dst\\B\\b.txt"}));
-}
-
-TEST_F(CopyDirectoryTest, TrailingBackslashesMakeNoDifference) {
-  drive.AddFile("C:\\src\\x.txt", "x");
-  drive.AddFolder("C:\\src\\empty");
-  for (const char* src : {"C:\\src", "C:\\src\\"}) {
-    for (const char* dst : {"C:\\dst", "C:\\dst\\"}) {
-      drive.Remove("C:\\dst");
-      EXPECT_TRUE(CopyDirectory(src, dst));
-      EXPECT_EQ(drive.Tree("C:\\dst"), (std::vector<std::string>{"empty\\", "x.txt"}));
-    }
-  }
-}
-
-TEST_F(CopyDirectoryTest, MissingSourceCreatesNothing) {
-  drive.AddFile("C:\\file.txt");
-  for (const char* source : {"C:\\nowhere", "C:\\file.txt"}) {
-    drive.ClearMessages();
-    EXPECT_FALSE(CopyDirectory(source, "C:\\dst"));
-
-    ASSERT_EQ(drive.Messages().size(), 1u);
-    EXPECT_EQ(drive.Messages()[0].text, "Source directory does not exist!");
-    EXPECT_EQ(drive.Messages()[0].buttonsAndIcon, 0);
-    EXPECT_EQ(drive.Messages()[0].title, "LNF_INVTOOL");
-    EXPECT_FALSE(drive.Exists("C:\\dst"));
-  }
-}
-
-TEST_F(CopyDirectoryTest, DestinationWithoutParentFails) {
-  drive.AddFile("C:\\src\\x.txt");
-  EXPECT_THROW(CopyDirectory("C:\\src", "C:\\no\\dst"), PlatformError);
 }
 
 }  // namespace

@@ -8,20 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorNumbers.h"
 #include "platform/Platform.h"
 
 namespace lnf {
-
-// Windows error numbers that MemoryPlatform reports, with the texts Windows
-// gives them.
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorPathNotFound = 3;
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorInvalidName = 123;
-constexpr std::uint32_t kErrorAlreadyExists = 183;
-constexpr std::uint32_t kErrorDiskFull = 112;
-constexpr std::uint32_t kErrorCantResolveFilename = 1921;
-// kErrorFileExists (80) comes with Platform.h.
 
 class MemoryPlatform : public Platform {
  public:
