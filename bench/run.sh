@@ -5,7 +5,7 @@
 #   bench/run.sh [--quick] [--only LIST] [--rev REV | --exe PATH]
 #
 #   --quick     fewer files and runs, for development (about a minute; a
-#               full run takes about 8)
+#               full run takes about 13)
 #   --rev REV   benchmark the product as committed at REV (git archive), not
 #               the working tree
 #   --exe PATH  benchmark this LNF_INVTOOL.exe instead of building one
