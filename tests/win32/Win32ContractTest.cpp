@@ -4,11 +4,13 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Win32World.h"
 #include "app/Events.h"
 #include "form/MainForm.h"
+#include "platform/win32/OwnedHandle.h"
 
 namespace lnf::contract {
 namespace {
@@ -46,6 +48,27 @@ TEST_F(Win32Only, NowIsTodaysDate) {
   GetLocalTime(&now);
   const std::string today = FormatGeneralDate({now.wYear, now.wMonth, now.wDay, 0, 0, 0});
   EXPECT_EQ(platform().NowAsGeneralDate().substr(0, today.size()), today);
+}
+
+// A handle closed on the way out of a failing call must not hide why it
+// failed; moving hands the one handle on, and only its last owner closes it.
+TEST_F(Win32Only, OwnedHandlesKeepTheLastErrorAndMoveTheirHandle) {
+  FileHandle first(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(first.IsSet());
+  const HANDLE raw = first.get();
+  FileHandle second(std::move(first));
+  EXPECT_FALSE(first.IsSet());
+  EXPECT_EQ(second.get(), raw);
+  FileHandle third;
+  third = std::move(second);
+  EXPECT_EQ(third.get(), raw);
+  DWORD flags = 0;
+  EXPECT_TRUE(GetHandleInformation(raw, &flags)) << "the moves closed the handle";
+
+  SetLastError(ERROR_DISK_FULL);
+  third.Close();
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_FALSE(GetHandleInformation(raw, &flags)) << "the last owner did not close it";
 }
 
 // The test program's own version resource says 3.1.5.7.

@@ -1,7 +1,9 @@
-// A handle owned by a small object that cannot be copied and closes it when
-// it goes, so that no path out of a function, a thrown failure included,
-// leaves one open. `Closer` says what an unset handle looks like and how a
-// set one is closed.
+// A handle owned by a small object that closes it when it goes, so that no
+// path out of a function, a thrown failure included, leaves one open. It
+// cannot be copied, only moved: one owner at a time. Closing keeps the
+// thread's last error, so that a handle closed on the way out of a failing
+// call never hides why the call failed. `Closer` says what an unset handle
+// looks like and how a set one is closed.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +18,11 @@ class OwnedHandle {
   ~OwnedHandle() { Close(); }
   OwnedHandle(const OwnedHandle&) = delete;
   OwnedHandle& operator=(const OwnedHandle&) = delete;
+  OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.Release()) {}
+  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
 
   Handle get() const { return handle_; }
   bool IsSet() const { return handle_ != Closer::Unset(); }
@@ -35,7 +42,10 @@ class OwnedHandle {
     return handle;
   }
   void Close() {
-    if (IsSet()) Closer::Close(Release());
+    if (!IsSet()) return;
+    const DWORD error = GetLastError();
+    Closer::Close(Release());
+    SetLastError(error);
   }
 
  private:
