@@ -17,9 +17,9 @@ void ShowOnlyFrame(MainForm& form, ControlId shown) {
 bool ScreenNeedsWarning(int width, int height) { return width < 800 && height < 600; }
 
 void Form_Load(MainForm& form) {
-  Platform& platform = form.platform();
-  const int width = platform.ScreenWidth();
-  const int height = platform.ScreenHeight();
+  SystemInfo& system = form.system();
+  const int width = system.ScreenWidth();
+  const int height = system.ScreenHeight();
   if (ScreenNeedsWarning(width, height)) {
     form.ShowMessage(
         "This program runs better with a resolution of 800x600 or bigger. With your current "
@@ -36,7 +36,7 @@ std::string AboutText(const VersionNumbers& version) {
 }
 
 void Command2_Click(MainForm& form) {
-  form.ShowMessage(AboutText(form.platform().GetVersion()), kBoxInformation, "About...");
+  form.ShowMessage(AboutText(form.system().GetVersion()), kBoxInformation, "About...");
 }
 
 void ouBtn_Click(MainForm& form) { ShowOnlyFrame(form, kOuFrame); }

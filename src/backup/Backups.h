@@ -9,7 +9,8 @@
 namespace lnf {
 
 class MainForm;
-class Platform;
+class FileSystem;
+class SystemInfo;
 
 // The copies of one backup run. Each is made in a staging folder inside the
 // backup root, which lies on the copies' own volume and passes on the same
@@ -21,7 +22,7 @@ class Platform;
 // of overwriting the first.
 class BackupCopies {
  public:
-  BackupCopies(Platform& platform, const std::string& backupRoot);
+  BackupCopies(FileSystem& files, SystemInfo& system, const std::string& backupRoot);
   ~BackupCopies();
   BackupCopies(const BackupCopies&) = delete;
   BackupCopies& operator=(const BackupCopies&) = delete;
@@ -29,7 +30,8 @@ class BackupCopies {
   void Copy(const std::string& source, const std::string& destination);
 
  private:
-  Platform& platform_;
+  FileSystem& files_;
+  SystemInfo& system_;
   std::string folder_;
   bool usable_;
   std::set<std::string> written_;  // destinations, upper-cased as the system compares them

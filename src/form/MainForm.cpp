@@ -6,7 +6,7 @@
 
 namespace lnf {
 
-MainForm::MainForm(Platform& platform, const FormEvents& events)
+MainForm::MainForm(const Platform& platform, const FormEvents& events)
     : platform_(platform), events_(events) {
   for (const ControlSpec& row : kControls) {
     ControlState& state = StateOf(row.id);
@@ -40,7 +40,7 @@ void MainForm::AppendLog(const std::string& closingText) {
   // Appending in place keeps the cost of an entry independent of the log's
   // length; the view sends only the new tail to the control.
   ControlState& console = StateOf(kLogConsole);
-  const std::string entry = "\r\n(" + platform_.NowAsGeneralDate() + closingText;
+  const std::string entry = "\r\n(" + platform_.system.NowAsGeneralDate() + closingText;
   if (console.text.size() + entry.size() > textCapacity_) {
     // The oldest entries go, down to three quarters of the capacity, so that
     // the view shows the whole log again only now and then. The initial
@@ -83,7 +83,7 @@ void MainForm::AppendFileLine(ControlId list, const std::string& line) {
 
 void MainForm::ShowMessage(const std::string& text, int buttonsAndIcon, const std::string& title) {
   Refresh();
-  platform_.ShowMessage(text, buttonsAndIcon, title);
+  platform_.prompts.ShowMessage(text, buttonsAndIcon, title);
 }
 
 void MainForm::Refresh() {

@@ -52,9 +52,10 @@ struct FormEvents {
 class MainForm {
  public:
   // `events` is kept, not copied: the app's table is a constant.
-  MainForm(Platform& platform, const FormEvents& events);
+  MainForm(const Platform& platform, const FormEvents& events);
 
-  Platform& platform() { return platform_; }
+  FileSystem& files() { return platform_.files; }
+  SystemInfo& system() { return platform_.system; }
   void SetView(FormView* view) { view_ = view; }
 
   // --- Events. Each runs its handler from the table through Dispatch.
@@ -107,7 +108,7 @@ class MainForm {
   static int Index(ControlId id) { return static_cast<int>(id) - kFirstControlId; }
   const ControlState& At(ControlId id) const { return controls_[Index(id)]; }
 
-  Platform& platform_;
+  Platform platform_;
   const FormEvents& events_;
   FormView* view_ = nullptr;
   std::array<ControlState, kControlCount> controls_;

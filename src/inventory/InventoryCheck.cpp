@@ -57,10 +57,10 @@ const MainFunctions kCodeTables;
 }  // namespace
 
 void Command1_Click(MainForm& form) {
-  Platform& platform = form.platform();
+  FileSystem& files = form.files();
   ResetWindow(form);
 
-  const std::string windir = platform.GetEnvironmentValue("windir");
+  const std::string windir = form.system().GetEnvironmentValue("windir");
   form.SYSDRIVE = windir.substr(0, 1) + ":\\";
   const std::string programFiles = form.SYSDRIVE + "Program Files\\";
   // A client folder missing there is looked for in the system's own
@@ -69,18 +69,18 @@ void Command1_Click(MainForm& form) {
   std::optional<std::string> systemProgramFiles;  // read only when needed
   auto clientFolder = [&](const std::string& name) {
     const std::string folder = programFiles + name;
-    if (DirectoryExists(platform, folder)) return folder;
-    if (!systemProgramFiles) systemProgramFiles = platform.GetProgramFilesFolder();
+    if (DirectoryExists(files, folder)) return folder;
+    if (!systemProgramFiles) systemProgramFiles = form.system().GetProgramFilesFolder();
     if (systemProgramFiles->empty()) return folder;
     const std::string elsewhere = *systemProgramFiles + "\\" + name;
-    return DirectoryExists(platform, elsewhere) ? elsewhere : folder;
+    return DirectoryExists(files, elsewhere) ? elsewhere : folder;
   };
   form.WUDIR = clientFolder("WindowsUpdate");
   form.OUDIR = clientFolder("OfficeUpdate");
 
   // The folder's own name, without a wildcard: only the filter that returns
   // folders can see it.
-  if (!FirstMatch(platform, form.WUDIR, EntryFilter::kWithFolders)) {
+  if (!FirstMatch(files, form.WUDIR, EntryFilter::kWithFolders)) {
     form.Show(kNoInvLbl);
     form.Show(kNoInvText);
     form.Hide(kSelectText);
@@ -90,9 +90,9 @@ void Command1_Click(MainForm& form) {
   // All three are asked, whatever the first answers, so that a probe that
   // fails (an unreadable folder) ends the check here, before any kind has
   // been shown as found.
-  const bool v3 = IsV3(platform, form.WUDIR);
-  const bool v4 = IsV4(platform, form.WUDIR);
-  const bool ou = IsOU(platform, form.OUDIR);
+  const bool v3 = IsV3(files, form.WUDIR);
+  const bool v4 = IsV4(files, form.WUDIR);
+  const bool ou = IsOU(files, form.OUDIR);
   if (!v3 && !v4 && !ou) {
     form.Show(kNoInvLbl);
     form.Show(kNoInvText);
@@ -103,17 +103,17 @@ void Command1_Click(MainForm& form) {
   // reusing the answers above: those only chose between the notice and the
   // lists. A kind whose files went since then (the listings before it can
   // take a while on a slow drive) gets no button rather than an empty list.
-  if (IsV3(platform, form.WUDIR)) {
+  if (IsV3(files, form.WUDIR)) {
     form.Show(kV3btn);
     GetV3Inventories(form, form.WUDIR);
     form.AppendLog(kFilesFound);
   }
-  if (IsV4(platform, form.WUDIR)) {
+  if (IsV4(files, form.WUDIR)) {
     form.Show(kV4btn);
     GetV4Inventories(form, form.WUDIR);
     form.AppendLog(kFilesFound);
   }
-  if (IsOU(platform, form.OUDIR)) {
+  if (IsOU(files, form.OUDIR)) {
     form.Show(kOuBtn);
     GetOUInventories(form, form.OUDIR);
     form.AppendLog(kFilesFound);
@@ -122,7 +122,7 @@ void Command1_Click(MainForm& form) {
 
 void GetV3Inventories(MainForm& form, std::string WUDIR) {
   form.AppendLog(") Retrieving Windows Update V3.1 inventories...");
-  auto listing = form.platform().Enumerate(WUDIR + "\\*.*", EntryFilter::kFiles);
+  auto listing = form.files().Enumerate(WUDIR + "\\*.*", EntryFilter::kFiles);
   for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
     form.AppendFileLine(kV3InvFilesList, name);
     if (EndsWith(name, "gng")) {
@@ -136,20 +136,20 @@ void GetV3Inventories(MainForm& form, std::string WUDIR) {
 }
 
 void GetV4Inventories(MainForm& form, std::string WUDIR) {
-  Platform& platform = form.platform();
+  FileSystem& files = form.files();
   form.AppendLog(") Retrieving Windows Update V4 inventories...");
-  const std::string windir = platform.GetEnvironmentValue("windir");
-  if (FirstMatch(platform, windir + "\\Windows Update.log", EntryFilter::kFiles)) {
+  const std::string windir = form.system().GetEnvironmentValue("windir");
+  if (FirstMatch(files, windir + "\\Windows Update.log", EntryFilter::kFiles)) {
     form.AppendFileLine(kV4InvFilesList, "Windows Update.log");
   }
-  if (FirstMatch(platform, WUDIR + "\\V4\\iuhist.xml", EntryFilter::kFiles)) {
+  if (FirstMatch(files, WUDIR + "\\V4\\iuhist.xml", EntryFilter::kFiles)) {
     form.AppendFileLine(kV4InvFilesList, "iuhist.xml");
   }
 }
 
 void GetOUInventories(MainForm& form, std::string OUDIR) {
   form.AppendLog(") Retrieving Office Update inventories...");
-  auto listing = form.platform().Enumerate(OUDIR + "\\*.*", EntryFilter::kFiles);
+  auto listing = form.files().Enumerate(OUDIR + "\\*.*", EntryFilter::kFiles);
   for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
     form.AppendFileLine(kOuInvFilesList, name);
   }

@@ -1,6 +1,6 @@
-#include <utility>
+#include "platform/PlatformError.h"
 
-#include "platform/Platform.h"
+#include <utility>
 
 namespace lnf {
 

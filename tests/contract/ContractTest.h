@@ -32,7 +32,7 @@ using Names = std::vector<std::string>;
 template <typename World>
 class ContractTest : public ::testing::Test {
  protected:
-  Platform& platform() { return world.platform(); }
+  auto& platform() { return world.platform(); }
   std::string At(const std::string& relative) const { return world.Root() + "\\" + relative; }
 
   void File(const std::string& relative, const std::string& contents = "x",

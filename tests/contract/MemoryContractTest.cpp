@@ -15,7 +15,7 @@ class MemoryWorld {
     drive_.AddFolder(Root());
   }
 
-  Platform& platform() { return drive_; }
+  MemoryPlatform& platform() { return drive_; }
   std::string Root() const { return "C:\\scratch"; }
 
   void MakeFolder(const std::string& path, std::uint32_t attributes) {

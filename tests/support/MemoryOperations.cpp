@@ -103,8 +103,8 @@ void MemoryPlatform::Fail(std::uint32_t number, const std::string& subject) {
   throw PlatformError(number, DescribeError(number), subject);
 }
 
-std::unique_ptr<DirectoryEnumeration> MemoryPlatform::Enumerate(const std::string& pattern,
-                                                                EntryFilter attributeFilter) {
+std::unique_ptr<DirectoryEnumeration> MemoryPlatform::DoEnumerate(const std::string& pattern,
+                                                                  EntryFilter attributeFilter) {
   ++enumerations_;
   const SplitPattern split = SplitAtLastSeparator(pattern);
   const std::string subject = split.folder.empty() ? pattern : split.folder;
@@ -142,7 +142,7 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::Enumerate(const std::strin
 }
 
 // A link answers for itself, as GetFileAttributes does on Windows.
-std::uint32_t MemoryPlatform::GetAttributes(const std::string& path) {
+std::uint32_t MemoryPlatform::DoGetAttributes(const std::string& path) {
   MaybeFail(Operation::GetAttributes, path);
   const std::string key = Key(path);
   if (!ValidKey(key)) Fail(path.empty() ? kErrorPathNotFound : kErrorInvalidName, path);
@@ -158,7 +158,7 @@ std::uint32_t MemoryPlatform::GetAttributes(const std::string& path) {
   return node->second.attributes;
 }
 
-void MemoryPlatform::CreateFolder(const std::string& path) {
+void MemoryPlatform::DoCreateFolder(const std::string& path) {
   MaybeFail(Operation::CreateFolder, path);
   const std::string key = Key(path);
   if (!ValidKey(key)) Fail(kErrorPathNotFound, path);
@@ -171,8 +171,8 @@ void MemoryPlatform::CreateFolder(const std::string& path) {
   AddFolder(resolved == key ? path : FullPathOf(parent->first) + path.substr(path.rfind('\\')));
 }
 
-void MemoryPlatform::CopyFileReplacing(const std::string& source, const std::string& destination,
-                                       const std::string& stagingFolder) {
+void MemoryPlatform::DoCopyFileReplacing(const std::string& source, const std::string& destination,
+                                         const std::string& stagingFolder) {
   MaybeFail(Operation::CopyFile, source);
   MaybeFail(Operation::CopyFile, destination);
   if (!ValidKey(Key(source))) Fail(kErrorInvalidName, source);
@@ -219,7 +219,7 @@ void MemoryPlatform::SweepStaging(const std::string& folder) {
   }
 }
 
-bool MemoryPlatform::OpenStaging(const std::string& folder) {
+bool MemoryPlatform::DoOpenStaging(const std::string& folder) {
   SweepStaging(folder);
   if (Exists(folder)) return IsFolder(folder);
   const std::string key = Key(folder);
@@ -228,7 +228,7 @@ bool MemoryPlatform::OpenStaging(const std::string& folder) {
   return true;
 }
 
-void MemoryPlatform::CloseStaging(const std::string& folder) noexcept {
+void MemoryPlatform::DoCloseStaging(const std::string& folder) noexcept {
   SweepStaging(folder);
   if (IsFolder(folder) && Children(Key(folder)).empty()) nodes_.erase(Key(folder));
 }
@@ -236,7 +236,7 @@ void MemoryPlatform::CloseStaging(const std::string& folder) noexcept {
 std::string MemoryPlatform::ErrorText(std::uint32_t number) { return DescribeError(number); }
 
 // A link's own date, as GetFileAttributesEx gives it on Windows.
-LocalDateTime MemoryPlatform::GetLastWriteTime(const std::string& path) {
+LocalDateTime MemoryPlatform::DoGetLastWriteTime(const std::string& path) {
   MaybeFail(Operation::GetLastWriteTime, path);
   if (!ValidKey(Key(path))) Fail(kErrorInvalidName, path);
   auto node = nodes_.find(ResolveFor(path, false));

@@ -262,6 +262,6 @@ std::vector<const MemoryPlatform::Node*> MemoryPlatform::Children(
   return children;
 }
 
-std::string MemoryPlatform::UpperCaseName(const std::string& name) { return UpperCaseText(name); }
+std::string MemoryPlatform::DoUpperCaseName(const std::string& name) { return UpperCaseText(name); }
 
 }  // namespace lnf

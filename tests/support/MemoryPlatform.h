@@ -13,7 +13,7 @@
 
 namespace lnf {
 
-class MemoryPlatform : public Platform {
+class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
  public:
   enum class Operation { Enumerate, GetAttributes, CreateFolder, CopyFile, GetLastWriteTime };
 
@@ -104,27 +104,29 @@ class MemoryPlatform : public Platform {
   // test acts as the user would between two steps.
   std::function<void(const Message&)> onMessage;
 
-  // --- Platform.
-  std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
-                                                  EntryFilter attributeFilter) override;
-  std::uint32_t GetAttributes(const std::string& path) override;
-  void CreateFolder(const std::string& path) override;
-  using Platform::CopyFileReplacing;
-  void CopyFileReplacing(const std::string& source, const std::string& destination,
-                         const std::string& stagingFolder) override;
-  bool OpenStaging(const std::string& folder) override;
-  void CloseStaging(const std::string& folder) noexcept override;
-  std::string UpperCaseName(const std::string& name) override;
-  std::string ErrorText(std::uint32_t number) override;
-  LocalDateTime GetLastWriteTime(const std::string& path) override;
+  // --- SystemInfo.
   std::string GetEnvironmentValue(const std::string& name) override;
   std::string GetProgramFilesFolder() override { return programFiles_; }
   int ScreenWidth() override { return screenWidth_; }
   int ScreenHeight() override { return screenHeight_; }
   std::string NowAsGeneralDate() override { return clock_; }
   VersionNumbers GetVersion() override { return version_; }
+  std::string ErrorText(std::uint32_t number) override;
 
  protected:
+  // --- FileSystem.
+  std::unique_ptr<DirectoryEnumeration> DoEnumerate(const std::string& pattern,
+                                                    EntryFilter attributeFilter) override;
+  std::uint32_t DoGetAttributes(const std::string& path) override;
+  void DoCreateFolder(const std::string& path) override;
+  void DoCopyFileReplacing(const std::string& source, const std::string& destination,
+                           const std::string& stagingFolder) override;
+  bool DoOpenStaging(const std::string& folder) override;
+  void DoCloseStaging(const std::string& folder) noexcept override;
+  std::string DoUpperCaseName(const std::string& name) override;
+  LocalDateTime DoGetLastWriteTime(const std::string& path) override;
+
+  // --- Prompts.
   void ShowModalMessage(const std::string& text, int buttonsAndIcon,
                         const std::string& title) override;
 

@@ -8,7 +8,6 @@
 #include "app/Events.h"
 #include "app/win32/MainWindow.h"
 #include "form/MainForm.h"
-#include "platform/WatchedPlatform.h"
 #include "platform/win32/Win32Platform.h"
 
 // The runtime's default reaction to an uncaught exception prints the type's
@@ -22,12 +21,12 @@ void __verbose_terminate_handler() { std::abort(); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   lnf::Win32Platform platform;
-  // Every operation passes the window's pump, which keeps the window alive
-  // through long work.
-  lnf::WatchedPlatform watched(platform);
-  lnf::MainForm form(watched, lnf::kMainFormEvents);
+  lnf::MainForm form(platform, lnf::kMainFormEvents);
   lnf::MainWindow window(form, instance);
-  watched.SetWatcher(&window.watcher());
+  // Every file-system operation and every box passes the window's pump,
+  // which keeps the window alive through long work.
+  platform.FileSystem::SetWatcher(&window.watcher());
+  platform.Prompts::SetWatcher(&window.watcher());
   if (!window.Create()) return 1;
   form.SetView(&window);
 

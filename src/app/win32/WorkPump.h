@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "form/MainForm.h"
-#include "platform/WatchedPlatform.h"
+#include "platform/PlatformWatcher.h"
 
 namespace lnf {
 

@@ -161,13 +161,13 @@ std::string FormatGeneralDate(const LocalDateTime& when) {
   return ComposeGeneralDate(date, time, midnight);
 }
 
-std::string Win32Platform::NowAsGeneralDate() {
+std::string Win32SystemInfo::NowAsGeneralDate() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return FormatGeneralDate({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }
 
-LocalDateTime Win32Platform::GetLastWriteTime(const std::string& path) {
+LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
   const FILETIME written = LastWriteOf(path);
   SYSTEMTIME st;
   if (IsNtFamily()) {
@@ -185,7 +185,7 @@ LocalDateTime Win32Platform::GetLastWriteTime(const std::string& path) {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
-VersionNumbers Win32Platform::GetVersion() {
+VersionNumbers Win32SystemInfo::GetVersion() {
   std::vector<char> data;
   std::string module;
   if (IsNtFamily()) {

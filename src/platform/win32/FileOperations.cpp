@@ -8,6 +8,7 @@
 #include "platform/win32/NativePath.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/WindowsFamily.h"
 
 namespace lnf {
@@ -113,18 +114,18 @@ DWORD CopyThrough(const NativePath& from, const NativePath& to, const std::strin
 
 }  // namespace
 
-std::uint32_t Win32Platform::GetAttributes(const std::string& path) {
+std::uint32_t Win32FileSystem::DoGetAttributes(const std::string& path) {
   const DWORD attributes = AttributesOf(Prepare(path));
   if (attributes == INVALID_FILE_ATTRIBUTES) Fail(GetLastError(), path);
   return attributes;
 }
 
-void Win32Platform::CreateFolder(const std::string& path) {
+void Win32FileSystem::DoCreateFolder(const std::string& path) {
   if (!MakeFolder(Prepare(path, kFolderPathLimit))) Fail(GetLastError(), path);
 }
 
-void Win32Platform::CopyFileReplacing(const std::string& source, const std::string& destination,
-                                      const std::string& stagingFolder) {
+void Win32FileSystem::DoCopyFileReplacing(const std::string& source, const std::string& destination,
+                                          const std::string& stagingFolder) {
   const std::string subject = source + " -> " + destination;
   const NativePath from = Prepare(source, kPathLimit, subject);
   const NativePath to = Prepare(destination, kPathLimit, subject);
@@ -142,7 +143,7 @@ void Win32Platform::CopyFileReplacing(const std::string& source, const std::stri
   if (error != ERROR_SUCCESS) Fail(error, subject);
 }
 
-bool Win32Platform::OpenStaging(const std::string& folder) {
+bool Win32FileSystem::DoOpenStaging(const std::string& folder) {
   try {
     SweepStaging(folder);
     const NativePath native = Prepare(folder, kFolderPathLimit);
@@ -154,41 +155,17 @@ bool Win32Platform::OpenStaging(const std::string& folder) {
   }
 }
 
-void Win32Platform::CloseStaging(const std::string& folder) noexcept {
+std::string Win32FileSystem::DoUpperCaseName(const std::string& name) {
+  return UpperCaseFileName(name);
+}
+
+void Win32FileSystem::DoCloseStaging(const std::string& folder) noexcept {
   try {
     SweepStaging(folder);
     // Fails, as it should, when something else is in the folder.
     RemoveFolder(Prepare(folder, kFolderPathLimit));
   } catch (...) {
   }
-}
-
-}  // namespace lnf
-
-namespace lnf {
-
-std::string Win32Platform::UpperCaseName(const std::string& name) {
-  if (IsNtFamily()) {
-    // Looked up, not imported: nothing says Windows 95's USER32 has it, and
-    // an import it lacks would stop the exe from loading there at all.
-    using UpperBuffer = DWORD(WINAPI*)(LPWSTR, DWORD);
-    static const UpperBuffer upper = reinterpret_cast<UpperBuffer>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "CharUpperBuffW")));
-    WideText wide = ToWide(name);
-    if (upper && !wide.empty()) {
-      upper(reinterpret_cast<wchar_t*>(&wide[0]), static_cast<DWORD>(wide.size()));
-    } else {
-      for (char16_t& unit : wide) {
-        if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - 32);
-      }
-    }
-    return Utf16ToUtf8(wide);
-  }
-  std::string ansi;
-  // A name the code page cannot spell names no file on 9x; it stays as it is.
-  if (!ToAnsiExact(name, ansi) || ansi.empty()) return name;
-  CharUpperBuffA(&ansi[0], static_cast<DWORD>(ansi.size()));
-  return FromSystem(ansi.data(), ansi.size());
 }
 
 }  // namespace lnf

@@ -7,8 +7,8 @@
 
 namespace lnf {
 
-void Win32Platform::ShowModalMessage(const std::string& text, int buttonsAndIcon,
-                                     const std::string& title) {
+void Win32Prompts::ShowModalMessage(const std::string& text, int buttonsAndIcon,
+                                    const std::string& title) {
   const HWND owner = static_cast<HWND>(owner_);
   const UINT type = static_cast<UINT>(buttonsAndIcon);
   if (IsNtFamily()) {
@@ -20,8 +20,8 @@ void Win32Platform::ShowModalMessage(const std::string& text, int buttonsAndIcon
   MessageBoxA(owner, ToAnsiLossy(text).c_str(), ToAnsiLossy(title).c_str(), type);
 }
 
-int Win32Platform::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int Win32SystemInfo::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
-int Win32Platform::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+int Win32SystemInfo::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 }  // namespace lnf

@@ -91,8 +91,8 @@ class FindEnumeration final : public DirectoryEnumeration {
 
 }  // namespace
 
-std::unique_ptr<DirectoryEnumeration> Win32Platform::Enumerate(const std::string& pattern,
-                                                               EntryFilter filter) {
+std::unique_ptr<DirectoryEnumeration> Win32FileSystem::DoEnumerate(const std::string& pattern,
+                                                                   EntryFilter filter) {
   const SplitPattern split = SplitAtLastSeparator(pattern);
   const bool wholeFolder = !pattern.empty() && split.name.empty();
   const std::string search = wholeFolder ? pattern + "*" : pattern;

@@ -38,6 +38,6 @@ void Fail(DWORD number, const std::string& subject) {
   throw PlatformError(number, Describe(number), subject);
 }
 
-std::string Win32Platform::ErrorText(std::uint32_t number) { return Describe(number); }
+std::string Win32SystemInfo::ErrorText(std::uint32_t number) { return Describe(number); }
 
 }  // namespace lnf

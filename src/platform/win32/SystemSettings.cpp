@@ -74,7 +74,7 @@ std::string ReadCurrentVersionText(const Char* keyName, const Char* valueName,
 
 }  // namespace
 
-std::string Win32Platform::GetEnvironmentValue(const std::string& name) {
+std::string Win32SystemInfo::GetEnvironmentValue(const std::string& name) {
   if (IsNtFamily()) return EnvironmentValue(GetEnvironmentVariableW, Ptr(ToWide(name)));
   std::string ansiName;
   // No variable can have a name the ANSI environment cannot spell.
@@ -82,7 +82,7 @@ std::string Win32Platform::GetEnvironmentValue(const std::string& name) {
   return EnvironmentValue(GetEnvironmentVariableA, ansiName.c_str());
 }
 
-std::string Win32Platform::GetProgramFilesFolder() {
+std::string Win32SystemInfo::GetProgramFilesFolder() {
   // The ANSI form of ExpandEnvironmentStrings wants a byte more than the
   // length it reports.
   std::string folder =

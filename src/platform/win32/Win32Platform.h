@@ -1,38 +1,45 @@
 // The real platform: Win32, on every 32-bit Windows from 95 on. On the NT
 // family it uses the wide functions (any file name, long paths); on Windows
 // 9x the ANSI ones, as IsNtFamily() decides once for the whole program.
-// Its operations live one file per concern beside this header: Search,
-// FileOperations, DatesAndVersions, SystemSettings, MessageBoxes.
+// Its operations live one file per concern beside this header: Search and
+// FileOperations (the file system), DatesAndVersions, SystemSettings and
+// MessageBoxes.
 #pragma once
 
 #include "platform/Platform.h"
 
 namespace lnf {
 
-class Win32Platform : public Platform {
- public:
-  // The window that owns message boxes (an HWND; null before the window
-  // exists, as for the start-up warning).
-  void SetOwnerWindow(void* hwnd) { owner_ = hwnd; }
+class Win32FileSystem : public FileSystem {
+ protected:
+  std::unique_ptr<DirectoryEnumeration> DoEnumerate(const std::string& pattern,
+                                                    EntryFilter filter) override;
+  std::uint32_t DoGetAttributes(const std::string& path) override;
+  void DoCreateFolder(const std::string& path) override;
+  void DoCopyFileReplacing(const std::string& source, const std::string& destination,
+                           const std::string& stagingFolder) override;
+  bool DoOpenStaging(const std::string& folder) override;
+  void DoCloseStaging(const std::string& folder) noexcept override;
+  std::string DoUpperCaseName(const std::string& name) override;
+  LocalDateTime DoGetLastWriteTime(const std::string& path) override;
+};
 
-  std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern,
-                                                  EntryFilter filter) override;
-  std::uint32_t GetAttributes(const std::string& path) override;
-  void CreateFolder(const std::string& path) override;
-  using Platform::CopyFileReplacing;
-  void CopyFileReplacing(const std::string& source, const std::string& destination,
-                         const std::string& stagingFolder) override;
-  bool OpenStaging(const std::string& folder) override;
-  void CloseStaging(const std::string& folder) noexcept override;
-  std::string UpperCaseName(const std::string& name) override;
-  std::string ErrorText(std::uint32_t number) override;
-  LocalDateTime GetLastWriteTime(const std::string& path) override;
+class Win32SystemInfo : public SystemInfo {
+ public:
   std::string GetEnvironmentValue(const std::string& name) override;
   std::string GetProgramFilesFolder() override;
   int ScreenWidth() override;
   int ScreenHeight() override;
   std::string NowAsGeneralDate() override;
   VersionNumbers GetVersion() override;
+  std::string ErrorText(std::uint32_t number) override;
+};
+
+class Win32Prompts : public Prompts {
+ public:
+  // The window that owns message boxes (an HWND; null before the window
+  // exists, as for the start-up warning).
+  void SetOwnerWindow(void* hwnd) { owner_ = hwnd; }
 
  protected:
   void ShowModalMessage(const std::string& text, int buttonsAndIcon,
@@ -41,6 +48,9 @@ class Win32Platform : public Platform {
  private:
   void* owner_ = nullptr;
 };
+
+// All three in one object, as the program and the contract tests take them.
+class Win32Platform : public Win32FileSystem, public Win32SystemInfo, public Win32Prompts {};
 
 // The general date form of a given local time, in the user's regional
 // settings, as NowAsGeneralDate gives it for the clock. Throws when the

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Text.h"
 
 #include "platform/PathText.h"
+#include "platform/win32/WindowsFamily.h"
 
 namespace lnf {
 
@@ -47,6 +48,30 @@ bool ToAnsiExact(const std::string& utf8, std::string& ansi) {
   if (utf8.empty()) return true;
   if (ansi.empty()) return false;
   return ToWide(FromSystem(ansi.data(), ansi.size())) == ToWide(utf8);
+}
+
+std::string UpperCaseFileName(const std::string& name) {
+  if (IsNtFamily()) {
+    // Looked up, not imported: nothing says Windows 95's USER32 has it, and
+    // an import it lacks would stop the exe from loading there at all.
+    using UpperBuffer = DWORD(WINAPI*)(LPWSTR, DWORD);
+    static const UpperBuffer upper = reinterpret_cast<UpperBuffer>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "CharUpperBuffW")));
+    WideText wide = ToWide(name);
+    if (upper && !wide.empty()) {
+      upper(reinterpret_cast<wchar_t*>(&wide[0]), static_cast<DWORD>(wide.size()));
+    } else {
+      for (char16_t& unit : wide) {
+        if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - 32);
+      }
+    }
+    return Utf16ToUtf8(wide);
+  }
+  std::string ansi;
+  // A name the code page cannot spell names no file on 9x; it stays as it is.
+  if (!ToAnsiExact(name, ansi) || ansi.empty()) return name;
+  CharUpperBuffA(&ansi[0], static_cast<DWORD>(ansi.size()));
+  return FromSystem(ansi.data(), ansi.size());
 }
 
 }  // namespace lnf

@@ -37,4 +37,8 @@ bool ToAnsiExact(const std::string& utf8, std::string& ansi);
 // character ('?'), as the system itself would show it.
 std::string ToAnsiLossy(const std::string& utf8);
 
+// `name` upper-cased character by character as the system compares file
+// names: the wide table on the NT family, the ANSI code page's on 9x.
+std::string UpperCaseFileName(const std::string& name);
+
 }  // namespace lnf

@@ -1,0 +1,155 @@
+// The file system as the tool sees it: listings, attributes, new folders,
+// the replacing copy with its staging, and file dates. Every failure is
+// thrown as a PlatformError; nothing is returned as an error code.
+//
+// Text is UTF-8 throughout; implementations convert at this boundary. The
+// public operations tell the watcher (if any) and pass on to the protected
+// virtual ones that an implementation provides, so that a new operation
+// touches this interface and its implementations only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/PlatformError.h"
+#include "platform/PlatformWatcher.h"
+
+namespace lnf {
+
+// Attribute bits, with the values Windows gives them.
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  // A junction, a symbolic link or another reparse point; on a link the
+  // attributes are the link's own, not its target's.
+  kAttrReparsePoint = 0x400,
+};
+
+// What a directory enumeration yields. The values are the attribute masks
+// that the system's own searches take for the same choice.
+enum class EntryFilter {
+  kFiles = 0,         // ordinary files only
+  kWithFolders = 16,  // folders as well
+};
+
+// A local calendar date and time, to the second.
+struct LocalDateTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// One directory enumeration with its own state, so that nested listings never
+// disturb each other.
+class DirectoryEnumeration {
+ public:
+  virtual ~DirectoryEnumeration() = default;
+  // The next matching bare name, or the empty string once none is left.
+  virtual std::string Next() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Told before every operation and every listed name; null: nobody is.
+  void SetWatcher(PlatformWatcher* watcher) { watcher_ = watcher; }
+
+  // Starts listing `pattern`: a path whose last component may hold `*` and `?`
+  // (matched without regard to case; "*.*" matches every name). A pattern
+  // ending in a backslash lists every entry of that folder. A pattern without
+  // wildcards names one entry. kFiles yields ordinary files only;
+  // kWithFolders adds folders and, for a whole-folder listing, "." and "..".
+  // Hidden and system entries are never yielded, nor links whose target is
+  // gone. A missing folder yields nothing; only a failure to read an
+  // existing one throws.
+  std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern, EntryFilter filter);
+
+  // The attribute bits of `path`; a trailing backslash names the same folder.
+  // Throws for a missing, empty or malformed path.
+  std::uint32_t GetAttributes(const std::string& path) {
+    Tell();
+    return DoGetAttributes(path);
+  }
+
+  // Creates one folder. Throws when it exists already or its parent is missing.
+  void CreateFolder(const std::string& path) {
+    Tell();
+    DoCreateFolder(path);
+  }
+
+  // Copies a file, replacing one already at `destination`. The copy is made
+  // under a name of this file system's own in `stagingFolder` and takes the
+  // destination's name only once complete, so that nothing half-written ever
+  // carries that name. An empty `stagingFolder`, or one that no rename
+  // reaches the destination from (another volume), means the destination's
+  // own folder. On failure nothing is left at either place and an earlier
+  // copy at `destination` survives.
+  void CopyFileReplacing(const std::string& source, const std::string& destination,
+                         const std::string& stagingFolder = {}) {
+    Tell();
+    DoCopyFileReplacing(source, destination, stagingFolder);
+  }
+
+  // Readies `folder` for copies in progress: removes what an interrupted run
+  // left there under the names this file system gives such copies (nothing
+  // else), and creates the folder when it is missing. False when it cannot be
+  // used; copies are then staged beside their destinations.
+  bool OpenStaging(const std::string& folder) {
+    Tell();
+    return DoOpenStaging(folder);
+  }
+  // Removes what copies in progress left in `folder`, then the folder itself
+  // once it is empty. Never throws, and tells nobody: it runs while failures
+  // are on their way out, where a pump could let a message in for nothing.
+  void CloseStaging(const std::string& folder) noexcept { DoCloseStaging(folder); }
+
+  // `name` upper-cased character by character, as the system compares file
+  // names in a folder that ignores case: two names with the same answer name
+  // the same file there.
+  std::string UpperCaseName(const std::string& name) { return DoUpperCaseName(name); }
+
+  // The time `path` was last written, in local time: on the NT family with
+  // the offset in force at that date as far as the system knows it, on
+  // Windows 9x with today's. Throws on failure.
+  LocalDateTime GetLastWriteTime(const std::string& path) {
+    Tell();
+    return DoGetLastWriteTime(path);
+  }
+
+ protected:
+  // Names differ from the Win32 functions on purpose: <windows.h> turns
+  // those into macros.
+  virtual std::unique_ptr<DirectoryEnumeration> DoEnumerate(const std::string& pattern,
+                                                            EntryFilter filter) = 0;
+  virtual std::uint32_t DoGetAttributes(const std::string& path) = 0;
+  virtual void DoCreateFolder(const std::string& path) = 0;
+  virtual void DoCopyFileReplacing(const std::string& source, const std::string& destination,
+                                   const std::string& stagingFolder) = 0;
+  virtual bool DoOpenStaging(const std::string& folder) = 0;
+  virtual void DoCloseStaging(const std::string& folder) noexcept = 0;
+  virtual std::string DoUpperCaseName(const std::string& name) = 0;
+  virtual LocalDateTime DoGetLastWriteTime(const std::string& path) = 0;
+
+ private:
+  void Tell() {
+    if (watcher_) watcher_->BeforeOperation();
+  }
+
+  PlatformWatcher* watcher_ = nullptr;
+};
+
+// Starts an enumeration and takes its first name only: true when one exists.
+bool FirstMatch(FileSystem& files, const std::string& pattern, EntryFilter attributeFilter);
+
+// True when `folderPath` (with or without a trailing backslash) names an
+// existing folder; every failure of the query answers false.
+bool DirectoryExists(FileSystem& files, std::string folderPath);
+
+}  // namespace lnf
