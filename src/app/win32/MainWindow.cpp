@@ -7,7 +7,6 @@
 
 #include "app/win32/ControlStyle.h"
 #include "app/win32/LabelInk.h"
-#include "app/win32/StackingOrder.h"
 #include "app/win32/WindowApi.h"
 #include "platform/win32/WindowsFamily.h"
 
@@ -122,8 +121,6 @@ void MainWindow::CreateControls() {
     const ControlState& state = form_.StateOf(row.id);
     const HWND control = CreateControl(row, state);
     controls_[Index(row.id)] = control;
-    shownVisible_[Index(row.id)] = state.visible;
-    shownText_[Index(row.id)] = state.text;
 
     if (row.kind == ControlKind::PictureBox) {
       // Setting the icon shrinks the static to the icon's size; the box keeps
@@ -145,8 +142,7 @@ void MainWindow::CreateControls() {
       buttonProc_ = win::ReplaceWindowProc(control, FrameProc);
     }
   }
-  consoleBytesShown_ = form_.Text(kLogConsole).size();
-  for (const ControlSpec& row : kControls) form_.StateOf(row.id).changed = false;
+  shown_.Adopt(form_);
 }
 
 HWND MainWindow::CreateControl(const ControlSpec& row, const ControlState& state) {
@@ -249,47 +245,40 @@ int MainWindow::RunMessageLoop() {
 }
 
 void MainWindow::Render(MainForm& form) {
-  bool changed = false;
-  for (const ControlSpec& row : kControls) {
-    ControlState& state = form.StateOf(row.id);
-    if (!state.changed) continue;
-    state.changed = false;
-    changed = true;
-    const int i = Index(row.id);
-    if (state.visible != shownVisible_[i]) {
-      ShowWindow(controls_[i], state.visible ? SW_SHOWNA : SW_HIDE);
-      shownVisible_[i] = state.visible;
-    }
-    if (row.id == kLogConsole) {
-      AppendConsoleTail(state.text);
-    } else if ((row.kind == ControlKind::Label || row.kind == ControlKind::TextBox) &&
-               state.text != shownText_[i]) {
-      if (RunsIntoALabelBeside(row.id)) FitLabelToText(row, state.text);
-      win::SetWindowTextUtf8(controls_[i], state.text);
-      shownText_[i] = state.text;
-    }
-  }
-  if (!changed) return;
+  const std::vector<ViewChange> changes = shown_.CatchUp(form);
+  if (changes.empty()) return;
+  for (const ViewChange& change : changes) CarryOut(change);
   KeepFocusOnScreen();
   // Painted now, not when the handler ends: a long backup shows its log up
   // to the last message box.
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-// The log only grows, so only its new tail goes to the control: the work per
-// entry stays the same however long the log gets, and the user's selection
-// and scroll position stay where they were.
-void MainWindow::AppendConsoleTail(const std::string& text) {
-  HWND console = Handle(kLogConsole);
-  // The oldest entries made room for new ones: the whole log anew.
-  if (text.size() < consoleBytesShown_ || form_.ConsoleTrims() != consoleTrimsShown_) {
-    win::SetWindowTextUtf8(console, text);
-    consoleBytesShown_ = text.size();
-    consoleTrimsShown_ = form_.ConsoleTrims();
-    return;
+void MainWindow::CarryOut(const ViewChange& change) {
+  const HWND control = Handle(change.control);
+  switch (change.kind) {
+    case ViewChange::Kind::Show:
+      ShowWindow(control, SW_SHOWNA);
+      break;
+    case ViewChange::Kind::Hide:
+      ShowWindow(control, SW_HIDE);
+      break;
+    case ViewChange::Kind::FitLabel:
+      FitLabelToText(SpecOf(change.control), change.text);
+      break;
+    case ViewChange::Kind::SetText:
+    case ViewChange::Kind::ResetConsole:
+      win::SetWindowTextUtf8(control, change.text);
+      break;
+    case ViewChange::Kind::AppendConsole:
+      AppendConsoleTail(change.text);
+      break;
   }
-  if (text.size() == consoleBytesShown_) return;
+}
 
+// Keeps the user's selection and scroll position where they were.
+void MainWindow::AppendConsoleTail(const std::string& tail) {
+  HWND console = Handle(kLogConsole);
   DWORD selStart = 0;
   DWORD selEnd = 0;
   win::Send(console, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
@@ -299,14 +288,12 @@ void MainWindow::AppendConsoleTail(const std::string& text) {
   win::Send(console, WM_SETREDRAW, FALSE, 0);
   const int end = win::WindowTextLength(console);
   win::Send(console, EM_SETSEL, end, end);
-  win::ReplaceSelectionUtf8(console, text.substr(consoleBytesShown_));
+  win::ReplaceSelectionUtf8(console, tail);
   win::Send(console, EM_SETSEL, selStart, selEnd);
   const LRESULT nowFirst = win::Send(console, EM_GETFIRSTVISIBLELINE, 0, 0);
   if (nowFirst != firstLine) win::Send(console, EM_LINESCROLL, 0, firstLine - nowFirst);
   win::Send(console, WM_SETREDRAW, TRUE, 0);
   RedrawWindow(console, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-
-  consoleBytesShown_ = text.size();
 }
 
 }  // namespace lnf

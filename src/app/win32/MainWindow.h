@@ -6,14 +6,14 @@
 #include <windows.h>
 
 #include <array>
-#include <cstddef>
-#include <deque>
 #include <string>
 
 #include "app/win32/GdiObjects.h"
+#include "app/win32/StackingOrder.h"
 #include "app/win32/WorkPump.h"
 #include "form/ControlTable.h"
 #include "form/MainForm.h"
+#include "form/ViewChanges.h"
 
 namespace lnf {
 
@@ -63,11 +63,11 @@ class MainWindow : public FormView {
   LRESULT OnGetMinMaxInfo(LPARAM lParam);
   LRESULT OnDestroy();
 
-  void OnClick(ControlId id);
   void MoveFocus(HWND target);
   void RestoreFocus();
   void KeepFocusOnScreen();
-  void AppendConsoleTail(const std::string& text);
+  void CarryOut(const ViewChange& change);
+  void AppendConsoleTail(const std::string& tail);
 
   MainForm& form_;
   HINSTANCE instance_;
@@ -82,15 +82,10 @@ class MainWindow : public FormView {
   std::array<HWND, kControlCount> controls_{};
 
   // What the controls show at the moment, so that Render touches only what
-  // has changed; the console is tracked by how many bytes of it are shown.
-  std::array<bool, kControlCount> shownVisible_{};
-  std::array<std::string, kControlCount> shownText_;
-  std::size_t consoleBytesShown_ = 0;
-  std::size_t consoleTrimsShown_ = 0;
+  // has changed.
+  ShownForm shown_{RunsIntoALabelBeside};
 
   HWND focusToRestore_ = nullptr;
-  std::deque<ControlId> pendingClicks_;
-  bool handlingClick_ = false;
   WorkPump pump_{*this, form_};
 
   static WNDPROC buttonProc_;

@@ -26,29 +26,6 @@ ControlId MainWindow::IdOf(HWND control) const {
   return FindControl(id) == control ? static_cast<ControlId>(id) : kNoControl;
 }
 
-// Clicks that arrive while a handler works or waits in a message box (sent
-// by another program, and delivered while the window keeps answering; the
-// user's own input waits in the queue) run after that handler, one at a
-// time, never inside it.
-void MainWindow::OnClick(ControlId id) {
-  pendingClicks_.push_back(id);
-  if (handlingClick_) return;
-  handlingClick_ = true;
-  pump_.Begin();
-  while (!pendingClicks_.empty()) {
-    const ControlId next = pendingClicks_.front();
-    pendingClicks_.pop_front();
-    // The form reports its handlers' failures itself; nothing may unwind
-    // into the system's code that called this window procedure.
-    try {
-      form_.Click(next);
-    } catch (...) {
-    }
-  }
-  handlingClick_ = false;
-  pump_.End();
-}
-
 LRESULT MainWindow::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
   const HDC dc = reinterpret_cast<HDC>(wParam);
   const ControlId id = IdOf(reinterpret_cast<HWND>(lParam));
@@ -140,7 +117,7 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   // button by its ID alone, as it finds no such control directly in the window.
   const ControlId id =
       lParam ? IdOf(reinterpret_cast<HWND>(lParam)) : IdOf(FindControl(LOWORD(wParam)));
-  if (id != kNoControl && TakesClicks(id)) OnClick(id);
+  if (id != kNoControl && TakesClicks(id)) pump_.Click(id);
   return 0;
 }
 

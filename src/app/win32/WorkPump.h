@@ -1,52 +1,50 @@
-// Keeps the main window alive while a handler works, on the one thread the
-// tool has: about ten times a second, at the next operation the handler
-// asks of the platform, it lets the system deliver the messages sent to the
-// window, which also tells Windows that the window still answers; as often
-// as that, as long as drawing takes no more than a fiftieth of the time, it
-// shows what the form has logged so far and paints what needs painting. Input
-// stays in the queue until the handler has ended; a close asked for meanwhile
-// is kept until then; the wait cursor shows throughout.
+// Keeps the main window alive while a handler works: it carries out what the
+// work state decides (the click queue, the deferred close, the beats and the
+// drawing, in app/WorkState.h) with the system's calls, answers the messages
+// that work changes the answer to, and shows the wait cursor throughout.
 #pragma once
 
 #include <windows.h>
 
+#include "app/WorkState.h"
 #include "form/MainForm.h"
 #include "platform/PlatformWatcher.h"
 
 namespace lnf {
 
-class WorkPump final : public PlatformWatcher {
+class WorkPump final : public PlatformWatcher, private WorkActions, private TickClock {
  public:
   WorkPump(FormView& view, MainForm& form) : view_(view), form_(form) {}
+  // Defined in one file: MinGW's link-time optimizer takes the implicit
+  // one's thunks, emitted in every file that uses the class, for two
+  // definitions.
+  ~WorkPump() override;
 
   void Attach(HWND window);
 
-  // Around a run of handlers (a click and the clicks queued behind it).
-  void Begin();
-  void End();
-  // A handler runs and does not wait for the user.
-  bool Working() const { return running_ && !waiting_; }
+  // A push button was clicked: its handler runs now, or after the ones at work.
+  void Click(ControlId id) { state_.Click(id); }
 
   // What the window answers to `message` while handlers run; false for the
   // messages it handles as always.
   bool Answer(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   void BeforeOperation() override;
-  void WaitingForUser(bool waiting) override;
+  void WaitingForUser(bool waiting) override { state_.WaitingForUser(waiting); }
 
  private:
-  void Draw(DWORD start);
+  void RunClick(ControlId id) override { form_.Click(id); }
+  void ShowBusy(bool busy) override;
+  void Draw() override;
+  void LetSentMessagesIn() override;
+  void Close() override { PostMessageA(window_, WM_CLOSE, 0, 0); }
+  std::uint32_t Ticks() override { return GetTickCount(); }
 
   FormView& view_;
   MainForm& form_;
   HWND window_ = nullptr;
   UINT workingQuery_ = 0;
-  bool running_ = false;
-  bool waiting_ = false;
-  bool closeAsked_ = false;
-  DWORD lastBeat_ = 0;
-  DWORD lastDrawn_ = 0;
-  DWORD drawingGap_ = 0;
+  WorkState state_{*this, *this};
 };
 
 }  // namespace lnf
