@@ -24,32 +24,22 @@ for w in "${wanted[@]}"; do
   esac
 done
 
-product_exe="$root/build/product/src/app/win32/LNF_INVTOOL.exe"
 mkdir -p "$root/build"
 
-# Configures (cheap once configured) and builds one flavour, its output kept
-# in build/<flavour>.log and shown only when something fails.
+# Configures (cheap once configured) and builds one flavour from its preset
+# in CMakePresets.json, its output kept in build/<flavour>.log and shown only
+# when something fails.
 build_flavour() {
   local name="$1"
-  shift
-  local dir="$root/build/$name" log="$root/build/$name.log"
+  local log="$root/build/$name.log"
   : >"$log"
-  if ! cmake -S "$root" -B "$dir" -DLNF_FLAVOUR="$name" "$@" >>"$log" 2>&1 \
-    || ! cmake --build "$dir" -j2 >>"$log" 2>&1; then
+  if ! cmake --preset "$name" >>"$log" 2>&1 || ! cmake --build --preset "$name" >>"$log" 2>&1; then
     echo "build: the $name build failed; its output follows ($log)" >&2
     cat "$log" >&2
     exit 1
   fi
 }
 
-if want product; then
-  build_flavour product \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-win32.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel
-fi
-if want wintests; then
-  build_flavour wintests \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-posix.cmake" -DLNF_PRODUCT_EXE="$product_exe"
-fi
-if want native; then
-  build_flavour native
-fi
+for flavour in product wintests native; do
+  if want "$flavour"; then build_flavour "$flavour"; fi
+done

@@ -55,16 +55,16 @@ fi
 # The driver that presses buttons and reads text, built once and again when
 # it or the driver it stands on changes.
 pilot="$build/tools/autopilot.exe"
-driver=("$root"/tests/driver/*.cpp)
+driver=("$root"/tools/driver/*.cpp)
 stale=0
-for f in "$root/tools/autopilot.cpp" "${driver[@]}" "$root"/tests/driver/*.h \
+for f in "$root/tools/autopilot.cpp" "${driver[@]}" "$root"/tools/driver/*.h \
   "$root/src/app/WorkingQuery.h"; do
   [ "$f" -nt "$pilot" ] && stale=1
 done
 if [ ! -e "$pilot" ] || [ "$stale" = 1 ]; then
   mkdir -p "$build/tools"
   i686-w64-mingw32-g++-posix -std=c++17 -O2 -municode -static -I"$root/src" \
-    -I"$root/tests/driver" -o "$pilot" "$root/tools/autopilot.cpp" "${driver[@]}" \
+    -I"$root/tools/driver" -o "$pilot" "$root/tools/autopilot.cpp" "${driver[@]}" \
     -lgdi32 -luser32 >>"$log" 2>&1 || {
     echo "start: building tools/autopilot.cpp failed" >&2
     cat "$log" >&2

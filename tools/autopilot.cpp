@@ -1,6 +1,7 @@
 // autopilot: drives a running Lanternfall Tallyglass window from outside, for
 // scripts that run the tool without a person at the screen (scripts/start.sh).
-// A thin command line on the end-to-end tests' driver (tests/driver).
+// A thin command line on the UI-automation driver (tools/driver), which the
+// end-to-end tests and the benchmark use too.
 //
 //   autopilot wait [SECONDS]   wait until the main window is up and answering
 //   autopilot click ID         press the push button with that control ID

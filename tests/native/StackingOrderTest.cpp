@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "app/win32/StackingOrder.h"
+#include "form/StackingOrder.h"
 #include "form/ControlTable.h"
 
 namespace lnf {

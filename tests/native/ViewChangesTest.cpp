@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/win32/StackingOrder.h"
+#include "form/StackingOrder.h"
 #include "form/ViewChanges.h"
 
 namespace lnf {

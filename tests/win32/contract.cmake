@@ -6,9 +6,9 @@ enable_language(RC)
 add_executable(win32_contract_tests
   ${CMAKE_CURRENT_LIST_DIR}/Win32ContractTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ContractVersion.rc
-  ${LNF_WIN32_PLATFORM_SOURCES}
 )
-target_link_libraries(win32_contract_tests PRIVATE lnf_core GTest::gtest_main version user32 kernel32 advapi32)
+target_link_libraries(win32_contract_tests PRIVATE lnf_win32_platform lnf_handlers GTest::gtest_main
+  user32 kernel32)
 target_link_options(win32_contract_tests PRIVATE -static)
 
 # Every Wine test runs through this emulator; it makes the Wine prefix on

@@ -8,7 +8,7 @@ set(LNF_E2E_MATRIX ON CACHE BOOL
   "Also run the smoke cases as Windows 98, 2000 and XP, and at 120 and 144 DPI")
 
 set(LNF_E2E_DIR ${PROJECT_SOURCE_DIR}/tests/e2e)
-include(${PROJECT_SOURCE_DIR}/tests/driver/driver.cmake)
+include(${PROJECT_SOURCE_DIR}/tools/driver/driver.cmake)
 add_executable(e2e_tests
   ${LNF_E2E_DIR}/Main.cpp
   ${LNF_E2E_DIR}/Desktop.cpp
@@ -21,9 +21,9 @@ add_executable(e2e_tests
   ${LNF_E2E_DIR}/NonAnsiNamesTest.cpp
   ${LNF_E2E_DIR}/StartupWarningTest.cpp
 )
-# lnf_core for the control table only: the tests know the window by its IDs
+# The form for the control table only: the tests know the window by its IDs
 # and its table, nothing else of the tool.
-target_link_libraries(e2e_tests PRIVATE lnf_driver lnf_core GTest::gtest gdi32 user32 advapi32)
+target_link_libraries(e2e_tests PRIVATE lnf_driver lnf_form GTest::gtest gdi32 user32 advapi32)
 # Static, so that Wine needs none of MinGW's DLLs beside the program.
 target_link_options(e2e_tests PRIVATE -static)
 

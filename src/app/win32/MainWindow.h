@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/win32/GdiObjects.h"
-#include "app/win32/StackingOrder.h"
+#include "form/StackingOrder.h"
 #include "app/win32/WorkPump.h"
 #include "form/ControlTable.h"
 #include "form/MainForm.h"

@@ -1,4 +1,4 @@
-#include "app/win32/StackingOrder.h"
+#include "form/StackingOrder.h"
 
 #include <algorithm>
 #include <climits>
