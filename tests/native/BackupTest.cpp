@@ -149,8 +149,11 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
   drive.AddFile(OU("Sub\\o.cab"), "ou");
-  drive.AddFile(Root("~lnf-staging\\~lnf-0.tmp"), "half a copy");
-  drive.AddFile(Root("~lnf-staging\\~lnf-3.tmp"), "half", Date(2005), kAttrReadOnly | kAttrHidden);
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-lock"));
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-0.tmp"), "half a copy");
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-3.tmp"), "half", Date(2005),
+                kAttrReadOnly | kAttrHidden);
+  drive.AddFile(Root("~lnf-staging\\0\\OU\\Sub\\o.cab"), "half a tree");
   Check();
   std::vector<std::string> staged;
   std::string meanwhile;
