@@ -115,9 +115,12 @@ void BackupCopies::PlaceFolders() {
     try {
       platform_.RenameFolder(built, folder);
     } catch (const PlatformError& error) {
-      // Another run made the folder meanwhile: the copies join it one by one.
-      if (error.number() != kErrorAlreadyExists && error.number() != kErrorFileExists) throw;
-      if (!DirectoryExists(platform_, folder)) throw;
+      // Another run made the folder meanwhile, or the staging folder is
+      // another volume (a mount point): the copies go over one by one.
+      const bool madeMeanwhile =
+          (error.number() == kErrorAlreadyExists || error.number() == kErrorFileExists) &&
+          DirectoryExists(platform_, folder);
+      if (!madeMeanwhile && error.number() != kErrorNotSameDevice) throw;
       MergeInto(built, folder);
     }
   }

@@ -221,6 +221,7 @@ class MemoryPlatform::Steps final : public FileSteps {
   std::uint32_t Rename(const std::string& from, const std::string& to) override {
     const Node* node = nullptr;
     if (const std::uint32_t error = Look(from, node)) return error;
+    if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
     if (d_.IsHeld(from)) return kErrorSharingViolation;
     const Node* there = nullptr;
     const std::uint32_t error = Look(to, there);
@@ -233,6 +234,7 @@ class MemoryPlatform::Steps final : public FileSteps {
   std::uint32_t RenameReplacing(const std::string& from, const std::string& to) override {
     const Node* node = nullptr;
     if (const std::uint32_t error = Look(from, node)) return error;
+    if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
     const Node* there = nullptr;
     const std::uint32_t error = Look(to, there);
     if (error == 0) {
@@ -291,6 +293,10 @@ class MemoryPlatform::Steps final : public FileSteps {
   }
 
   std::uint32_t Copy(const std::string& from, const std::string& to, bool replacing) {
+    // A copy's own destination has had its turn before the copy began.
+    if (d_.Key(to) != d_.Key(destination)) {
+      if (const std::uint32_t error = d_.TakeFailure(Operation::CopyFile, to)) return error;
+    }
     if (!ValidKey(d_.Key(from))) return kErrorInvalidName;
     const std::string sourceKey = d_.ResolveFor(from, true);
     auto source = d_.nodes_.find(sourceKey);
@@ -310,9 +316,9 @@ class MemoryPlatform::Steps final : public FileSteps {
       return error;
     }
     const Node copy = source->second;
-    if (!d_.Fits(to, copy.contents.size(), freed)) {
+    if (const std::size_t room = d_.Room(to, freed); room < copy.contents.size()) {
       // What a full disk leaves of a copy: the part that fitted.
-      if (!replacing) d_.AddFileWrittenAt(to, {}, copy.lastWriteUtc, kAttrArchive);
+      d_.AddFileWrittenAt(to, copy.contents.substr(0, room), copy.lastWriteUtc, kAttrArchive);
       return kErrorDiskFull;
     }
     const std::uint32_t attributes =
@@ -354,15 +360,27 @@ void MemoryPlatform::SetCapacity(const std::string& drive, std::size_t bytes) {
   capacity_[Key(drive).substr(0, 1)] = bytes;
 }
 
-bool MemoryPlatform::Fits(const std::string& path, std::size_t bytes, std::size_t freed) const {
+std::size_t MemoryPlatform::Room(const std::string& path, std::size_t freed) const {
   const std::string drive = Key(path).substr(0, 1);
   auto capacity = capacity_.find(drive);
-  if (capacity == capacity_.end()) return true;
+  if (capacity == capacity_.end()) return static_cast<std::size_t>(-1);
   std::size_t used = 0;
   for (const auto& [key, node] : nodes_) {
     if (key.compare(0, 1, drive) == 0) used += node.contents.size();
   }
-  return used - freed + bytes <= capacity->second;
+  used -= freed;
+  return used >= capacity->second ? 0 : capacity->second - used;
+}
+
+std::string MemoryPlatform::VolumeOf(const std::string& path) const {
+  const std::string key = Key(path);
+  std::string volume = key.substr(0, 2);
+  for (const std::string& mount : volumes_) {
+    if ((key == mount || key.rfind(mount + "\\", 0) == 0) && mount.size() > volume.size()) {
+      volume = mount;
+    }
+  }
+  return volume;
 }
 
 // A file or a folder with everything below it takes another name.

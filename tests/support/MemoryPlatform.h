@@ -65,7 +65,8 @@ class MemoryPlatform : public Platform {
   std::vector<std::string> Tree(const std::string& folder) const;
 
   // --- Failures: the next `Operation` on `path` (for a copy, its source or
-  // destination) throws `number`; `times` < 0 means every time.
+  // destination, or the name it is staged under) throws `number`; `times` <
+  // 0 means every time.
   void InjectFailure(Operation op, const std::string& path, std::uint32_t number, int times = 1);
   // Another program holds `path` open without sharing it, until the drive
   // goes: it can be neither deleted, renamed nor written over.
@@ -73,6 +74,8 @@ class MemoryPlatform : public Platform {
   // The bytes of file contents the drive (a letter, "C:") can hold; no limit
   // until set. A copy that does not fit fails with ERROR_DISK_FULL.
   void SetCapacity(const std::string& drive, std::size_t bytes);
+  // `folder` is another volume mounted there: no rename reaches in or out.
+  void MountVolume(const std::string& folder) { volumes_.push_back(Key(folder)); }
   // How many copies and enumerations have run, for tests that count work.
   int CopyCount() const { return static_cast<int>(copied_.size()); }
   // Destinations of the copies made, in order.
@@ -181,8 +184,10 @@ class MemoryPlatform : public Platform {
   std::string FullPathOf(const std::string& key) const;
   std::unique_ptr<HeldFile> Hold(const std::string& path);
   bool IsHeld(const std::string& path) const;
-  bool Fits(const std::string& path, std::size_t bytes, std::size_t freed) const;
+  // The bytes a write to `path` can still take, once `freed` are freed.
+  std::size_t Room(const std::string& path, std::size_t freed) const;
   void Move(const std::string& from, const std::string& to);
+  std::string VolumeOf(const std::string& path) const;
 
   std::map<std::string, Node> nodes_;       // by Key: upper-cased full path, no trailing "\"
   std::vector<std::string> caseSensitive_;  // keys of folders that tell case apart
@@ -205,6 +210,7 @@ class MemoryPlatform : public Platform {
   std::multiset<std::string> held_;  // keys of the files held open
   std::vector<std::unique_ptr<HeldFile>> kept_;
   std::map<std::string, std::size_t> capacity_;  // by drive letter
+  std::vector<std::string> volumes_;             // keys of the folders mounted
   std::unique_ptr<Steps> steps_;
 };
 
