@@ -72,27 +72,31 @@ BackupCopies::~BackupCopies() {
 
 void BackupCopies::Copy(const std::string& source, const std::string& destination) {
   std::string key = platform_.UpperCaseName(destination);
-  const auto building = std::find_if(building_.begin(), building_.end(), [&](const auto& folder) {
-    return destination.compare(0, folder.first.size() + 1, folder.first + "\\") == 0;
-  });
-  // A failure names the copy by the name it was to have.
-  const std::string subject =
-      source + " -> " +
-      (building == building_.end() ? destination
-                                   : building->second + destination.substr(building->first.size()));
   if (written_.count(key)) {
-    throw PlatformError(kErrorFileExists, platform_.ErrorText(kErrorFileExists), subject);
+    throw PlatformError(kErrorFileExists, platform_.ErrorText(kErrorFileExists),
+                        source + " -> " + destination);
   }
-  if (building == building_.end()) {
-    platform_.CopyFileReplacing(source, destination, staging_ ? staging_->Folder() : std::string());
+  const bool inFolderBeingBuilt =
+      std::any_of(building_.begin(), building_.end(), [&](const auto& folder) {
+        return destination.compare(0, folder.first.size() + 1, folder.first + "\\") == 0;
+      });
+  if (inFolderBeingBuilt) {
+    platform_.CopyNewFile(source, destination);
   } else {
-    try {
-      platform_.CopyNewFile(source, destination);
-    } catch (const PlatformError& error) {
-      throw PlatformError(error.number(), error.description(), subject);
-    }
+    platform_.CopyFileReplacing(source, destination, staging_ ? staging_->Folder() : std::string());
   }
   written_.insert(std::move(key));
+}
+
+PlatformError BackupCopies::InRealNames(const PlatformError& error) const {
+  std::string subject = error.subject();
+  for (const auto& [built, folder] : building_) {
+    for (std::size_t at = subject.find(built); at != std::string::npos;
+         at = subject.find(built, at + folder.size())) {
+      subject.replace(at, built.size(), folder);
+    }
+  }
+  return PlatformError(error.number(), error.description(), subject);
 }
 
 std::string BackupCopies::FolderToFill(const std::string& folder) {
@@ -210,7 +214,14 @@ void Command5_Click(MainForm& form) {
   const std::string ou = copies.FolderToFill(root + "\\OU");
   // A missing source has been reported by CopyDirectory; claiming success
   // after it would tell the user a backup exists that does not.
-  if (!CopyDirectory(form, form.OUDIR, ou, copies)) return;
+  bool copied = false;
+  try {
+    copied = CopyDirectory(form, form.OUDIR, ou, copies);
+  } catch (const PlatformError& error) {
+    // Told by the names the user will find, not by the staging folder's.
+    throw copies.InRealNames(error);
+  }
+  if (!copied) return;
   copies.Close();
   form.AppendLog(") [OfficeUpdate] Directory copied successfully.");
   form.ShowMessage(BackupDone(root + "\\OU"), kBoxInformation, kBackupTitle);

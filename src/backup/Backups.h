@@ -41,6 +41,10 @@ class BackupCopies {
   // rename each); otherwise `folder` itself, created when missing.
   std::string FolderToFill(const std::string& folder);
 
+  // `error` with the paths inside a folder being built named as they will
+  // be once it takes its name.
+  PlatformError InRealNames(const PlatformError& error) const;
+
   // Ends the run before its closing words: the folders built take their
   // names, and the staging folder goes, so that the backup root holds only
   // copies when the user is told it is done. Throws when a folder cannot be

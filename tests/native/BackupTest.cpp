@@ -474,9 +474,12 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   drive.AddFile(OU("A\\a.txt"));
   drive.AddFile(OU("B\\b.txt"));
   Check();
-  drive.InjectFailure(Op::CopyFile, OU("A\\a.txt"), kErrorAccessDenied);
+  // The first backup builds the tree in the staging folder; a failure there
+  // is told by the name the copy was to have.
+  drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\OU\\A\\a.txt"), kErrorAccessDenied);
   form.Click(kCommand5);
   ExpectFailureReportOnly(kErrorAccessDenied);
+  EXPECT_EQ(drive.Messages()[0].text, "Error 5: Access is denied.\r\n\r\n" + Root("OU\\A\\a.txt"));
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));
   EXPECT_TRUE(EntriesSinceCheck().empty());
