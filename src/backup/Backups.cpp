@@ -102,7 +102,7 @@ PlatformError BackupCopies::InRealNames(const PlatformError& error) const {
 std::string BackupCopies::FolderToFill(const std::string& folder) {
   // Anything standing under that name, a file too, is left for the
   // creation below to meet, which reports it before the first copy.
-  if (!staging_ || Stands(platform_, folder)) {
+  if (!staging_ || !staging_->MayBuildFolders() || Stands(platform_, folder)) {
     EnsureFolder(platform_, folder);
     return folder;
   }

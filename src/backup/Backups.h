@@ -36,9 +36,10 @@ class BackupCopies {
   void Copy(const std::string& source, const std::string& destination);
 
   // The folder `folder` for the run to copy into: when it does not exist
-  // yet, a folder built in the staging folder, which takes the name
-  // `folder` with one rename when the run closes (its files then need no
-  // rename each); otherwise `folder` itself, created when missing.
+  // yet (and the staging folder may build one), a folder built in the
+  // staging folder, which takes the name `folder` with one rename when the
+  // run closes, after a failure too (its files then need no rename each);
+  // otherwise `folder` itself, created when missing.
   std::string FolderToFill(const std::string& folder);
 
   // `error` with the paths inside a folder being built named as they will

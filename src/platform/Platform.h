@@ -97,6 +97,10 @@ class StagingArea {
  public:
   virtual ~StagingArea() = default;
   virtual const std::string& Folder() const = 0;
+  // Whether a folder may be built inside it, to take its real name later:
+  // not on Windows 9x, where every path is held to MAX_PATH and one inside
+  // the staging folder is longer than the real one.
+  virtual bool MayBuildFolders() const = 0;
 };
 
 class Platform {

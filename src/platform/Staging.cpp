@@ -124,7 +124,7 @@ void RemoveTree(FileSteps& steps, const std::string& folder) {
       RemoveOwnFile(steps, path);
     }
   }
-  steps.SetAttributes(folder, kAttrDirectory);
+  steps.SetAttributes(folder, kAttrArchive);
   steps.RemoveFolder(folder);
 }
 
@@ -188,6 +188,7 @@ class RunStaging final : public StagingArea {
   }
 
   const std::string& Folder() const override { return folder_; }
+  bool MayBuildFolders() const override { return steps_.Nt(); }
 
  private:
   FileSteps& steps_;
