@@ -1,10 +1,12 @@
 #include "backup/Backups.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "form/MainForm.h"
 #include "inventory/Probes.h"
+#include "platform/PathText.h"
 
 namespace lnf {
 
@@ -21,6 +23,16 @@ constexpr const char* kStagingFolder = "\\~lnf-staging";
 // backup before its first copy.
 void EnsureFolder(Platform& platform, const std::string& path) {
   if (!DirectoryExists(platform, path)) platform.CreateFolder(path);
+}
+
+// Whether anything, a file or a folder, stands at `path`.
+bool Stands(Platform& platform, const std::string& path) {
+  try {
+    platform.GetAttributes(path);
+    return true;
+  } catch (const PlatformError&) {
+    return false;
+  }
 }
 
 // The backup root, then its subfolder `name` ("\V4", "\OU"), each created
@@ -45,13 +57,17 @@ std::string WithTrailingBackslash(std::string path) {
 
 std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV"; }
 
-BackupCopies::BackupCopies(Platform& platform, const std::string& backupRoot)
-    : platform_(platform), folder_(backupRoot + kStagingFolder) {
-  usable_ = platform_.OpenStaging(folder_);
+BackupCopies::BackupCopies(Platform& platform, const std::string& backupRoot, bool useStaging)
+    : platform_(platform) {
+  if (useStaging) staging_ = platform_.OpenStaging(backupRoot + kStagingFolder);
 }
 
 BackupCopies::~BackupCopies() {
-  if (usable_) platform_.CloseStaging(folder_);
+  // What was copied before a failure stays, as copies made one by one do.
+  try {
+    PlaceFolders();
+  } catch (...) {
+  }
 }
 
 void BackupCopies::Copy(const std::string& source, const std::string& destination) {
@@ -60,8 +76,82 @@ void BackupCopies::Copy(const std::string& source, const std::string& destinatio
     throw PlatformError(kErrorFileExists, platform_.ErrorText(kErrorFileExists),
                         source + " -> " + destination);
   }
-  platform_.CopyFileReplacing(source, destination, usable_ ? folder_ : std::string());
+  const bool inFolderBeingBuilt =
+      std::any_of(building_.begin(), building_.end(), [&](const auto& folder) {
+        return destination.compare(0, folder.first.size() + 1, folder.first + "\\") == 0;
+      });
+  if (inFolderBeingBuilt) {
+    platform_.CopyNewFile(source, destination);
+  } else {
+    platform_.CopyFileReplacing(source, destination, staging_ ? staging_->Folder() : std::string());
+  }
   written_.insert(std::move(key));
+}
+
+PlatformError BackupCopies::InRealNames(const PlatformError& error) const {
+  std::string subject = error.subject();
+  for (const auto& [built, folder] : building_) {
+    for (std::size_t at = subject.find(built); at != std::string::npos;
+         at = subject.find(built, at + folder.size())) {
+      subject.replace(at, built.size(), folder);
+    }
+  }
+  return PlatformError(error.number(), error.description(), subject);
+}
+
+std::string BackupCopies::FolderToFill(const std::string& folder) {
+  // Anything standing under that name, a file too, is left for the
+  // creation below to meet, which reports it before the first copy.
+  if (!staging_ || !staging_->MayBuildFolders() || Stands(platform_, folder)) {
+    EnsureFolder(platform_, folder);
+    return folder;
+  }
+  const std::string built = staging_->Folder() + "\\" + SplitAtLastSeparator(folder).name;
+  platform_.CreateFolder(built);
+  building_.emplace_back(built, folder);
+  return built;
+}
+
+void BackupCopies::PlaceFolders() {
+  const auto building = std::move(building_);
+  building_.clear();
+  for (const auto& [built, folder] : building) {
+    try {
+      platform_.RenameFolder(built, folder);
+    } catch (const PlatformError& error) {
+      // Another run made the folder meanwhile, or the staging folder is
+      // another volume (a mount point): the copies go over one by one.
+      const bool madeMeanwhile =
+          (error.number() == kErrorAlreadyExists || error.number() == kErrorFileExists) &&
+          DirectoryExists(platform_, folder);
+      if (!madeMeanwhile && error.number() != kErrorNotSameDevice) throw;
+      MergeInto(built, folder);
+    }
+  }
+}
+
+void BackupCopies::MergeInto(const std::string& built, const std::string& folder) {
+  EnsureFolder(platform_, folder);
+  const std::string staging = staging_ ? staging_->Folder() : std::string();
+  auto files = platform_.Enumerate(built + "\\*.*", EntryFilter::kFiles);
+  for (std::string name = files->Next(); !name.empty(); name = files->Next()) {
+    platform_.CopyFileReplacing(built + "\\" + name, folder + "\\" + name, staging);
+  }
+  std::vector<std::string> folders;
+  auto listing = platform_.Enumerate(built + "\\", EntryFilter::kWithFolders);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    if (name != "." && name != ".." &&
+        (platform_.GetAttributes(built + "\\" + name) & kAttrDirectory)) {
+      folders.push_back(name);
+    }
+  }
+  listing.reset();
+  for (const std::string& name : folders) MergeInto(built + "\\" + name, folder + "\\" + name);
+}
+
+void BackupCopies::Close() {
+  PlaceFolders();
+  staging_.reset();
 }
 
 std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
@@ -82,7 +172,11 @@ void Command3_Click(MainForm& form) {
   std::string name = listing->Next();
   const std::string root = BackupRoot(form);
   EnsureFolder(platform, root);
-  BackupCopies copies(platform, root);
+  // An inventory file of the staging folder's name is copied into the root
+  // as itself; the staging folder keeps out of its way.
+  const bool stagingNameFree =
+      platform.Enumerate(form.WUDIR + kStagingFolder, EntryFilter::kFiles)->Next().empty();
+  BackupCopies copies(platform, root, stagingNameFree);
   while (!name.empty()) {
     const std::string source = form.WUDIR + "\\" + name;
     // -1, a date that could not be read, counts as old: the file is copied
@@ -95,6 +189,7 @@ void Command3_Click(MainForm& form) {
     }
     name = listing->Next();
   }
+  copies.Close();
   form.ShowMessage(BackupDone(root), kBoxInformation, kBackupTitle);
 }
 
@@ -107,17 +202,29 @@ void Command4_Click(MainForm& form) {
   form.AppendLog(") [Windows Update.log] File copied successfully.");
   copies.Copy(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
   form.AppendLog(") [iuhist.xml] File copied successfully.");
+  copies.Close();
   form.ShowMessage(BackupDone(v4), kBoxInformation, kBackupTitle);
 }
 
 void Command5_Click(MainForm& form) {
-  const std::string ou = EnsureBackupFolder(form, "\\OU");
-  BackupCopies copies(form.platform(), BackupRoot(form));
+  const std::string root = BackupRoot(form);
+  EnsureFolder(form.platform(), root);
+  BackupCopies copies(form.platform(), root);
+  // A first backup builds the whole tree out of sight and names it once.
+  const std::string ou = copies.FolderToFill(root + "\\OU");
   // A missing source has been reported by CopyDirectory; claiming success
   // after it would tell the user a backup exists that does not.
-  if (!CopyDirectory(form, form.OUDIR, ou, copies)) return;
+  bool copied = false;
+  try {
+    copied = CopyDirectory(form, form.OUDIR, ou, copies);
+  } catch (const PlatformError& error) {
+    // Told by the names the user will find, not by the staging folder's.
+    throw copies.InRealNames(error);
+  }
+  if (!copied) return;
+  copies.Close();
   form.AppendLog(") [OfficeUpdate] Directory copied successfully.");
-  form.ShowMessage(BackupDone(ou), kBoxInformation, kBackupTitle);
+  form.ShowMessage(BackupDone(root + "\\OU"), kBoxInformation, kBackupTitle);
 }
 
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,

@@ -45,15 +45,21 @@ void WatchedPlatform::CopyFileReplacing(const std::string& source, const std::st
   inner_.CopyFileReplacing(source, destination, stagingFolder);
 }
 
-bool WatchedPlatform::OpenStaging(const std::string& folder) {
+void WatchedPlatform::CopyNewFile(const std::string& source, const std::string& destination) {
   Tell();
-  return inner_.OpenStaging(folder);
+  inner_.CopyNewFile(source, destination);
 }
 
-// Not told: it runs while a failure is on its way out, and a pump there
-// could let a sent message in at that moment for nothing.
-void WatchedPlatform::CloseStaging(const std::string& folder) noexcept {
-  inner_.CloseStaging(folder);
+void WatchedPlatform::RenameFolder(const std::string& from, const std::string& to) {
+  Tell();
+  inner_.RenameFolder(from, to);
+}
+
+// Closing is not told: it runs while a failure is on its way out, and a
+// pump there could let a sent message in at that moment for nothing.
+std::unique_ptr<StagingArea> WatchedPlatform::OpenStaging(const std::string& parent) {
+  Tell();
+  return inner_.OpenStaging(parent);
 }
 
 std::string WatchedPlatform::UpperCaseName(const std::string& name) {

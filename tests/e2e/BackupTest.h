@@ -71,13 +71,24 @@ class Backup : public ToolTest {
     ASSERT_TRUE(app().OnScreen(backupButton));
   }
 
-  void ExpectClosingBox(const std::wstring& where) {
-    const MessageBoxInfo box = AnswerBox(app());
-    EXPECT_EQ(box.title, L"Backup Inventory");
-    EXPECT_EQ(box.text, BackupDone(where));
-    EXPECT_EQ(box.icon, BoxIcon::Information) << "shows " << ToString(box.icon);
-    EXPECT_EQ(box.owner, app().MainWindow());
-    ExpectNoBox();
+  void ExpectClosingBox(const std::wstring& where) { ExpectClosingBoxOf(app(), where, false); }
+
+  // While the box shows, the backup root holds only copies: the staging
+  // folder is gone, unless `otherRunGoesOn` (another instance backing up
+  // into the same root) still uses it.
+  void ExpectClosingBoxOf(App& tool, const std::wstring& where, bool otherRunGoesOn) {
+    const auto box = tool.WaitForMessageBox();
+    ASSERT_TRUE(box) << "no closing box appeared";
+    if (!otherRunGoesOn) {
+      EXPECT_FALSE(Exists(layout().backupRoot + L"\\~lnf-staging"))
+          << "the staging folder is still there while the closing box shows";
+    }
+    EXPECT_TRUE(tool.PressOk(*box)) << "the box \"" << Narrow(box->text) << "\" did not go away";
+    EXPECT_EQ(box->title, L"Backup Inventory");
+    EXPECT_EQ(box->text, BackupDone(where));
+    EXPECT_EQ(box->icon, BoxIcon::Information) << "shows " << ToString(box->icon);
+    EXPECT_EQ(box->owner, tool.MainWindow());
+    EXPECT_TRUE(tool.MessageBoxes().empty()) << "a second box followed the closing one";
   }
 
   // Checks, shows the Office Update frame and backs it up: one entry closes

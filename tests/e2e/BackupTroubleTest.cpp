@@ -135,6 +135,103 @@ TEST_F(Backup, ALockedDestinationStopsTheBackupThereAndTheWindowGoesOn) {
             (Files{{L"a.gng", Bytes("a")}, {L"b.inv", Bytes("b")}, {L"c.bm", Bytes("c")}}));
 }
 
+// A second instance backs up into the same root, again and again, while the
+// first repeats a long Office Update backup: each run keeps to a staging
+// folder of its own, so no run's end takes another's, and both complete.
+TEST_F(Backup, TwoInstancesBackingUpIntoOneRootBothComplete) {
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"));
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"));
+  int ouFiles = 0;
+  for (int chain = 0; chain < 40; ++chain) {
+    std::wstring folder = L"c" + std::to_wstring(chain);
+    for (int depth = 0; depth < 5; ++depth, folder += L"\\d") {
+      for (int i = 0; i < 10; ++i, ++ouFiles) {
+        ASSERT_NO_FATAL_FAILURE(Put(Ou(folder + L"\\f" + std::to_wstring(i) + L".cab"), "y"));
+      }
+    }
+  }
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
+  // The first backup makes the tree; the repeat copies it file by file.
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  std::unique_ptr<App> other = StartTool(layout());
+  ASSERT_TRUE(other->Running() && other->MainWindow());
+  ASSERT_TRUE(other->Click(kCommand1));
+  ASSERT_TRUE(other->Click(kV4btn));
+
+  ASSERT_TRUE(SendNotifyMessageW(app().Control(Id(kCommand5)), BM_CLICK, 0, 0));
+  int otherRuns = 0;
+  const DWORD start = GetTickCount();
+  while (app().MessageBoxes().empty() && GetTickCount() - start < 10 * TimeoutMs()) {
+    ASSERT_TRUE(other->Click(kCommand4));
+    ASSERT_NO_FATAL_FAILURE(ExpectClosingBoxOf(*other, layout().backupRoot + L"\\V4", true));
+    ++otherRuns;
+  }
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_GE(otherRuns, 2) << "the long backup ended before the other could back up twice";
+  EXPECT_TRUE(other->Close());
+  const Files saved = Tree(layout().backupRoot);
+  int copied = 0;
+  for (const auto& [path, bytes] : saved) copied += bytes == "y";
+  EXPECT_EQ(copied, ouFiles);
+  EXPECT_EQ(saved.at(L"V4\\iuhist.xml"), Bytes("history"));
+  EXPECT_EQ(saved.count(L"~lnf-staging"), 0u);
+}
+
+// Inventory files named like the tool's own working names are backed up as
+// themselves: the staging folder keeps out of the way of a file of its name.
+TEST_F(Backup, FilesNamedLikeTheToolsOwnAreBackedUpAsThemselves) {
+  Put(Wu(L"~lnf-staging"), Bytes("staging"));
+  Put(Wu(L"~lnf-0.tmp"), Bytes("tmp"));
+  Put(Wu(L"~lnf-1.old"), Bytes("old"));
+  Put(Ou(L"~lnf-staging"), Bytes("ou"));
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    LogWatch log(app());
+    ASSERT_TRUE(app().Click(kCommand3));
+    ExpectClosingBox(layout().backupRoot);
+    EXPECT_EQ(log.Closings(),
+              (Lines{Copied(L"~lnf-0.tmp"), Copied(L"~lnf-1.old"), Copied(L"~lnf-staging")}));
+  }
+  ASSERT_TRUE(app().Click(kOuBtn));
+  ASSERT_TRUE(app().Click(kCommand5));
+  ExpectClosingBox(layout().backupRoot + L"\\OU");
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"~lnf-staging", Bytes("staging")},
+                                              {L"~lnf-0.tmp", Bytes("tmp")},
+                                              {L"~lnf-1.old", Bytes("old")},
+                                              {L"OU", kFolder},
+                                              {L"OU\\~lnf-staging", Bytes("ou")}}));
+}
+
+// A small disk for the backup root: after the first backup less room is
+// left than the big file takes, yet the repeat, replacing the earlier copy
+// in place, completes.
+TEST_F(Backup, ARepeatOnASmallDiskCompletes) {
+  struct Unmount {
+    std::wstring path;
+    ~Unmount() {
+      if (!path.empty()) UnmountOnHost(path);
+    }
+  } unmount;
+  if (!MountSmallDisk(layout().backupRoot, 2000)) {
+    GTEST_SKIP() << "this host may not mount a small file system (tmpfs) for the backup root";
+  }
+  unmount.path = layout().backupRoot;
+  Put(Wu(L"big.gng"), std::string(1200 * 1024, 'a'));
+  Put(Wu(L"small.gng"), Bytes("small"));
+  ASSERT_NO_FATAL_FAILURE(CheckAndShow(kV3btn, kCommand3));
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  Put(Wu(L"big.gng"), std::string(1200 * 1024, 'b'));
+  LogWatch log(app());
+  ASSERT_TRUE(app().Click(kCommand3));
+  ExpectClosingBox(layout().backupRoot);
+  EXPECT_EQ(log.Closings(), (Lines{Copied(L"big.gng"), Copied(L"small.gng")}));
+  EXPECT_EQ(ReadBytes(Saved(L"big.gng")), std::string(1200 * 1024, 'b'));
+  EXPECT_EQ(Tree(layout().backupRoot).size(), 2u);
+}
+
 // Long enough to take seconds under Wine: a V2/V3.1 backup that logs every
 // file, and an Office Update tree that logs once, at its end.
 TEST_F(Backup, TheWindowAnswersAndShowsItsLogWhileALongBackupRuns) {

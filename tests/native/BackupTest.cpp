@@ -149,9 +149,14 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
   drive.AddFile(OU("Sub\\o.cab"), "ou");
-  drive.AddFile(Root("~lnf-staging\\~lnf-0.tmp"), "half a copy");
-  drive.AddFile(Root("~lnf-staging\\~lnf-3.tmp"), "half", Date(2005), kAttrReadOnly | kAttrHidden);
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-lock"));
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-0.tmp"), "half a copy");
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-3.tmp"), "half", Date(2005),
+                kAttrReadOnly | kAttrHidden);
+  drive.AddFile(Root("~lnf-staging\\0\\OU\\Sub\\o.cab"), "half a tree");
   Check();
+  // Another run removes the parent just as this one makes its folder in it.
+  drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging\\0"), kErrorPathNotFound);
   std::vector<std::string> staged;
   std::string meanwhile;
   drive.onStaged = [&](const std::string& path) {
@@ -177,6 +182,157 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
             (std::vector<std::string>{"OU\\", "OU\\Sub\\", "OU\\Sub\\o.cab", "V4\\",
                                       "V4\\Windows Update.log", "V4\\iuhist.xml", "a.gng"}));
   EXPECT_EQ(drive.Messages().size(), 4u);
+}
+
+// Two windows backing up into the same root at once: one run closing (here a
+// whole V4 backup, twice, between two copies of an Office Update backup)
+// never takes the other's staging folder; both complete. Each closing box
+// shows once the staging folder is gone, unless another run still uses it.
+TEST_F(Backup, TwoRunsAtOnceKeepTheirStagingApartAndCloseBeforeTheirBoxes) {
+  drive.AddFile(WU("a.gng"), "a", Date(2005));
+  drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+  for (const char* name : {"1.cab", "2.cab", "Sub\\3.cab", "Sub\\4.cab"}) drive.AddFile(OU(name));
+  Check();
+  MainForm other(drive, kMainFormEvents);
+  other.Load();
+  other.Click(kCommand1);
+  drive.ClearMessages();
+  int otherRuns = 0;
+  drive.onStaged = [&](const std::string&) {
+    if (otherRuns++ < 2) other.Click(kCommand4);
+  };
+  std::vector<bool> stagingWhileDone;
+  drive.onMessage = [&](const MemoryPlatform::Message& message) {
+    if (message.text.rfind("Backup done", 0) == 0) {
+      stagingWhileDone.push_back(drive.Exists(Root("~lnf-staging")));
+    }
+  };
+
+  form.Click(kCommand5);
+  drive.onStaged = nullptr;
+  form.Click(kCommand3);
+  drive.AddFile(OU("Sub\\5.cab"));
+  form.Click(kCommand5);
+
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "Backup done in C:\\LNF_INV\\V4. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV\\V4. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV\\OU. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV\\OU. Please review the log for further "
+                                "details."}));
+  EXPECT_EQ(stagingWhileDone, (std::vector<bool>{true, true, false, false, false}));
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\1.cab", "OU\\2.cab", "OU\\Sub\\",
+                                      "OU\\Sub\\3.cab", "OU\\Sub\\4.cab", "OU\\Sub\\5.cab", "V4\\",
+                                      "V4\\Windows Update.log", "V4\\iuhist.xml", "a.gng"}));
+}
+
+// The tool's own names never stand in an inventory file's way: a file named
+// like the staging folder is copied into the root as itself (and the
+// backups then stage beside their copies), and files named like copies in
+// progress or set aside are copied like any other, first and repeated.
+TEST_F(Backup, InventoryFilesNamedLikeTheToolsOwnAreCopiedAsThemselves) {
+  for (const char* name : {"~lnf-staging", "~lnf-0.tmp", "~lnf-1.old", "~LNF-2.TMP"}) {
+    drive.AddFile(WU(name), name, Date(2005));
+  }
+  drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+  drive.AddFile(OU("~lnf-staging"), "ou");
+  Check();
+  form.Click(kCommand3);
+  form.Click(kCommand3);
+  form.Click(kCommand4);
+  form.Click(kCommand5);
+  form.Click(kCommand5);
+
+  EXPECT_EQ(drive.Messages().size(), 5u);
+  for (const auto& message : drive.Messages()) EXPECT_EQ(message.title, "Backup Inventory");
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\~lnf-staging", "V4\\", "V4\\Windows Update.log",
+                                      "V4\\iuhist.xml", "~LNF-2.TMP", "~lnf-0.tmp", "~lnf-1.old",
+                                      "~lnf-staging"}));
+  for (const char* name : {"~lnf-staging", "~lnf-0.tmp", "~lnf-1.old", "~LNF-2.TMP"}) {
+    EXPECT_EQ(drive.Contents(Root(name)), name);
+  }
+  EXPECT_EQ(drive.Contents(Root("OU\\~lnf-staging")), "ou");
+}
+
+// A staging folder the system refuses, or one on another volume, gives way:
+// every copy is then made beside its destination, and the backups complete.
+TEST_F(Backup, AStagingFolderThatCannotBeUsedGivesWayToStagingBeside) {
+  drive.AddFile(WU("a.gng"), "a", Date(2005));
+  drive.AddFile(OU("Sub\\o.cab"), "o");
+  Check();
+  drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging"), kErrorAccessDenied);
+  form.Click(kCommand3);
+  drive.AddFolder(Root("~lnf-staging"));
+  drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging\\0"), kErrorAccessDenied);
+  form.Click(kCommand3);
+  drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\~lnf-0.tmp"), kErrorAccessDenied);
+  form.Click(kCommand3);
+  drive.MountVolume(Root("~lnf-staging"));
+  form.Click(kCommand3);
+  form.Click(kCommand5);
+  form.Click(kCommand5);
+
+  EXPECT_EQ(MessageTexts().size(), 6u);
+  for (const std::string& text : MessageTexts()) EXPECT_EQ(text.rfind("Backup done", 0), 0u);
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\Sub\\", "OU\\Sub\\o.cab", "a.gng"}));
+}
+
+// On a disk with less room left than a repeated copy takes, the copy
+// replaces the earlier one in place, as a plain copy would; only a copy
+// that does not fit even then fails (with nothing of the tool's left in the
+// root; the earlier copy, written over, may be cut short then).
+TEST_F(Backup, ARepeatOnADiskTooFullForTwoCopiesReplacesInPlace) {
+  drive.AddFile(WU("big.gng"), std::string(1200, 'a'), Date(2005), kAttrReadOnly);
+  drive.AddFile(WU("small.gng"), "s", Date(2005));
+  Check();
+  form.Click(kCommand3);
+  drive.SetCapacity("C:", 2 * 1200 + 2 + 800);
+  drive.AddFile(WU("big.gng"), std::string(1250, 'b'), Date(2006), kAttrReadOnly);
+  drive.ClearMessages();
+  form.Click(kCommand3);
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV. Please review the log for further details.", 64,
+                    "Backup Inventory");
+  EXPECT_EQ(drive.Contents(Root("big.gng")), std::string(1250, 'b'));
+  EXPECT_TRUE(drive.Attributes(Root("big.gng")) & kAttrReadOnly);
+
+  // 100 bytes free: with the earlier copy's 1250 not enough either.
+  drive.AddFile(WU("big.gng"), std::string(1400, 'c'), Date(2007));
+  drive.SetCapacity("C:", 1401 + 1251 + 100);
+  drive.ClearMessages();
+  form.Click(kCommand3);
+  ExpectFailureReportOnly(kErrorDiskFull);
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"big.gng", "small.gng"}));
+}
+
+// When the new copy cannot take the earlier one's place (another program
+// opened it at that moment), the earlier copy is still there afterwards,
+// also on Windows 9x, where it steps aside first.
+TEST_F(Backup, ACopyThatCannotTakeItsPlaceLeavesTheEarlierOne) {
+  for (const bool windows9x : {false, true}) {
+    SCOPED_TRACE(windows9x ? "9x" : "NT");
+    FormOnMemoryDrive run;
+    run.drive.SetWindows9x(windows9x);
+    run.drive.AddFile(WU("a.gng"), "earlier", Date(2005));
+    run.form.Click(kCommand1);
+    run.form.Click(kCommand3);
+    run.drive.AddFile(WU("a.gng"), "later", Date(2005));
+    run.drive.onStaged = [&](const std::string& staged) { run.drive.HoldOpen(staged); };
+    run.drive.ClearMessages();
+    run.form.Click(kCommand3);
+    ASSERT_EQ(run.MessageTexts().size(), 1u);
+    EXPECT_EQ(run.MessageTexts()[0].rfind("Error 32: ", 0), 0u) << run.MessageTexts()[0];
+    EXPECT_EQ(run.drive.Contents(Root("a.gng")), "earlier");
+  }
 }
 
 // On a folder that tells case apart, "A.inv" and "a.inv" are two files; in
@@ -318,9 +474,12 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   drive.AddFile(OU("A\\a.txt"));
   drive.AddFile(OU("B\\b.txt"));
   Check();
-  drive.InjectFailure(Op::CopyFile, OU("A\\a.txt"), kErrorAccessDenied);
+  // The first backup builds the tree in the staging folder; a failure there
+  // is told by the name the copy was to have.
+  drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\OU\\A\\a.txt"), kErrorAccessDenied);
   form.Click(kCommand5);
   ExpectFailureReportOnly(kErrorAccessDenied);
+  EXPECT_EQ(drive.Messages()[0].text, "Error 5: Access is denied.\r\n\r\n" + Root("OU\\A\\a.txt"));
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));
   EXPECT_TRUE(EntriesSinceCheck().empty());

@@ -49,8 +49,6 @@ std::string UpperCaseText(const std::string& text) {
 
 }  // namespace
 
-MemoryPlatform::MemoryPlatform() { environment_["windir"] = "C:\\WINDOWS"; }
-
 // Names compare as Windows compares them, except inside folders made case
 // sensitive, where each name is taken as it is.
 std::string MemoryPlatform::Key(const std::string& path) const {

@@ -114,13 +114,4 @@ BOOL Rename(const NativePath& from, const NativePath& to) {
                       : MoveFileA(from.ansi.c_str(), to.ansi.c_str());
 }
 
-void RemoveOwnFile(const NativePath& p) {
-  SetAttributesOf(p, FILE_ATTRIBUTE_NORMAL);
-  if (IsNtFamily()) {
-    DeleteFileW(Ptr(p.wide));
-  } else {
-    DeleteFileA(p.ansi.c_str());
-  }
-}
-
 }  // namespace lnf

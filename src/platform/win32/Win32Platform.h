@@ -22,8 +22,9 @@ class Win32Platform : public Platform {
   using Platform::CopyFileReplacing;
   void CopyFileReplacing(const std::string& source, const std::string& destination,
                          const std::string& stagingFolder) override;
-  bool OpenStaging(const std::string& folder) override;
-  void CloseStaging(const std::string& folder) noexcept override;
+  void CopyNewFile(const std::string& source, const std::string& destination) override;
+  void RenameFolder(const std::string& from, const std::string& to) override;
+  std::unique_ptr<StagingArea> OpenStaging(const std::string& parent) override;
   std::string UpperCaseName(const std::string& name) override;
   std::string ErrorText(std::uint32_t number) override;
   LocalDateTime GetLastWriteTime(const std::string& path) override;
