@@ -55,7 +55,7 @@ TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
   drive.AddFile(WU("s.inv"), "system", Date(1999), kAttrSystem);
   drive.AddFile(WU("V4\\iuhist.xml"), "v4", Date(1999));
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
 
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"old.gng", "ro.inv"}));
   EXPECT_EQ(drive.Contents(Root("old.gng")), "language");
@@ -73,9 +73,9 @@ TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
 TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
   drive.AddFile(WU("a.gng"), "first", Date(2005), kAttrReadOnly);
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.AddFile(WU("a.gng"), "second", Date(2006), kAttrReadOnly);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
   EXPECT_EQ(drive.LastWrite(Root("a.gng")).year, 2006);
   EXPECT_EQ(EntriesSinceCheck(),
@@ -86,6 +86,9 @@ TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
 TEST_F(Backup, V3WithNoOrdinaryFileStillCreatesTheRootAndCloses) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
+  // No V2/V3.1 kind was found, so its selector is hidden: the frame is shown
+  // directly, as that selector would.
+  form.Show(kV3Frame);
   form.Click(kCommand3);
   EXPECT_TRUE(drive.IsFolder("C:\\LNF_INV"));
   EXPECT_TRUE(EntriesSinceCheck().empty());
@@ -97,7 +100,7 @@ TEST_F(Backup, V3UnreadableDateIsToldThenCopiedAsOld) {
   drive.AddFile(WU("[odd] name .gng"), "x", Date(2020));
   Check();
   drive.InjectFailure(Op::GetLastWriteTime, WU("[odd] name .gng"), kErrorAccessDenied);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ASSERT_EQ(drive.Messages().size(), 2u);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error: Unable to retrieve file creation date. Access is denied.");
@@ -112,7 +115,7 @@ TEST_F(Backup, V3FileWhereTheRootShouldBeStopsBeforeTheFirstCopy) {
   drive.AddFile(WU("a.gng"), "x", Date(2001));
   drive.AddFile("C:\\LNF_INV", "in the way");
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorAlreadyExists);
   EXPECT_EQ(drive.CopyCount(), 0);
   EXPECT_TRUE(EntriesSinceCheck().empty());
@@ -125,7 +128,7 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   drive.AddFile(Root("b.gng"), "earlier good copy", Date(2000));
   Check();
   drive.InjectFailure(Op::CopyFile, Root("b.gng"), kErrorDiskFull);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorDiskFull);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "a.gng");
   EXPECT_EQ(drive.Contents(Root("b.gng")), "earlier good copy");
@@ -136,7 +139,7 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
 
   // Once the cause is gone, pressing again completes the backup.
   drive.ClearMessages();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("c.gng")), "c.gng");
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -159,15 +162,15 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
     meanwhile = drive.Exists(Root("a.gng")) ? drive.Contents(Root("a.gng")) : "<none>";
   };
 
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(meanwhile, "<none>");
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"a.gng"}));
   drive.AddFile(WU("a.gng"), "second", Date(2005));
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(meanwhile, "first");
   EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
-  form.Click(kCommand4);
-  form.Click(kCommand5);
+  BackUp(kCommand4);
+  BackUp(kCommand5);
 
   ASSERT_EQ(staged.size(), 5u);
   for (const std::string& path : staged) {
@@ -194,7 +197,7 @@ TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
   drive.AddFile(OU("z.txt"), "z");
   Check();
 
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorFileExists);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error 80: The file exists.\r\n\r\n" + WU("a.inv") + " -> " + Root("a.inv"));
@@ -203,17 +206,60 @@ TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
   EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{") [A.inv] File copied successfully."}));
 
   drive.ClearMessages();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectFailureReportOnly(kErrorFileExists);
   EXPECT_EQ(drive.Contents(Root("OU\\Ärger\\x.txt")), "first");
   EXPECT_EQ(EntriesSinceCheck().size(), 1u) << "no success entry for the tree";
+}
+
+// Another program can click a button that is not on screen (its frame
+// hidden, or before any check). Nothing runs: no box, nothing created or
+// copied. A backup handler reached with the path variables still empty
+// does nothing either, rather than work relative to the current folder.
+TEST_F(Backup, HiddenButtonsAndEmptyPathsRunNothing) {
+  drive.AddFile(WU("a.gng"), "a", Date(2001));
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log");
+  drive.AddFile(OU("o.txt"));
+  const std::vector<std::string> before = drive.Tree("C:");
+  auto expectNothingDone = [&](const char* when) {
+    EXPECT_TRUE(drive.Messages().empty()) << when;
+    EXPECT_EQ(drive.CopyCount(), 0) << when;
+    EXPECT_EQ(drive.Tree("C:"), before) << when;
+    EXPECT_FALSE(drive.Exists("LNF_INV") || drive.Exists("\\LNF_INV")) << when;
+    EXPECT_TRUE(LogEntries().empty() || LogEntries().back() == ") Files found.") << when;
+  };
+
+  for (ControlId button : {kCommand3, kCommand4, kCommand5, kV3btn, kV4btn, kOuBtn}) {
+    form.Click(button);
+  }
+  EXPECT_FALSE(form.IsVisible(kV3Frame) || form.IsVisible(kV4frame) || form.IsVisible(kOuFrame));
+  expectNothingDone("before any check");
+  Command3_Click(form);
+  Command4_Click(form);
+  Command5_Click(form);
+  expectNothingDone("handlers on empty paths");
+  form.SYSDRIVE = "C:\\";
+  Command3_Click(form);
+  Command4_Click(form);
+  Command5_Click(form);
+  expectNothingDone("handlers on empty client folders");
+
+  // After a check, a backup button whose frame is not the one shown.
+  Check();
+  form.Click(kV3btn);
+  form.Click(kCommand4);
+  form.Click(kCommand5);
+  expectNothingDone("frame hidden");
+  form.Click(kCommand3);
+  EXPECT_EQ(drive.Contents(Root("a.gng")), "a");
 }
 
 TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log", Date(2003));
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>", Date(2003));
   Check();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(drive.Copied(),
             (std::vector<std::string>{Root("V4\\Windows Update.log"), Root("V4\\iuhist.xml")}));
   EXPECT_EQ(drive.Contents(Root("V4\\iuhist.xml")), "<xml/>");
@@ -224,7 +270,7 @@ TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
                     64, "Backup Inventory");
 
   drive.ClearMessages();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(EntriesSinceCheck().size(), 4u);
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -234,14 +280,14 @@ TEST_F(Backup, V4ReadsWindirWhenItRuns) {
   drive.AddFile("C:\\WINNT\\Windows Update.log", "winnt");
   Check();
   drive.SetEnvironmentValue("windir", "C:\\WINNT");
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(drive.Contents(Root("V4\\Windows Update.log")), "winnt");
 }
 
 TEST_F(Backup, V4WithoutTheLogFailsAtItsFirstCopy) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   ExpectFailureReportOnly(kErrorFileNotFound);
   EXPECT_TRUE(drive.IsFolder(Root("V4")));
   EXPECT_TRUE(drive.Tree(Root("V4")).empty());
@@ -259,7 +305,7 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
   drive.AddFolder(OU("Sys"), kAttrDirectory | kAttrSystem);
   drive.AddFile(OU("Sys\\inside.txt"));
   Check();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Tree(Root("OU")),
             (std::vector<std::string>{"A\\", "A\\A1\\", "A\\A1\\a1.txt", "A\\Empty\\", "A\\a.txt",
                                       "B\\", "B\\b.txt", "top.txt"}));
@@ -271,7 +317,7 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
 
   // Again: the folders are reused, the files replaced.
   drive.AddFile(OU("A\\A1\\a1.txt"), "a1 again");
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Contents(Root("OU\\A\\A1\\a1.txt")), "a1 again");
   EXPECT_EQ(drive.Messages().size(), 2u);
 }
@@ -290,12 +336,15 @@ TEST_F(Backup, OfficeUpdateDoesNotFollowFolderLinks) {
   drive.AddFileLink(OU("A\\dangling.txt"), "C:\\gone.txt");
   drive.AddFile(OU("B\\b.txt"), "b");
   Check();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Tree(Root("OU")), (std::vector<std::string>{"A\\", "A\\a.txt", "A\\linked.txt",
                                                               "B\\", "B\\b.txt", "top.txt"}));
   EXPECT_EQ(drive.Contents(Root("OU\\A\\linked.txt")), "elsewhere");
+  // Each folder link left out is said, where the copy met it.
   EXPECT_EQ(EntriesSinceCheck(),
-            (std::vector<std::string>{") [OfficeUpdate] Directory copied successfully."}));
+            (std::vector<std::string>{") [" + OU("A\\back") + "] Folder link not followed.",
+                                      ") [" + OU("root") + "] Folder link not followed.",
+                                      ") [OfficeUpdate] Directory copied successfully."}));
   ExpectOnlyMessage("Backup done in C:\\LNF_INV\\OU. Please review the log for further details.",
                     64, "Backup Inventory");
 }
@@ -305,7 +354,7 @@ TEST_F(Backup, OfficeUpdateRemovedAfterTheCheckIsNotReportedAsBackedUp) {
   drive.AddFile(OU("a.txt"));
   Check();
   drive.Remove(kOU);
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectOnlyMessage("Source directory does not exist!", 0, "LNF_INVTOOL");
   EXPECT_TRUE(EntriesSinceCheck().empty());
   EXPECT_TRUE(drive.IsFolder(Root("OU")));
@@ -319,7 +368,7 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   drive.AddFile(OU("B\\b.txt"));
   Check();
   drive.InjectFailure(Op::CopyFile, OU("A\\a.txt"), kErrorAccessDenied);
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectFailureReportOnly(kErrorAccessDenied);
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));

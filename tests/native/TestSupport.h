@@ -50,6 +50,13 @@ class FormOnMemoryDrive {
     return entries;
   }
 
+  // A backup button as a person reaches it: its kind's selector first,
+  // which shows the frame around it (a hidden button takes no click).
+  void BackUp(ControlId button) {
+    form.Click(button == kCommand3 ? kV3btn : button == kCommand4 ? kV4btn : kOuBtn);
+    form.Click(button);
+  }
+
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;
     for (const auto& m : drive.Messages()) texts.push_back(m.text);
