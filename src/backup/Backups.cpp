@@ -48,6 +48,14 @@ std::string BackupDone(const std::string& where) {
   return "Backup done in " + where + ". Please review the log for further details.";
 }
 
+// The path variables are empty until the first check; a backup on them would
+// work relative to the current folder (the exe's, or the drive's root). A
+// person cannot reach a backup button before a check, so nothing is said:
+// the only callers are clicks nobody made.
+bool PathsAreSet(const MainForm& form, const std::string& clientFolder) {
+  return !form.SYSDRIVE.empty() && !clientFolder.empty();
+}
+
 std::string WithTrailingBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
@@ -165,6 +173,7 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
 }
 
 void Command3_Click(MainForm& form) {
+  if (!PathsAreSet(form, form.WUDIR)) return;
   Platform& platform = form.platform();
   // The first name is taken before the root is made, so that a client
   // folder that cannot be read fails the backup before anything is created.
@@ -194,6 +203,7 @@ void Command3_Click(MainForm& form) {
 }
 
 void Command4_Click(MainForm& form) {
+  if (!PathsAreSet(form, form.WUDIR)) return;
   Platform& platform = form.platform();
   const std::string v4 = EnsureBackupFolder(form, "\\V4");
   BackupCopies copies(platform, BackupRoot(form));
@@ -207,6 +217,7 @@ void Command4_Click(MainForm& form) {
 }
 
 void Command5_Click(MainForm& form) {
+  if (!PathsAreSet(form, form.OUDIR)) return;
   const std::string root = BackupRoot(form);
   EnsureFolder(form.platform(), root);
   BackupCopies copies(form.platform(), root);
@@ -253,11 +264,16 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   listing.reset();
   for (const std::string& name : entries) {
     if (name == "." || name == "..") continue;
+    const std::uint32_t attributes = platform.GetAttributes(sourceDir + name);
+    if (!(attributes & kAttrDirectory)) continue;
     // A junction or symbolic link is not descended into: one that points
     // back up the tree would be copied until the paths grow too long, one
-    // that points at a drive's root would copy the whole drive.
-    const std::uint32_t attributes = platform.GetAttributes(sourceDir + name);
-    if (!(attributes & kAttrDirectory) || (attributes & kAttrReparsePoint)) continue;
+    // that points at a drive's root would copy the whole drive. The log
+    // names it by its full path, so that the user can find what was left out.
+    if (attributes & kAttrReparsePoint) {
+      form.AppendLog(") [" + sourceDir + name + "] Folder link not followed.");
+      continue;
+    }
     EnsureFolder(platform, destDir + name);
     CopyDirectory(form, sourceDir + name, destDir + name, copies);
   }

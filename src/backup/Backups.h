@@ -70,6 +70,8 @@ void Command3_Click(MainForm& form);
 void Command4_Click(MainForm& form);
 // Office Update: the whole client folder into the backup root's "\OU".
 void Command5_Click(MainForm& form);
+// Each of the three does nothing while the path variables it reads are
+// empty, as they are before the first check.
 
 // The year `filePath` was last written, in local time; after a failure the
 // user is told and the answer is -1.
@@ -77,7 +79,8 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath);
 
 // Copies the ordinary files of `sourceDir`, then each subfolder's tree, depth
 // first, into `destDir`, creating missing folders and replacing files; hidden
-// and system entries are left out, and folder links are not followed.
+// and system entries are left out, and folder links are not followed (each
+// is logged, by its full path).
 // Returns false, after telling the user, when the source folder does not
 // exist; nothing is created then. The files go through `copies`, the run's.
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,

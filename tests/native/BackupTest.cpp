@@ -55,7 +55,7 @@ TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
   drive.AddFile(WU("s.inv"), "system", Date(1999), kAttrSystem);
   drive.AddFile(WU("V4\\iuhist.xml"), "v4", Date(1999));
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
 
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"old.gng", "ro.inv"}));
   EXPECT_EQ(drive.Contents(Root("old.gng")), "language");
@@ -73,9 +73,9 @@ TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
 TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
   drive.AddFile(WU("a.gng"), "first", Date(2005), kAttrReadOnly);
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.AddFile(WU("a.gng"), "second", Date(2006), kAttrReadOnly);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
   EXPECT_EQ(drive.LastWrite(Root("a.gng")).year, 2006);
   EXPECT_EQ(EntriesSinceCheck(),
@@ -86,6 +86,9 @@ TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
 TEST_F(Backup, V3WithNoOrdinaryFileStillCreatesTheRootAndCloses) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
+  // No V2/V3.1 kind was found, so its selector is hidden: the frame is shown
+  // directly, as that selector would.
+  form.Show(kV3Frame);
   form.Click(kCommand3);
   EXPECT_TRUE(drive.IsFolder("C:\\LNF_INV"));
   EXPECT_TRUE(EntriesSinceCheck().empty());
@@ -97,7 +100,7 @@ TEST_F(Backup, V3UnreadableDateIsToldThenCopiedAsOld) {
   drive.AddFile(WU("[odd] name .gng"), "x", Date(2020));
   Check();
   drive.InjectFailure(Op::GetLastWriteTime, WU("[odd] name .gng"), kErrorAccessDenied);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ASSERT_EQ(drive.Messages().size(), 2u);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error: Unable to retrieve file creation date. Access is denied.");
@@ -112,7 +115,7 @@ TEST_F(Backup, V3FileWhereTheRootShouldBeStopsBeforeTheFirstCopy) {
   drive.AddFile(WU("a.gng"), "x", Date(2001));
   drive.AddFile("C:\\LNF_INV", "in the way");
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorAlreadyExists);
   EXPECT_EQ(drive.CopyCount(), 0);
   EXPECT_TRUE(EntriesSinceCheck().empty());
@@ -125,7 +128,7 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   drive.AddFile(Root("b.gng"), "earlier good copy", Date(2000));
   Check();
   drive.InjectFailure(Op::CopyFile, Root("b.gng"), kErrorDiskFull);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorDiskFull);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "a.gng");
   EXPECT_EQ(drive.Contents(Root("b.gng")), "earlier good copy");
@@ -136,7 +139,7 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
 
   // Once the cause is gone, pressing again completes the backup.
   drive.ClearMessages();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("c.gng")), "c.gng");
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -164,15 +167,15 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
     meanwhile = drive.Exists(Root("a.gng")) ? drive.Contents(Root("a.gng")) : "<none>";
   };
 
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(meanwhile, "<none>");
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"a.gng"}));
   drive.AddFile(WU("a.gng"), "second", Date(2005));
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(meanwhile, "first");
   EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
-  form.Click(kCommand4);
-  form.Click(kCommand5);
+  BackUp(kCommand4);
+  BackUp(kCommand5);
 
   ASSERT_EQ(staged.size(), 5u);
   for (const std::string& path : staged) {
@@ -200,7 +203,7 @@ TEST_F(Backup, TwoRunsAtOnceKeepTheirStagingApartAndCloseBeforeTheirBoxes) {
   drive.ClearMessages();
   int otherRuns = 0;
   drive.onStaged = [&](const std::string&) {
-    if (otherRuns++ < 2) other.Click(kCommand4);
+    if (otherRuns++ < 2) testing::BackUp(other, kCommand4);
   };
   std::vector<bool> stagingWhileDone;
   drive.onMessage = [&](const MemoryPlatform::Message& message) {
@@ -209,11 +212,11 @@ TEST_F(Backup, TwoRunsAtOnceKeepTheirStagingApartAndCloseBeforeTheirBoxes) {
     }
   };
 
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   drive.onStaged = nullptr;
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.AddFile(OU("Sub\\5.cab"));
-  form.Click(kCommand5);
+  BackUp(kCommand5);
 
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
                                 "Backup done in C:\\LNF_INV\\V4. Please review the log for further "
@@ -241,22 +244,23 @@ TEST_F(Backup, InventoryFilesNamedLikeTheToolsOwnAreCopiedAsThemselves) {
   for (const char* name : {"~lnf-staging", "~lnf-0.tmp", "~lnf-1.old", "~LNF-2.TMP"}) {
     drive.AddFile(WU(name), name, Date(2005));
   }
+  drive.AddFile(WU("x.gng"), "x", Date(2005));  // so that the check finds the kind
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
   drive.AddFile(OU("~lnf-staging"), "ou");
   Check();
-  form.Click(kCommand3);
-  form.Click(kCommand3);
-  form.Click(kCommand4);
-  form.Click(kCommand5);
-  form.Click(kCommand5);
+  BackUp(kCommand3);
+  BackUp(kCommand3);
+  BackUp(kCommand4);
+  BackUp(kCommand5);
+  BackUp(kCommand5);
 
   EXPECT_EQ(drive.Messages().size(), 5u);
   for (const auto& message : drive.Messages()) EXPECT_EQ(message.title, "Backup Inventory");
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
             (std::vector<std::string>{"OU\\", "OU\\~lnf-staging", "V4\\", "V4\\Windows Update.log",
-                                      "V4\\iuhist.xml", "~LNF-2.TMP", "~lnf-0.tmp", "~lnf-1.old",
-                                      "~lnf-staging"}));
+                                      "V4\\iuhist.xml", "x.gng", "~LNF-2.TMP", "~lnf-0.tmp",
+                                      "~lnf-1.old", "~lnf-staging"}));
   for (const char* name : {"~lnf-staging", "~lnf-0.tmp", "~lnf-1.old", "~LNF-2.TMP"}) {
     EXPECT_EQ(drive.Contents(Root(name)), name);
   }
@@ -270,16 +274,16 @@ TEST_F(Backup, AStagingFolderThatCannotBeUsedGivesWayToStagingBeside) {
   drive.AddFile(OU("Sub\\o.cab"), "o");
   Check();
   drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging"), kErrorAccessDenied);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.AddFolder(Root("~lnf-staging"));
   drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging\\0"), kErrorAccessDenied);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\~lnf-0.tmp"), kErrorAccessDenied);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.MountVolume(Root("~lnf-staging"));
-  form.Click(kCommand3);
-  form.Click(kCommand5);
-  form.Click(kCommand5);
+  BackUp(kCommand3);
+  BackUp(kCommand5);
+  BackUp(kCommand5);
 
   EXPECT_EQ(MessageTexts().size(), 6u);
   for (const std::string& text : MessageTexts()) EXPECT_EQ(text.rfind("Backup done", 0), 0u);
@@ -295,11 +299,11 @@ TEST_F(Backup, ARepeatOnADiskTooFullForTwoCopiesReplacesInPlace) {
   drive.AddFile(WU("big.gng"), std::string(1200, 'a'), Date(2005), kAttrReadOnly);
   drive.AddFile(WU("small.gng"), "s", Date(2005));
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.SetCapacity("C:", 2 * 1200 + 2 + 800);
   drive.AddFile(WU("big.gng"), std::string(1250, 'b'), Date(2006), kAttrReadOnly);
   drive.ClearMessages();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectOnlyMessage("Backup done in C:\\LNF_INV. Please review the log for further details.", 64,
                     "Backup Inventory");
   EXPECT_EQ(drive.Contents(Root("big.gng")), std::string(1250, 'b'));
@@ -309,7 +313,7 @@ TEST_F(Backup, ARepeatOnADiskTooFullForTwoCopiesReplacesInPlace) {
   drive.AddFile(WU("big.gng"), std::string(1400, 'c'), Date(2007));
   drive.SetCapacity("C:", 1401 + 1251 + 100);
   drive.ClearMessages();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorDiskFull);
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"big.gng", "small.gng"}));
 }
@@ -324,11 +328,11 @@ TEST_F(Backup, ACopyThatCannotTakeItsPlaceLeavesTheEarlierOne) {
     run.drive.SetWindows9x(windows9x);
     run.drive.AddFile(WU("a.gng"), "earlier", Date(2005));
     run.form.Click(kCommand1);
-    run.form.Click(kCommand3);
+    run.BackUp(kCommand3);
     run.drive.AddFile(WU("a.gng"), "later", Date(2005));
     run.drive.onStaged = [&](const std::string& staged) { run.drive.HoldOpen(staged); };
     run.drive.ClearMessages();
-    run.form.Click(kCommand3);
+    run.BackUp(kCommand3);
     ASSERT_EQ(run.MessageTexts().size(), 1u);
     EXPECT_EQ(run.MessageTexts()[0].rfind("Error 32: ", 0), 0u) << run.MessageTexts()[0];
     EXPECT_EQ(run.drive.Contents(Root("a.gng")), "earlier");
@@ -350,7 +354,7 @@ TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
   drive.AddFile(OU("z.txt"), "z");
   Check();
 
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorFileExists);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error 80: The file exists.\r\n\r\n" + WU("a.inv") + " -> " + Root("a.inv"));
@@ -359,17 +363,60 @@ TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
   EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{") [A.inv] File copied successfully."}));
 
   drive.ClearMessages();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectFailureReportOnly(kErrorFileExists);
   EXPECT_EQ(drive.Contents(Root("OU\\Ärger\\x.txt")), "first");
   EXPECT_EQ(EntriesSinceCheck().size(), 1u) << "no success entry for the tree";
+}
+
+// Another program can click a button that is not on screen (its frame
+// hidden, or before any check). Nothing runs: no box, nothing created or
+// copied. A backup handler reached with the path variables still empty
+// does nothing either, rather than work relative to the current folder.
+TEST_F(Backup, HiddenButtonsAndEmptyPathsRunNothing) {
+  drive.AddFile(WU("a.gng"), "a", Date(2001));
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log");
+  drive.AddFile(OU("o.txt"));
+  const std::vector<std::string> before = drive.Tree("C:");
+  auto expectNothingDone = [&](const char* when) {
+    EXPECT_TRUE(drive.Messages().empty()) << when;
+    EXPECT_EQ(drive.CopyCount(), 0) << when;
+    EXPECT_EQ(drive.Tree("C:"), before) << when;
+    EXPECT_FALSE(drive.Exists("LNF_INV") || drive.Exists("\\LNF_INV")) << when;
+    EXPECT_TRUE(LogEntries().empty() || LogEntries().back() == ") Files found.") << when;
+  };
+
+  for (ControlId button : {kCommand3, kCommand4, kCommand5, kV3btn, kV4btn, kOuBtn}) {
+    form.Click(button);
+  }
+  EXPECT_FALSE(form.IsVisible(kV3Frame) || form.IsVisible(kV4frame) || form.IsVisible(kOuFrame));
+  expectNothingDone("before any check");
+  Command3_Click(form);
+  Command4_Click(form);
+  Command5_Click(form);
+  expectNothingDone("handlers on empty paths");
+  form.SYSDRIVE = "C:\\";
+  Command3_Click(form);
+  Command4_Click(form);
+  Command5_Click(form);
+  expectNothingDone("handlers on empty client folders");
+
+  // After a check, a backup button whose frame is not the one shown.
+  Check();
+  form.Click(kV3btn);
+  form.Click(kCommand4);
+  form.Click(kCommand5);
+  expectNothingDone("frame hidden");
+  form.Click(kCommand3);
+  EXPECT_EQ(drive.Contents(Root("a.gng")), "a");
 }
 
 TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log", Date(2003));
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>", Date(2003));
   Check();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(drive.Copied(),
             (std::vector<std::string>{Root("V4\\Windows Update.log"), Root("V4\\iuhist.xml")}));
   EXPECT_EQ(drive.Contents(Root("V4\\iuhist.xml")), "<xml/>");
@@ -380,7 +427,7 @@ TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
                     64, "Backup Inventory");
 
   drive.ClearMessages();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(EntriesSinceCheck().size(), 4u);
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -390,14 +437,14 @@ TEST_F(Backup, V4ReadsWindirWhenItRuns) {
   drive.AddFile("C:\\WINNT\\Windows Update.log", "winnt");
   Check();
   drive.SetEnvironmentValue("windir", "C:\\WINNT");
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(drive.Contents(Root("V4\\Windows Update.log")), "winnt");
 }
 
 TEST_F(Backup, V4WithoutTheLogFailsAtItsFirstCopy) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   ExpectFailureReportOnly(kErrorFileNotFound);
   EXPECT_TRUE(drive.IsFolder(Root("V4")));
   EXPECT_TRUE(drive.Tree(Root("V4")).empty());
@@ -415,7 +462,7 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
   drive.AddFolder(OU("Sys"), kAttrDirectory | kAttrSystem);
   drive.AddFile(OU("Sys\\inside.txt"));
   Check();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Tree(Root("OU")),
             (std::vector<std::string>{"A\\", "A\\A1\\", "A\\A1\\a1.txt", "A\\Empty\\", "A\\a.txt",
                                       "B\\", "B\\b.txt", "top.txt"}));
@@ -427,7 +474,7 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
 
   // Again: the folders are reused, the files replaced.
   drive.AddFile(OU("A\\A1\\a1.txt"), "a1 again");
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Contents(Root("OU\\A\\A1\\a1.txt")), "a1 again");
   EXPECT_EQ(drive.Messages().size(), 2u);
 }
@@ -446,12 +493,15 @@ TEST_F(Backup, OfficeUpdateDoesNotFollowFolderLinks) {
   drive.AddFileLink(OU("A\\dangling.txt"), "C:\\gone.txt");
   drive.AddFile(OU("B\\b.txt"), "b");
   Check();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Tree(Root("OU")), (std::vector<std::string>{"A\\", "A\\a.txt", "A\\linked.txt",
                                                               "B\\", "B\\b.txt", "top.txt"}));
   EXPECT_EQ(drive.Contents(Root("OU\\A\\linked.txt")), "elsewhere");
+  // Each folder link left out is said, where the copy met it.
   EXPECT_EQ(EntriesSinceCheck(),
-            (std::vector<std::string>{") [OfficeUpdate] Directory copied successfully."}));
+            (std::vector<std::string>{") [" + OU("A\\back") + "] Folder link not followed.",
+                                      ") [" + OU("root") + "] Folder link not followed.",
+                                      ") [OfficeUpdate] Directory copied successfully."}));
   ExpectOnlyMessage("Backup done in C:\\LNF_INV\\OU. Please review the log for further details.",
                     64, "Backup Inventory");
 }
@@ -461,7 +511,7 @@ TEST_F(Backup, OfficeUpdateRemovedAfterTheCheckIsNotReportedAsBackedUp) {
   drive.AddFile(OU("a.txt"));
   Check();
   drive.Remove(kOU);
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectOnlyMessage("Source directory does not exist!", 0, "LNF_INVTOOL");
   EXPECT_TRUE(EntriesSinceCheck().empty());
   EXPECT_TRUE(drive.IsFolder(Root("OU")));
@@ -477,7 +527,7 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   // The first backup builds the tree in the staging folder; a failure there
   // is told by the name the copy was to have.
   drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\OU\\A\\a.txt"), kErrorAccessDenied);
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectFailureReportOnly(kErrorAccessDenied);
   EXPECT_EQ(drive.Messages()[0].text, "Error 5: Access is denied.\r\n\r\n" + Root("OU\\A\\a.txt"));
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));

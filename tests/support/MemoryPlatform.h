@@ -30,7 +30,8 @@ class MemoryPlatform : public Platform {
   ~MemoryPlatform() override;
 
   // --- Building the drive. Paths are full Windows paths ("C:\a\b"); parent
-  // folders are made as needed. Later additions are enumerated after earlier
+  // folders are made as needed. A relative path, here and in the platform's
+  // calls, is taken from the current folder, "C:\". Later additions are enumerated after earlier
   // ones unless SetEnumerationOrder says otherwise.
   void AddFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
   // `lastWrite` is the local time the platform reads back for the file.
