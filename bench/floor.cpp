@@ -33,25 +33,51 @@ int g_copied = 0;
 // --- The copy, as the tool makes it. Everything a copy costs is here, in
 // one place, so that it can follow the tool when the tool's copy changes.
 //
-// The tool: every copy, a first one too, is made under a name of its own in
-// a staging folder inside the backup root (never over anything) and then
-// renamed onto its real name, replacing an earlier copy. The staging folder
-// is made when a backup starts and removed when it ends.
-std::wstring g_staging;
+// The tool: each backup run opens a staging folder of its own inside the
+// backup root's "~lnf-staging" (the folder "0" when no other run is there),
+// holding a lock file open in it, and closes it when the run ends. A copy
+// onto a name that may already be there is made under a name of its own in
+// that folder and renamed onto its real name, replacing an earlier copy. A
+// first Office Update backup instead builds the whole tree inside the run's
+// folder, straight under the real names, and renames the tree's top folder
+// once at the end.
+std::wstring g_parent;
+std::wstring g_run;
+HANDLE g_lock = INVALID_HANDLE_VALUE;
 
 void OpenStaging(const std::wstring& root) {
-  g_staging = root + L"\\~lnf-staging";
-  if (!CreateDirectoryW(g_staging.c_str(), nullptr)) Fail(L"CreateDirectory", g_staging);
+  g_parent = root + L"\\~lnf-staging";
+  g_run = g_parent + L"\\0";
+  if (!CreateDirectoryW(g_parent.c_str(), nullptr)) Fail(L"CreateDirectory", g_parent);
+  if (!CreateDirectoryW(g_run.c_str(), nullptr)) Fail(L"CreateDirectory", g_run);
+  const std::wstring lock = g_run + L"\\~lnf-lock";
+  g_lock = CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  if (g_lock == INVALID_HANDLE_VALUE) Fail(L"CreateFile", lock);
 }
 
 void CloseStaging() {
-  if (!RemoveDirectoryW(g_staging.c_str())) Fail(L"RemoveDirectory", g_staging);
+  CloseHandle(g_lock);
+  // The run's folder is looked through for what is left, then emptied.
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW((g_run + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  const std::wstring lock = g_run + L"\\~lnf-lock";
+  if (!DeleteFileW(lock.c_str())) Fail(L"DeleteFile", lock);
+  if (!RemoveDirectoryW(g_run.c_str())) Fail(L"RemoveDirectory", g_run);
+  if (!RemoveDirectoryW(g_parent.c_str())) Fail(L"RemoveDirectory", g_parent);
 }
 
 void CopyStep(const std::wstring& from, const std::wstring& to) {
-  const std::wstring staged = g_staging + L"\\~lnf-0.tmp";
+  const std::wstring staged = g_run + L"\\~lnf-0.tmp";
   if (!CopyFileW(from.c_str(), staged.c_str(), TRUE)) Fail(L"CopyFile", staged);
   if (!MoveFileExW(staged.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) Fail(L"MoveFileEx", to);
+  ++g_copied;
+}
+
+// Into a folder being built: nothing can be there yet.
+void CopyNewStep(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) Fail(L"CopyFile", to);
   ++g_copied;
 }
 
@@ -99,8 +125,9 @@ void BackupV3(const std::wstring& wudir, const std::wstring& root) {
   FindClose(find);
 }
 
-// Paths end in a backslash, as the tool's folder copy keeps them.
-void CopyTree(const std::wstring& source, const std::wstring& destination) {
+// Paths end in a backslash, as the tool's folder copy keeps them. `fresh`:
+// the destination is inside a folder being built.
+void CopyTree(const std::wstring& source, const std::wstring& destination, bool fresh) {
   if (!IsFolder(source)) Fail(L"source folder", source);
   EnsureFolder(destination);
   WIN32_FIND_DATAW found;
@@ -108,7 +135,11 @@ void CopyTree(const std::wstring& source, const std::wstring& destination) {
   if (find != INVALID_HANDLE_VALUE) {
     do {
       if (Hidden(found) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      CopyStep(source + found.cFileName, destination + found.cFileName);
+      if (fresh) {
+        CopyNewStep(source + found.cFileName, destination + found.cFileName);
+      } else {
+        CopyStep(source + found.cFileName, destination + found.cFileName);
+      }
     } while (FindNextFileW(find, &found));
     FindClose(find);
   }
@@ -123,7 +154,7 @@ void CopyTree(const std::wstring& source, const std::wstring& destination) {
   for (const std::wstring& name : entries) {
     if (IsDots(name.c_str()) || !IsFolder(source + name)) continue;
     EnsureFolder(destination + name);
-    CopyTree(source + name + L"\\", destination + name + L"\\");
+    CopyTree(source + name + L"\\", destination + name + L"\\", fresh);
   }
 }
 
@@ -143,9 +174,15 @@ int wmain(int argc, wchar_t** argv) {
   } else {
     const std::wstring ou = root + L"\\OU";
     EnsureFolder(root);
-    EnsureFolder(ou);
     OpenStaging(root);
-    CopyTree(drive + L"Program Files\\OfficeUpdate\\", ou + L"\\");
+    if (IsFolder(ou)) {
+      CopyTree(drive + L"Program Files\\OfficeUpdate\\", ou + L"\\", false);
+    } else {
+      const std::wstring built = g_run + L"\\OU";
+      if (!CreateDirectoryW(built.c_str(), nullptr)) Fail(L"CreateDirectory", built);
+      CopyTree(drive + L"Program Files\\OfficeUpdate\\", built + L"\\", true);
+      if (!MoveFileW(built.c_str(), ou.c_str())) Fail(L"MoveFile", ou);
+    }
   }
   CloseStaging();
   const double seconds = Now() - start;

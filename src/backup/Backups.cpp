@@ -1,9 +1,11 @@
 #include "backup/Backups.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "form/MainForm.h"
+#include "platform/PathText.h"
 
 namespace lnf {
 
@@ -22,6 +24,16 @@ void EnsureFolder(FileSystem& files, const std::string& path) {
   if (!DirectoryExists(files, path)) files.CreateFolder(path);
 }
 
+// Whether anything, a file or a folder, stands at `path`.
+bool Stands(FileSystem& files, const std::string& path) {
+  try {
+    files.GetAttributes(path);
+    return true;
+  } catch (const PlatformError&) {
+    return false;
+  }
+}
+
 // The backup root, then its subfolder `name` ("\V4", "\OU"), each created
 // when missing; returns the subfolder's path.
 std::string EnsureBackupFolder(MainForm& form, const std::string& name) {
@@ -35,6 +47,14 @@ std::string BackupDone(const std::string& where) {
   return "Backup done in " + where + ". Please review the log for further details.";
 }
 
+// The path variables are empty until the first check; a backup on them would
+// work relative to the current folder (the exe's, or the drive's root). A
+// person cannot reach a backup button before a check, so nothing is said:
+// the only callers are clicks nobody made.
+bool PathsAreSet(const MainForm& form, const std::string& clientFolder) {
+  return !form.SYSDRIVE.empty() && !clientFolder.empty();
+}
+
 std::string WithTrailingBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
@@ -44,13 +64,17 @@ std::string WithTrailingBackslash(std::string path) {
 
 std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV"; }
 
-BackupCopies::BackupCopies(FileSystem& files, SystemInfo& system, const std::string& backupRoot)
-    : files_(files), system_(system), folder_(backupRoot + kStagingFolder) {
-  usable_ = files_.OpenStaging(folder_);
+BackupCopies::BackupCopies(const Platform& platform, const std::string& backupRoot, bool useStaging)
+    : files_(platform.files), system_(platform.system) {
+  if (useStaging) staging_ = files_.OpenStaging(backupRoot + kStagingFolder);
 }
 
 BackupCopies::~BackupCopies() {
-  if (usable_) files_.CloseStaging(folder_);
+  // What was copied before a failure stays, as copies made one by one do.
+  try {
+    PlaceFolders();
+  } catch (...) {
+  }
 }
 
 void BackupCopies::Copy(const std::string& source, const std::string& destination) {
@@ -59,8 +83,82 @@ void BackupCopies::Copy(const std::string& source, const std::string& destinatio
     throw PlatformError(kErrorFileExists, system_.ErrorText(kErrorFileExists),
                         source + " -> " + destination);
   }
-  files_.CopyFileReplacing(source, destination, usable_ ? folder_ : std::string());
+  const bool inFolderBeingBuilt =
+      std::any_of(building_.begin(), building_.end(), [&](const auto& folder) {
+        return destination.compare(0, folder.first.size() + 1, folder.first + "\\") == 0;
+      });
+  if (inFolderBeingBuilt) {
+    files_.CopyNewFile(source, destination);
+  } else {
+    files_.CopyFileReplacing(source, destination, staging_ ? staging_->Folder() : std::string());
+  }
   written_.insert(std::move(key));
+}
+
+PlatformError BackupCopies::InRealNames(const PlatformError& error) const {
+  std::string subject = error.subject();
+  for (const auto& [built, folder] : building_) {
+    for (std::size_t at = subject.find(built); at != std::string::npos;
+         at = subject.find(built, at + folder.size())) {
+      subject.replace(at, built.size(), folder);
+    }
+  }
+  return PlatformError(error.number(), error.description(), subject);
+}
+
+std::string BackupCopies::FolderToFill(const std::string& folder) {
+  // Anything standing under that name, a file too, is left for the
+  // creation below to meet, which reports it before the first copy.
+  if (!staging_ || !staging_->MayBuildFolders() || Stands(files_, folder)) {
+    EnsureFolder(files_, folder);
+    return folder;
+  }
+  const std::string built = staging_->Folder() + "\\" + SplitAtLastSeparator(folder).name;
+  files_.CreateFolder(built);
+  building_.emplace_back(built, folder);
+  return built;
+}
+
+void BackupCopies::PlaceFolders() {
+  const auto building = std::move(building_);
+  building_.clear();
+  for (const auto& [built, folder] : building) {
+    try {
+      files_.RenameFolder(built, folder);
+    } catch (const PlatformError& error) {
+      // Another run made the folder meanwhile, or the staging folder is
+      // another volume (a mount point): the copies go over one by one.
+      const bool madeMeanwhile =
+          (error.number() == kErrorAlreadyExists || error.number() == kErrorFileExists) &&
+          DirectoryExists(files_, folder);
+      if (!madeMeanwhile && error.number() != kErrorNotSameDevice) throw;
+      MergeInto(built, folder);
+    }
+  }
+}
+
+void BackupCopies::MergeInto(const std::string& built, const std::string& folder) {
+  EnsureFolder(files_, folder);
+  const std::string staging = staging_ ? staging_->Folder() : std::string();
+  auto ordinary = files_.Enumerate(built + "\\*.*", EntryFilter::kFiles);
+  for (std::string name = ordinary->Next(); !name.empty(); name = ordinary->Next()) {
+    files_.CopyFileReplacing(built + "\\" + name, folder + "\\" + name, staging);
+  }
+  std::vector<std::string> folders;
+  auto listing = files_.Enumerate(built + "\\", EntryFilter::kWithFolders);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    if (name != "." && name != ".." &&
+        (files_.GetAttributes(built + "\\" + name) & kAttrDirectory)) {
+      folders.push_back(name);
+    }
+  }
+  listing.reset();
+  for (const std::string& name : folders) MergeInto(built + "\\" + name, folder + "\\" + name);
+}
+
+void BackupCopies::Close() {
+  PlaceFolders();
+  staging_.reset();
 }
 
 std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
@@ -74,6 +172,7 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
 }
 
 void Command3_Click(MainForm& form) {
+  if (!PathsAreSet(form, form.WUDIR)) return;
   FileSystem& files = form.files();
   // The first name is taken before the root is made, so that a client
   // folder that cannot be read fails the backup before anything is created.
@@ -81,7 +180,11 @@ void Command3_Click(MainForm& form) {
   std::string name = listing->Next();
   const std::string root = BackupRoot(form);
   EnsureFolder(files, root);
-  BackupCopies copies(files, form.system(), root);
+  // An inventory file of the staging folder's name is copied into the root
+  // as itself; the staging folder keeps out of its way.
+  const bool stagingNameFree =
+      files.Enumerate(form.WUDIR + kStagingFolder, EntryFilter::kFiles)->Next().empty();
+  BackupCopies copies(form.platform(), root, stagingNameFree);
   while (!name.empty()) {
     const std::string source = form.WUDIR + "\\" + name;
     // -1, a date that could not be read, counts as old: the file is copied
@@ -94,29 +197,44 @@ void Command3_Click(MainForm& form) {
     }
     name = listing->Next();
   }
+  copies.Close();
   form.ShowMessage(BackupDone(root), kBoxInformation, kBackupTitle);
 }
 
 void Command4_Click(MainForm& form) {
+  if (!PathsAreSet(form, form.WUDIR)) return;
   FileSystem& files = form.files();
   const std::string v4 = EnsureBackupFolder(form, "\\V4");
-  BackupCopies copies(files, form.system(), BackupRoot(form));
+  BackupCopies copies(form.platform(), BackupRoot(form));
   const std::string windir = form.system().GetEnvironmentValue("windir");
   copies.Copy(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
   form.AppendLog(") [Windows Update.log] File copied successfully.");
   copies.Copy(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
   form.AppendLog(") [iuhist.xml] File copied successfully.");
+  copies.Close();
   form.ShowMessage(BackupDone(v4), kBoxInformation, kBackupTitle);
 }
 
 void Command5_Click(MainForm& form) {
-  const std::string ou = EnsureBackupFolder(form, "\\OU");
-  BackupCopies copies(form.files(), form.system(), BackupRoot(form));
+  if (!PathsAreSet(form, form.OUDIR)) return;
+  const std::string root = BackupRoot(form);
+  EnsureFolder(form.files(), root);
+  BackupCopies copies(form.platform(), root);
+  // A first backup builds the whole tree out of sight and names it once.
+  const std::string ou = copies.FolderToFill(root + "\\OU");
   // A missing source has been reported by CopyDirectory; claiming success
   // after it would tell the user a backup exists that does not.
-  if (!CopyDirectory(form, form.OUDIR, ou, copies)) return;
+  bool copied = false;
+  try {
+    copied = CopyDirectory(form, form.OUDIR, ou, copies);
+  } catch (const PlatformError& error) {
+    // Told by the names the user will find, not by the staging folder's.
+    throw copies.InRealNames(error);
+  }
+  if (!copied) return;
+  copies.Close();
   form.AppendLog(") [OfficeUpdate] Directory copied successfully.");
-  form.ShowMessage(BackupDone(ou), kBoxInformation, kBackupTitle);
+  form.ShowMessage(BackupDone(root + "\\OU"), kBoxInformation, kBackupTitle);
 }
 
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
@@ -145,11 +263,16 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   listing.reset();
   for (const std::string& name : entries) {
     if (name == "." || name == "..") continue;
+    const std::uint32_t attributes = files.GetAttributes(sourceDir + name);
+    if (!(attributes & kAttrDirectory)) continue;
     // A junction or symbolic link is not descended into: one that points
     // back up the tree would be copied until the paths grow too long, one
-    // that points at a drive's root would copy the whole drive.
-    const std::uint32_t attributes = files.GetAttributes(sourceDir + name);
-    if (!(attributes & kAttrDirectory) || (attributes & kAttrReparsePoint)) continue;
+    // that points at a drive's root would copy the whole drive. The log
+    // names it by its full path, so that the user can find what was left out.
+    if (attributes & kAttrReparsePoint) {
+      form.AppendLog(") [" + sourceDir + name + "] Folder link not followed.");
+      continue;
+    }
     EnsureFolder(files, destDir + name);
     CopyDirectory(form, sourceDir + name, destDir + name, copies);
   }

@@ -111,6 +111,10 @@ void MainForm::Dispatch(EventHandler handler) {
 void MainForm::Load() { Dispatch(events_.load); }
 
 void MainForm::Click(ControlId id) {
+  // A person cannot click what is not on screen; another program can (an
+  // automation tool, a stray posted message), and a backup button clicked
+  // before any check would run on paths that are not set.
+  if (!IsShownOnScreen(id)) return;
   for (std::size_t i = 0; i < events_.clickCount; ++i) {
     if (events_.clicks[i].control == id) return Dispatch(events_.clicks[i].handler);
   }

@@ -54,13 +54,16 @@ class MainForm {
   // `events` is kept, not copied: the app's table is a constant.
   MainForm(const Platform& platform, const FormEvents& events);
 
+  const Platform& platform() const { return platform_; }
   FileSystem& files() { return platform_.files; }
   SystemInfo& system() { return platform_.system; }
   void SetView(FormView* view) { view_ = view; }
 
   // --- Events. Each runs its handler from the table through Dispatch.
-  void Load();               // before the window is first shown
-  void Click(ControlId id);  // a push button was clicked; one with no handler does nothing
+  void Load();  // before the window is first shown
+  // A push button was clicked; one with no handler, or not shown on screen
+  // (itself or a frame around it), does nothing.
+  void Click(ControlId id);
 
   // --- Controls.
   void Show(ControlId id) { SetVisible(id, true); }

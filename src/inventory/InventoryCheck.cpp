@@ -5,6 +5,7 @@
 #include "codes/MainFunctions.h"
 #include "form/MainForm.h"
 #include "inventory/Probes.h"
+#include "platform/PathText.h"
 
 namespace lnf {
 
@@ -71,7 +72,8 @@ void Command1_Click(MainForm& form) {
     const std::string folder = programFiles + name;
     if (DirectoryExists(files, folder)) return folder;
     if (!systemProgramFiles) systemProgramFiles = form.system().GetProgramFilesFolder();
-    if (systemProgramFiles->empty()) return folder;
+    // A relative name would be resolved against whatever folder is current.
+    if (!IsAbsolutePath(*systemProgramFiles)) return folder;
     const std::string elsewhere = *systemProgramFiles + "\\" + name;
     return DirectoryExists(files, elsewhere) ? elsewhere : folder;
   };

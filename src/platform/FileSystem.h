@@ -55,6 +55,20 @@ class DirectoryEnumeration {
   virtual std::string Next() = 0;
 };
 
+// A backup run's own staging folder, for its copies in progress. Going, it
+// removes the folder with what is left in it (an earlier copy set aside
+// excepted), then the parent once empty; it never throws, as it runs while
+// failures are on their way out.
+class StagingArea {
+ public:
+  virtual ~StagingArea() = default;
+  virtual const std::string& Folder() const = 0;
+  // Whether a folder may be built inside it, to take its real name later:
+  // not on Windows 9x, where every path is held to MAX_PATH and one inside
+  // the staging folder is longer than the real one.
+  virtual bool MayBuildFolders() const = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -87,28 +101,36 @@ class FileSystem {
   // Copies a file, replacing one already at `destination`. The copy is made
   // under a name of this file system's own in `stagingFolder` and takes the
   // destination's name only once complete, so that nothing half-written ever
-  // carries that name. An empty `stagingFolder`, or one that no rename
-  // reaches the destination from (another volume), means the destination's
-  // own folder. On failure nothing is left at either place and an earlier
-  // copy at `destination` survives.
+  // carries that name. An empty `stagingFolder`, or one that the system
+  // refuses or that no rename reaches the destination from (another volume),
+  // means the destination's own folder. On failure nothing is left at either
+  // place and an earlier copy at `destination` survives, unless the disk
+  // had no room for both: an earlier copy is then replaced in place.
   void CopyFileReplacing(const std::string& source, const std::string& destination,
                          const std::string& stagingFolder = {}) {
     Tell();
     DoCopyFileReplacing(source, destination, stagingFolder);
   }
-
-  // Readies `folder` for copies in progress: removes what an interrupted run
-  // left there under the names this file system gives such copies (nothing
-  // else), and creates the folder when it is missing. False when it cannot be
-  // used; copies are then staged beside their destinations.
-  bool OpenStaging(const std::string& folder) {
+  // Copies a file to `destination`, where nothing may stand yet, in a folder
+  // that nobody sees before it is complete; a failure leaves nothing there.
+  void CopyNewFile(const std::string& source, const std::string& destination) {
     Tell();
-    return DoOpenStaging(folder);
+    DoCopyNewFile(source, destination);
   }
-  // Removes what copies in progress left in `folder`, then the folder itself
-  // once it is empty. Never throws, and tells nobody: it runs while failures
-  // are on their way out, where a pump could let a message in for nothing.
-  void CloseStaging(const std::string& folder) noexcept { DoCloseStaging(folder); }
+  // Gives a folder another name on the same volume; fails when `to` exists.
+  void RenameFolder(const std::string& from, const std::string& to) {
+    Tell();
+    DoRenameFolder(from, to);
+  }
+
+  // Opens a staging folder of this run's own inside `parent` (made when
+  // missing), after sweeping what runs that ended without closing left
+  // there; other live runs' folders are left alone. Null when the system
+  // refuses it: copies are then staged beside their destinations.
+  std::unique_ptr<StagingArea> OpenStaging(const std::string& parent) {
+    Tell();
+    return DoOpenStaging(parent);
+  }
 
   // `name` upper-cased character by character, as the system compares file
   // names in a folder that ignores case: two names with the same answer name
@@ -132,8 +154,9 @@ class FileSystem {
   virtual void DoCreateFolder(const std::string& path) = 0;
   virtual void DoCopyFileReplacing(const std::string& source, const std::string& destination,
                                    const std::string& stagingFolder) = 0;
-  virtual bool DoOpenStaging(const std::string& folder) = 0;
-  virtual void DoCloseStaging(const std::string& folder) noexcept = 0;
+  virtual void DoCopyNewFile(const std::string& source, const std::string& destination) = 0;
+  virtual void DoRenameFolder(const std::string& from, const std::string& to) = 0;
+  virtual std::unique_ptr<StagingArea> DoOpenStaging(const std::string& parent) = 0;
   virtual std::string DoUpperCaseName(const std::string& name) = 0;
   virtual LocalDateTime DoGetLastWriteTime(const std::string& path) = 0;
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace lnf {
 
@@ -57,6 +58,60 @@ SplitPattern SplitAtLastSeparator(const std::string& pattern) {
 }
 
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+bool IsAbsolutePath(const std::string& path) {
+  auto separator = [](char c) { return c == '\\' || c == '/'; };
+  const bool letter =
+      !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  if (letter && path.size() >= 3 && path[1] == ':' && separator(path[2])) return true;
+  return path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]);
+}
+
+namespace {
+
+// `root` characters ("C:\" or "\\server\share\") are kept as they are and
+// never climbed above. Names are otherwise left exactly as given: a trailing
+// dot or blank is part of a name.
+std::string Canonical(const std::string& path, std::size_t root) {
+  std::vector<std::string> parts;
+  std::size_t start = root;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string out = path.substr(0, root);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '\\';
+    out += parts[i];
+  }
+  if (!parts.empty() && path.back() == '\\') out += '\\';
+  return out;
+}
+
+}  // namespace
+
+std::string LiteralForm(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+    return "\\\\?\\" + Canonical(path, 3);
+  }
+  if (path.size() < 3 || path[0] != '\\' || path[1] != '\\' || path[2] == '?' || path[2] == '.') {
+    return path;
+  }
+  // "\\server\share\rest": the share is the root.
+  const std::size_t share = path.find('\\', 2);
+  if (share == std::string::npos || share == 2 || share + 1 >= path.size()) return path;
+  std::size_t root = path.find('\\', share + 1);
+  root = root == std::string::npos ? path.size() : root + 1;
+  return "\\\\?\\UNC\\" + Canonical(path, root).substr(2);
+}
 
 bool IsNameThatPathParsingChanges(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;

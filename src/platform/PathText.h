@@ -27,6 +27,11 @@ SplitPattern SplitAtLastSeparator(const std::string& pattern);
 
 bool HasWildcard(const std::string& name);
 
+// Whether `path` names one place whatever the current drive and folder:
+// "C:\..." or "\\server\share...". "Programme", "\Programme" and
+// "C:Programme" each depend on what is current, and are not.
+bool IsAbsolutePath(const std::string& path);
+
 // Whether Windows' own path parsing would change this name (one component)
 // into another one: a trailing dot or blank is dropped, and a reserved device
 // name ("nul.inv", "aux.cab", "com1.bm", "CON") names the device, whatever
@@ -36,6 +41,15 @@ bool IsNameThatPathParsingChanges(const std::string& name);
 // The same for any component of a path; wildcard components are patterns,
 // not names, and are left alone.
 bool PathHoldsNameThatParsingChanges(const std::string& path);
+// The "\\?\" form of a path, in which the NT family takes every name
+// literally ("trail.inv.", "nul.inv", a folder "CON") and no length limit
+// but the file system's applies: "C:\a" becomes "\\?\C:\a" and
+// "\\server\share\a" becomes "\\?\UNC\server\share\a". That switches off
+// the system's own clean-up, so "." and ".." and doubled separators are
+// resolved here, never above the drive or the share. Paths already in a
+// system form ("\\?\", "\\.\") and relative ones (which only the system can
+// resolve) are returned as they are. `path` uses backslashes only.
+std::string LiteralForm(const std::string& path);
 // The name of a copy in progress in a staging folder: "~lnf-" and a number,
 // with ".tmp" for a new copy or ".old" for an earlier one set aside. Fixed
 // names (no process id), so that a later run knows what an interrupted one

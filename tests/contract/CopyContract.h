@@ -105,50 +105,102 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   EXPECT_TRUE(this->platform().GetAttributes(this->At("backup\\folder.gng")) & kAttrDirectory);
 }
 
-// Copies in progress live in the staging folder until complete. Opening it
-// sweeps what an interrupted run left there, its own names only: an earlier
-// copy set aside (".old") may be the only one left of its file. Closing it
-// removes it once empty.
-TYPED_TEST_P(FileCopy, AStagingFolderIsSweptAtTheStartAndLeftAsFoundByEveryCopy) {
-  const std::string staging = this->At("root\\staging");
+// Beside its destination a copy in progress passes over the names that are
+// taken, by files another program holds open too, and never takes the
+// destination's own name; such files are copied like any other.
+TYPED_TEST_P(FileCopy, CopiesBesideTheDestinationPassOverTheNamesTaken) {
+  this->Folder("backup");
+  this->File("backup\\~lnf-0.tmp", "user zero");
+  this->File("backup\\~lnf-1.tmp", "user one");
+  this->world.HoldOpen(this->At("backup\\~lnf-0.tmp"));
+  this->File("inv.gng", "inv");
+  this->File("~lnf-2.tmp", "user two");
+  this->File("~lnf-1.old", "user old");
+
+  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+  this->platform().CopyFileReplacing(this->At("~lnf-2.tmp"), this->At("backup\\~LNF-2.TMP"));
+  this->platform().CopyFileReplacing(this->At("~lnf-1.old"), this->At("backup\\~lnf-1.old"));
+  this->File("~lnf-2.tmp", "user two again");
+  this->platform().CopyFileReplacing(this->At("~lnf-2.tmp"), this->At("backup\\~LNF-2.TMP"));
+
+  EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "inv");
+  EXPECT_EQ(this->world.Contents(this->At("backup\\~lnf-0.tmp")), "user zero");
+  EXPECT_EQ(this->world.Contents(this->At("backup\\~lnf-1.tmp")), "user one");
+  EXPECT_EQ(this->world.Contents(this->At("backup\\~lnf-2.tmp")), "user two again");
+  EXPECT_EQ(this->world.Contents(this->At("backup\\~lnf-1.old")), "user old");
+  EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kFiles),
+            (Names{"inv.gng", "~LNF-2.TMP", "~lnf-0.tmp", "~lnf-1.old", "~lnf-1.tmp"}));
+}
+
+// Each run stages in a folder of its own inside the parent, which it holds
+// by a lock file while it lives. Opening sweeps what dead runs left (copies
+// in progress, folders being built), never an earlier copy set aside
+// (".old", it may be the only one left of its file) nor a name not its own,
+// and leaves live runs alone; one run closing never takes another's folder.
+TYPED_TEST_P(FileCopy, EachRunStagesInAFolderOfItsOwnAndSweepsOnlyDeadRuns) {
+  const std::string parent = this->At("root\\staging");
   this->Folder("root");
   this->Folder("root\\staging");
-  this->File("root\\staging\\~lnf-0.tmp", "half");
-  this->File("root\\staging\\~lnf-2.tmp", "half", kAttrReadOnly | kAttrHidden);
-  this->File("root\\staging\\~lnf-1.old", "set aside");
-  this->File("root\\staging\\notes.txt", "not ours");
+  this->Folder("root\\staging\\0");
+  this->File("root\\staging\\0\\~lnf-lock", "");
+  this->File("root\\staging\\0\\~lnf-0.tmp", "half");
+  this->File("root\\staging\\0\\~lnf-2.tmp", "half", kAttrReadOnly | kAttrHidden);
+  this->File("root\\staging\\0\\~lnf-1.old", "set aside");
+  this->File("root\\staging\\0\\~lnf-.tmp", "not ours");
+  this->Folder("root\\staging\\0\\OU");
+  this->File("root\\staging\\0\\OU\\part.cab", "part", kAttrReadOnly);
+  this->Folder("root\\staging\\7");
+  this->File("root\\staging\\7\\~lnf-lock", "");
   this->Folder("root\\out");
   this->File("root\\out\\inv.gng", "earlier", kAttrReadOnly);
   this->File("inv.gng", "newer", kAttrReadOnly);
   this->File("new.gng", "new");
+  const auto copy = [&](const std::string& from, const std::string& to, const StagingArea& run) {
+    this->platform().CopyFileReplacing(this->At(from), this->At(to), run.Folder());
+  };
 
-  EXPECT_TRUE(this->platform().OpenStaging(staging));
-  EXPECT_FALSE(this->world.Exists(staging + "\\~lnf-0.tmp"));
-  EXPECT_FALSE(this->world.Exists(staging + "\\~lnf-2.tmp"));
-  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("root\\out\\inv.gng"), staging);
-  this->platform().CopyFileReplacing(this->At("new.gng"), this->At("root\\out\\new.gng"), staging);
-  this->FailureOf([&] {
-    this->platform().CopyFileReplacing(this->At("gone.gng"), this->At("root\\out\\gone.gng"),
-                                       staging);
-  });
-  this->FailureOf([&] {
-    this->platform().CopyFileReplacing(this->At("new.gng"), this->At("root\\gone\\new.gng"),
-                                       staging);
-  });
+  std::unique_ptr<StagingArea> first = this->platform().OpenStaging(parent);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(this->List(parent + "\\0\\", EntryFilter::kWithFolders),
+            (Names{".", "..", "~lnf-.tmp", "~lnf-1.old"}));
+  EXPECT_EQ(this->world.Contents(parent + "\\0\\~lnf-1.old"), "set aside");
+  EXPECT_FALSE(this->world.Exists(parent + "\\7"));
+  std::unique_ptr<StagingArea> second = this->platform().OpenStaging(parent);
+  ASSERT_TRUE(second);
+  const std::string secondFolder = second->Folder();
+  EXPECT_NE(secondFolder, first->Folder());
+  EXPECT_EQ(this->List(parent + "\\", EntryFilter::kWithFolders).size(), 5u);
+
+  copy("inv.gng", "root\\out\\inv.gng", *first);
+  copy("new.gng", "root\\out\\new.gng", *second);
+  this->FailureOf([&] { copy("gone.gng", "root\\out\\gone.gng", *first); });
+  this->FailureOf([&] { copy("new.gng", "root\\gone\\new.gng", *second); });
+  EXPECT_EQ(this->List(first->Folder() + "\\*.tmp", EntryFilter::kFiles), Names{});
+  EXPECT_EQ(this->List(secondFolder + "\\*.tmp", EntryFilter::kFiles), Names{});
+  second.reset();
+  EXPECT_FALSE(this->world.Exists(secondFolder));
+  // A third run sweeps nothing of the first, which copies on.
+  this->platform().OpenStaging(parent).reset();
+  EXPECT_TRUE(this->world.Exists(first->Folder()));
+  this->File("new.gng", "newer still");
+  copy("new.gng", "root\\out\\new.gng", *first);
+  first.reset();
 
   EXPECT_EQ(this->world.Contents(this->At("root\\out\\inv.gng")), "newer");
-  EXPECT_EQ(this->world.Contents(this->At("root\\out\\new.gng")), "new");
+  EXPECT_EQ(this->world.Contents(this->At("root\\out\\new.gng")), "newer still");
   EXPECT_EQ(this->List(this->At("root\\out\\"), EntryFilter::kFiles),
             (Names{"inv.gng", "new.gng"}));
-  EXPECT_EQ(this->List(staging + "\\", EntryFilter::kFiles), (Names{"notes.txt", "~lnf-1.old"}));
-  this->platform().CloseStaging(staging);
-  EXPECT_EQ(this->world.Contents(staging + "\\~lnf-1.old"), "set aside");
+  // The dead run's folder stays for its copy set aside, and the parent
+  // with it.
+  EXPECT_EQ(this->List(parent + "\\", EntryFilter::kWithFolders), (Names{".", "..", "0"}));
 
-  // A new one is made, and goes once done with.
+  // A new parent is made, and goes once the run is done.
   const std::string fresh = this->At("root\\fresh");
-  EXPECT_TRUE(this->platform().OpenStaging(fresh));
-  this->platform().CopyFileReplacing(this->At("new.gng"), this->At("root\\out\\new.gng"), fresh);
-  this->platform().CloseStaging(fresh);
+  {
+    std::unique_ptr<StagingArea> run = this->platform().OpenStaging(fresh);
+    ASSERT_TRUE(run);
+    copy("new.gng", "root\\out\\new.gng", *run);
+  }
   EXPECT_FALSE(this->world.Exists(fresh));
   EXPECT_FALSE(this->platform().OpenStaging(this->At("missing\\staging")));
   EXPECT_FALSE(this->platform().OpenStaging(this->At("new.gng")));
@@ -159,6 +211,7 @@ REGISTER_TYPED_TEST_SUITE_P(FileCopy, CopiesEveryByteAndKeepsTheLastWriteTime,
                             ReplacesACopyOfAReadOnlyFile,
                             AMissingSourceThrowsAndLeavesNoDestination,
                             AMissingDestinationFolderThrows, AFailedCopyKeepsTheEarlierGoodCopy,
-                            AStagingFolderIsSweptAtTheStartAndLeftAsFoundByEveryCopy);
+                            CopiesBesideTheDestinationPassOverTheNamesTaken,
+                            EachRunStagesInAFolderOfItsOwnAndSweepsOnlyDeadRuns);
 
 }  // namespace lnf::contract

@@ -30,11 +30,8 @@ class MemoryWorld {
   void SetEnvironment(const std::string& name, const std::string& value) {
     drive_.SetEnvironmentValue(name, value);
   }
-  // What Windows says when another program has the file open.
-  void HoldOpen(const std::string& path) {
-    constexpr std::uint32_t kSharingViolation = 32;
-    drive_.InjectFailure(MemoryPlatform::Operation::CopyFile, path, kSharingViolation, -1);
-  }
+  // Another program has the file open.
+  void HoldOpen(const std::string& path) { drive_.HoldOpen(path); }
   bool CanName(const std::string&) const { return true; }
   bool HandlesLongPaths() const { return true; }
   bool Nt() const { return !windows9x_; }

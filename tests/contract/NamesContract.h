@@ -165,11 +165,13 @@ TYPED_TEST_SUITE_P(LiteralNames);
 // Real disks hold such names (made through "\\?\" paths, shares, other
 // systems). The NT family reads, dates and copies them as they are, never
 // another file in their place; Windows 9x cannot reach them and says so,
-// naming the path, instead of working on a look-alike or a device.
+// naming the path, instead of working on a look-alike or a device. The text
+// before the first dot names the device ("com1.tar.gz"); "com0" is none.
 TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
-  const Names bent{"aux.cab", "blank.inv ", "com1.bm", "nul.inv", "trail.inv."};
+  const Names bent{"aux.cab", "blank.inv ", "com1.bm", "com1.tar.gz", "nul.inv", "trail.inv."};
   for (const std::string& name : bent) this->File(name, "is " + name, 0, kOld);
   this->File("trail.inv", "the other file", 0, kNewer);
+  this->File("com0.bm", "no device", 0, kOld);
   this->Folder("CON");
   this->File("CON\\inside.txt", "in CON");
   this->Folder("backup");
@@ -189,14 +191,17 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
     this->FailureOf([&] { this->platform().CreateFolder(this->At("backup\\CON")); });
     this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), EntryFilter::kFiles); });
     this->platform().CopyFileReplacing(this->At("trail.inv"), this->At("backup\\trail.inv"));
+    this->platform().CopyFileReplacing(this->At("com0.bm"), this->At("backup\\com0.bm"));
     EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders),
-              (Names{".", "..", "trail.inv"}));
+              (Names{".", "..", "com0.bm", "trail.inv"}));
+    EXPECT_EQ(this->world.Contents(this->At("backup\\com0.bm")), "no device");
     EXPECT_EQ(this->world.Contents(this->At("backup\\trail.inv")), "the other file");
     return;
   }
 
   Names files = bent;
   files.push_back("trail.inv");
+  files.push_back("com0.bm");
   std::sort(files.begin(), files.end());
   EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), files);
   EXPECT_EQ(this->List(this->At("CON\\"), EntryFilter::kFiles), (Names{"inside.txt"}));

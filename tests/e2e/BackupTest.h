@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -71,29 +72,43 @@ class Backup : public ToolTest {
     ASSERT_TRUE(app().OnScreen(backupButton));
   }
 
-  void ExpectClosingBox(const std::wstring& where) {
-    const MessageBoxInfo box = AnswerBox(app());
-    EXPECT_EQ(box.title, L"Backup Inventory");
-    EXPECT_EQ(box.text, BackupDone(where));
-    EXPECT_EQ(box.icon, BoxIcon::Information) << "shows " << ToString(box.icon);
-    EXPECT_EQ(box.owner, app().MainWindow());
-    ExpectNoBox();
+  void ExpectClosingBox(const std::wstring& where) { ExpectClosingBoxOf(app(), where, false); }
+
+  // While the box shows, the backup root holds only copies: the staging
+  // folder is gone, unless `otherRunGoesOn` (another instance backing up
+  // into the same root) still uses it.
+  void ExpectClosingBoxOf(App& tool, const std::wstring& where, bool otherRunGoesOn) {
+    const auto box = tool.WaitForMessageBox();
+    ASSERT_TRUE(box) << "no closing box appeared";
+    if (!otherRunGoesOn) {
+      EXPECT_FALSE(Exists(layout().backupRoot + L"\\~lnf-staging"))
+          << "the staging folder is still there while the closing box shows";
+    }
+    EXPECT_TRUE(tool.PressOk(*box)) << "the box \"" << Narrow(box->text) << "\" did not go away";
+    EXPECT_EQ(box->title, L"Backup Inventory");
+    EXPECT_EQ(box->text, BackupDone(where));
+    EXPECT_EQ(box->icon, BoxIcon::Information) << "shows " << ToString(box->icon);
+    EXPECT_EQ(box->owner, tool.MainWindow());
+    EXPECT_TRUE(tool.MessageBoxes().empty()) << "a second box followed the closing one";
   }
 
   // Checks, shows the Office Update frame and backs it up: one entry closes
   // the copy in the log, one box ends the backup.
-  void BackUpOfficeUpdate() {
+  // `before`: the entries expected ahead of that one.
+  void BackUpOfficeUpdate(Lines before = {}) {
     ASSERT_NO_FATAL_FAILURE(CheckAndShow(kOuBtn, kCommand5));
     LogWatch log(app());
     ASSERT_TRUE(app().Click(kCommand5));
     ExpectClosingBox(layout().backupRoot + L"\\OU");
-    EXPECT_EQ(log.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
+    before.push_back(L") [OfficeUpdate] Directory copied successfully.");
+    EXPECT_EQ(log.Closings(), before);
   }
 
   // Clicks `button` and, until a box comes up, sends the window messages it
   // must answer within a second, and reads the console's length each time a
-  // handler is at work.
-  SeenWhileWorking ClickAndWatch(ControlId button) {
+  // handler is at work; `meanwhile` runs once, the first time it is.
+  SeenWhileWorking ClickAndWatch(ControlId button, const std::function<void()>& meanwhile = {}) {
+    bool ran = false;
     constexpr DWORD kSecond = 1000;
     SeenWhileWorking seen;
     HWND console = app().Control(Id(kLogConsole));
@@ -108,6 +123,10 @@ class Backup : public ToolTest {
       }
       if (app().Working(kSecond).value_or(false)) {
         ++seen.answers;
+        if (meanwhile && !ran) {
+          ran = true;
+          meanwhile();
+        }
         DWORD_PTR length = 0;
         if (SendMessageTimeoutW(console, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSecond, &length)) {
           seen.consoleLengths.push_back(static_cast<DWORD>(length));

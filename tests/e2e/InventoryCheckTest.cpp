@@ -3,6 +3,7 @@
 // show one kind's frame at a time. One start of the tool runs every case; each
 // case lays out the folders afresh and presses the button again.
 #include <algorithm>
+#include <vector>
 
 #include "ToolTest.h"
 #include "form/ControlTable.h"
@@ -20,19 +21,23 @@ const std::wstring kFilesFound = L") Files found.";
 using Lines = std::vector<std::wstring>;
 
 // Names the system's program-files folder in the prefix's registry, as
-// setup does, until destroyed; then puts back what was there.
+// setup does, until destroyed; then puts back what was there. `strayByte`:
+// one byte more after the terminating null, as some installers write.
 class ProgramFilesDir {
  public:
-  explicit ProgramFilesDir(const std::wstring& value) {
+  explicit ProgramFilesDir(const std::wstring& value, DWORD type = REG_EXPAND_SZ,
+                           bool strayByte = false) {
     RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
                   KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
     DWORD size = sizeof(old_) - sizeof(wchar_t);
     had_ = key_ && RegQueryValueExW(key_, kName, nullptr, &oldType_, reinterpret_cast<BYTE*>(old_),
                                     &size) == ERROR_SUCCESS;
     oldSize_ = size;
-    set_ = key_ && RegSetValueExW(
-                       key_, kName, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    const auto* text = reinterpret_cast<const BYTE*>(value.c_str());
+    std::vector<BYTE> bytes(text, text + (value.size() + 1) * sizeof(wchar_t));
+    if (strayByte) bytes.push_back('x');
+    set_ = key_ && RegSetValueExW(key_, kName, 0, type, bytes.data(),
+                                  static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
   }
   ~ProgramFilesDir() {
     if (!key_) return;
@@ -156,7 +161,8 @@ TEST_F(InventoryCheck, WithAClientFolderOfNoKindShowsTheNoticeAndKeepsTheHint) {
 // Setup names the program-files folder in the system's language
 // ("Programme") or puts it elsewhere; the client folders are found where the
 // registry says it is, a variable in its name put in and a trailing
-// backslash allowed, while nothing stands under "Program Files".
+// backslash allowed, while nothing stands under "Program Files". A value of
+// an odd byte count is read whole.
 TEST_F(InventoryCheck, FindsTheClientFoldersInTheProgramFilesFolderTheRegistryNames) {
   const std::wstring programme = layout().drive + L"\\lnf-e2e\\Programme";
   ProgramFilesDir named(L"%windir%\\..\\Programme\\");
@@ -168,6 +174,11 @@ TEST_F(InventoryCheck, FindsTheClientFoldersInTheProgramFilesFolderTheRegistryNa
   EXPECT_EQ(app().Text(kV3InvFilesList), L"en.gng");
   EXPECT_EQ(app().Text(kLabel9), L"en");
   EXPECT_EQ(app().Text(kOuInvFilesList), L"a.cab");
+
+  ProgramFilesDir odd(programme, REG_SZ, /*strayByte=*/true);
+  ASSERT_TRUE(odd.set());
+  EXPECT_EQ(CheckNow(), (Lines{kV3Retrieving, kFilesFound, kOuRetrieving, kFilesFound}));
+  EXPECT_EQ(app().Text(kV3InvFilesList), L"en.gng");
 }
 
 TEST_F(InventoryCheck, ListsDecodesAndLogsAllThreeKindsAndShowsOneFrameAtATime) {

@@ -286,4 +286,16 @@ bool RenameOnHost(const std::wstring& from, const std::wstring& to) {
          !Exists(from);
 }
 
+bool MountSmallDisk(const std::wstring& path, int kilobytes) {
+  if (!MakeFolders(path)) return false;
+  const std::string folder = host::UnixPath(Literal(path));
+  return !folder.empty() && host::RunOnHost("mount -t tmpfs -o size=" + std::to_string(kilobytes) +
+                                            "k tmpfs " + host::Quoted(folder));
+}
+
+bool UnmountOnHost(const std::wstring& path) {
+  const std::string folder = host::UnixPath(Literal(path));
+  return !folder.empty() && host::RunOnHost("umount " + host::Quoted(folder));
+}
+
 }  // namespace lnf::e2e

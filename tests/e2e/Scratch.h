@@ -67,6 +67,11 @@ bool RemoveTree(const std::wstring& path);  // no error when missing; links not 
 // date).
 bool MakeHostLink(const std::wstring& path, const std::string& target);
 bool RenameOnHost(const std::wstring& from, const std::wstring& to);
+// A file system of `kilobytes` (a tmpfs) mounted on the host at the folder
+// `path`, made when missing; false where the host may not mount. Unmounting
+// leaves the folder empty.
+bool MountSmallDisk(const std::wstring& path, int kilobytes);
+bool UnmountOnHost(const std::wstring& path);
 
 // Every entry under `root`, hidden ones too, by path relative to it: folders
 // map to "<folder>", links (not followed) to "<link>", files to their

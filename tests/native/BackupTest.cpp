@@ -55,7 +55,7 @@ TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
   drive.AddFile(WU("s.inv"), "system", Date(1999), kAttrSystem);
   drive.AddFile(WU("V4\\iuhist.xml"), "v4", Date(1999));
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
 
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"old.gng", "ro.inv"}));
   EXPECT_EQ(drive.Contents(Root("old.gng")), "language");
@@ -73,9 +73,9 @@ TEST_F(Backup, V3CopiesFilesWrittenBefore2012IntoTheRootItself) {
 TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
   drive.AddFile(WU("a.gng"), "first", Date(2005), kAttrReadOnly);
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   drive.AddFile(WU("a.gng"), "second", Date(2006), kAttrReadOnly);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
   EXPECT_EQ(drive.LastWrite(Root("a.gng")).year, 2006);
   EXPECT_EQ(EntriesSinceCheck(),
@@ -86,6 +86,9 @@ TEST_F(Backup, V3SecondRunReplacesTheCopiesAndLogsAgain) {
 TEST_F(Backup, V3WithNoOrdinaryFileStillCreatesTheRootAndCloses) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
+  // No V2/V3.1 kind was found, so its selector is hidden: the frame is shown
+  // directly, as that selector would.
+  form.Show(kV3Frame);
   form.Click(kCommand3);
   EXPECT_TRUE(drive.IsFolder("C:\\LNF_INV"));
   EXPECT_TRUE(EntriesSinceCheck().empty());
@@ -97,7 +100,7 @@ TEST_F(Backup, V3UnreadableDateIsToldThenCopiedAsOld) {
   drive.AddFile(WU("[odd] name .gng"), "x", Date(2020));
   Check();
   drive.InjectFailure(Op::GetLastWriteTime, WU("[odd] name .gng"), kErrorAccessDenied);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ASSERT_EQ(drive.Messages().size(), 2u);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error: Unable to retrieve file creation date. Access is denied.");
@@ -112,7 +115,7 @@ TEST_F(Backup, V3FileWhereTheRootShouldBeStopsBeforeTheFirstCopy) {
   drive.AddFile(WU("a.gng"), "x", Date(2001));
   drive.AddFile("C:\\LNF_INV", "in the way");
   Check();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorAlreadyExists);
   EXPECT_EQ(drive.CopyCount(), 0);
   EXPECT_TRUE(EntriesSinceCheck().empty());
@@ -125,7 +128,7 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   drive.AddFile(Root("b.gng"), "earlier good copy", Date(2000));
   Check();
   drive.InjectFailure(Op::CopyFile, Root("b.gng"), kErrorDiskFull);
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorDiskFull);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "a.gng");
   EXPECT_EQ(drive.Contents(Root("b.gng")), "earlier good copy");
@@ -136,7 +139,7 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
 
   // Once the cause is gone, pressing again completes the backup.
   drive.ClearMessages();
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("c.gng")), "c.gng");
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -149,9 +152,14 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
   drive.AddFile(OU("Sub\\o.cab"), "ou");
-  drive.AddFile(Root("~lnf-staging\\~lnf-0.tmp"), "half a copy");
-  drive.AddFile(Root("~lnf-staging\\~lnf-3.tmp"), "half", Date(2005), kAttrReadOnly | kAttrHidden);
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-lock"));
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-0.tmp"), "half a copy");
+  drive.AddFile(Root("~lnf-staging\\0\\~lnf-3.tmp"), "half", Date(2005),
+                kAttrReadOnly | kAttrHidden);
+  drive.AddFile(Root("~lnf-staging\\0\\OU\\Sub\\o.cab"), "half a tree");
   Check();
+  // Another run removes the parent just as this one makes its folder in it.
+  drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging\\0"), kErrorPathNotFound);
   std::vector<std::string> staged;
   std::string meanwhile;
   drive.onStaged = [&](const std::string& path) {
@@ -159,15 +167,15 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
     meanwhile = drive.Exists(Root("a.gng")) ? drive.Contents(Root("a.gng")) : "<none>";
   };
 
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(meanwhile, "<none>");
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"a.gng"}));
   drive.AddFile(WU("a.gng"), "second", Date(2005));
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_EQ(meanwhile, "first");
   EXPECT_EQ(drive.Contents(Root("a.gng")), "second");
-  form.Click(kCommand4);
-  form.Click(kCommand5);
+  BackUp(kCommand4);
+  BackUp(kCommand5);
 
   ASSERT_EQ(staged.size(), 5u);
   for (const std::string& path : staged) {
@@ -177,6 +185,158 @@ TEST_F(Backup, CopiesAreMadeInsideTheRootAndTakeTheirNamesOnlyWhenComplete) {
             (std::vector<std::string>{"OU\\", "OU\\Sub\\", "OU\\Sub\\o.cab", "V4\\",
                                       "V4\\Windows Update.log", "V4\\iuhist.xml", "a.gng"}));
   EXPECT_EQ(drive.Messages().size(), 4u);
+}
+
+// Two windows backing up into the same root at once: one run closing (here a
+// whole V4 backup, twice, between two copies of an Office Update backup)
+// never takes the other's staging folder; both complete. Each closing box
+// shows once the staging folder is gone, unless another run still uses it.
+TEST_F(Backup, TwoRunsAtOnceKeepTheirStagingApartAndCloseBeforeTheirBoxes) {
+  drive.AddFile(WU("a.gng"), "a", Date(2005));
+  drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+  for (const char* name : {"1.cab", "2.cab", "Sub\\3.cab", "Sub\\4.cab"}) drive.AddFile(OU(name));
+  Check();
+  MainForm other(drive, kMainFormEvents);
+  other.Load();
+  other.Click(kCommand1);
+  drive.ClearMessages();
+  int otherRuns = 0;
+  drive.onStaged = [&](const std::string&) {
+    if (otherRuns++ < 2) testing::BackUp(other, kCommand4);
+  };
+  std::vector<bool> stagingWhileDone;
+  drive.onMessage = [&](const MemoryPlatform::Message& message) {
+    if (message.text.rfind("Backup done", 0) == 0) {
+      stagingWhileDone.push_back(drive.Exists(Root("~lnf-staging")));
+    }
+  };
+
+  BackUp(kCommand5);
+  drive.onStaged = nullptr;
+  BackUp(kCommand3);
+  drive.AddFile(OU("Sub\\5.cab"));
+  BackUp(kCommand5);
+
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "Backup done in C:\\LNF_INV\\V4. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV\\V4. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV\\OU. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV. Please review the log for further "
+                                "details.",
+                                "Backup done in C:\\LNF_INV\\OU. Please review the log for further "
+                                "details."}));
+  EXPECT_EQ(stagingWhileDone, (std::vector<bool>{true, true, false, false, false}));
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\1.cab", "OU\\2.cab", "OU\\Sub\\",
+                                      "OU\\Sub\\3.cab", "OU\\Sub\\4.cab", "OU\\Sub\\5.cab", "V4\\",
+                                      "V4\\Windows Update.log", "V4\\iuhist.xml", "a.gng"}));
+}
+
+// The tool's own names never stand in an inventory file's way: a file named
+// like the staging folder is copied into the root as itself (and the
+// backups then stage beside their copies), and files named like copies in
+// progress or set aside are copied like any other, first and repeated.
+TEST_F(Backup, InventoryFilesNamedLikeTheToolsOwnAreCopiedAsThemselves) {
+  for (const char* name : {"~lnf-staging", "~lnf-0.tmp", "~lnf-1.old", "~LNF-2.TMP"}) {
+    drive.AddFile(WU(name), name, Date(2005));
+  }
+  drive.AddFile(WU("x.gng"), "x", Date(2005));  // so that the check finds the kind
+  drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>");
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+  drive.AddFile(OU("~lnf-staging"), "ou");
+  Check();
+  BackUp(kCommand3);
+  BackUp(kCommand3);
+  BackUp(kCommand4);
+  BackUp(kCommand5);
+  BackUp(kCommand5);
+
+  EXPECT_EQ(drive.Messages().size(), 5u);
+  for (const auto& message : drive.Messages()) EXPECT_EQ(message.title, "Backup Inventory");
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\~lnf-staging", "V4\\", "V4\\Windows Update.log",
+                                      "V4\\iuhist.xml", "x.gng", "~LNF-2.TMP", "~lnf-0.tmp",
+                                      "~lnf-1.old", "~lnf-staging"}));
+  for (const char* name : {"~lnf-staging", "~lnf-0.tmp", "~lnf-1.old", "~LNF-2.TMP"}) {
+    EXPECT_EQ(drive.Contents(Root(name)), name);
+  }
+  EXPECT_EQ(drive.Contents(Root("OU\\~lnf-staging")), "ou");
+}
+
+// A staging folder the system refuses, or one on another volume, gives way:
+// every copy is then made beside its destination, and the backups complete.
+TEST_F(Backup, AStagingFolderThatCannotBeUsedGivesWayToStagingBeside) {
+  drive.AddFile(WU("a.gng"), "a", Date(2005));
+  drive.AddFile(OU("Sub\\o.cab"), "o");
+  Check();
+  drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging"), kErrorAccessDenied);
+  BackUp(kCommand3);
+  drive.AddFolder(Root("~lnf-staging"));
+  drive.InjectFailure(Op::CreateFolder, Root("~lnf-staging\\0"), kErrorAccessDenied);
+  BackUp(kCommand3);
+  drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\~lnf-0.tmp"), kErrorAccessDenied);
+  BackUp(kCommand3);
+  drive.MountVolume(Root("~lnf-staging"));
+  BackUp(kCommand3);
+  BackUp(kCommand5);
+  BackUp(kCommand5);
+
+  EXPECT_EQ(MessageTexts().size(), 6u);
+  for (const std::string& text : MessageTexts()) EXPECT_EQ(text.rfind("Backup done", 0), 0u);
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\Sub\\", "OU\\Sub\\o.cab", "a.gng"}));
+}
+
+// On a disk with less room left than a repeated copy takes, the copy
+// replaces the earlier one in place, as a plain copy would; only a copy
+// that does not fit even then fails (with nothing of the tool's left in the
+// root; the earlier copy, written over, may be cut short then).
+TEST_F(Backup, ARepeatOnADiskTooFullForTwoCopiesReplacesInPlace) {
+  drive.AddFile(WU("big.gng"), std::string(1200, 'a'), Date(2005), kAttrReadOnly);
+  drive.AddFile(WU("small.gng"), "s", Date(2005));
+  Check();
+  BackUp(kCommand3);
+  drive.SetCapacity("C:", 2 * 1200 + 2 + 800);
+  drive.AddFile(WU("big.gng"), std::string(1250, 'b'), Date(2006), kAttrReadOnly);
+  drive.ClearMessages();
+  BackUp(kCommand3);
+  ExpectOnlyMessage("Backup done in C:\\LNF_INV. Please review the log for further details.", 64,
+                    "Backup Inventory");
+  EXPECT_EQ(drive.Contents(Root("big.gng")), std::string(1250, 'b'));
+  EXPECT_TRUE(drive.Attributes(Root("big.gng")) & kAttrReadOnly);
+
+  // 100 bytes free: with the earlier copy's 1250 not enough either.
+  drive.AddFile(WU("big.gng"), std::string(1400, 'c'), Date(2007));
+  drive.SetCapacity("C:", 1401 + 1251 + 100);
+  drive.ClearMessages();
+  BackUp(kCommand3);
+  ExpectFailureReportOnly(kErrorDiskFull);
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"), (std::vector<std::string>{"big.gng", "small.gng"}));
+}
+
+// When the new copy cannot take the earlier one's place (another program
+// opened it at that moment), the earlier copy is still there afterwards,
+// also on Windows 9x, where it steps aside first.
+TEST_F(Backup, ACopyThatCannotTakeItsPlaceLeavesTheEarlierOne) {
+  for (const bool windows9x : {false, true}) {
+    SCOPED_TRACE(windows9x ? "9x" : "NT");
+    FormOnMemoryDrive run;
+    run.drive.SetWindows9x(windows9x);
+    run.drive.AddFile(WU("a.gng"), "earlier", Date(2005));
+    run.form.Click(kCommand1);
+    run.BackUp(kCommand3);
+    run.drive.AddFile(WU("a.gng"), "later", Date(2005));
+    run.drive.onStaged = [&](const std::string& staged) { run.drive.HoldOpen(staged); };
+    run.drive.ClearMessages();
+    run.BackUp(kCommand3);
+    ASSERT_EQ(run.MessageTexts().size(), 1u);
+    EXPECT_EQ(run.MessageTexts()[0].rfind("Error 32: ", 0), 0u) << run.MessageTexts()[0];
+    EXPECT_EQ(run.drive.Contents(Root("a.gng")), "earlier");
+  }
 }
 
 // On a folder that tells case apart, "A.inv" and "a.inv" are two files; in
@@ -194,7 +354,7 @@ TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
   drive.AddFile(OU("z.txt"), "z");
   Check();
 
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   ExpectFailureReportOnly(kErrorFileExists);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error 80: The file exists.\r\n\r\n" + WU("a.inv") + " -> " + Root("a.inv"));
@@ -203,17 +363,60 @@ TEST_F(Backup, NamesThatDifferOnlyInCaseAreReportedNotCopiedOverEachOther) {
   EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{") [A.inv] File copied successfully."}));
 
   drive.ClearMessages();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectFailureReportOnly(kErrorFileExists);
   EXPECT_EQ(drive.Contents(Root("OU\\Ärger\\x.txt")), "first");
   EXPECT_EQ(EntriesSinceCheck().size(), 1u) << "no success entry for the tree";
+}
+
+// Another program can click a button that is not on screen (its frame
+// hidden, or before any check). Nothing runs: no box, nothing created or
+// copied. A backup handler reached with the path variables still empty
+// does nothing either, rather than work relative to the current folder.
+TEST_F(Backup, HiddenButtonsAndEmptyPathsRunNothing) {
+  drive.AddFile(WU("a.gng"), "a", Date(2001));
+  drive.AddFile(WU("V4\\iuhist.xml"));
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log");
+  drive.AddFile(OU("o.txt"));
+  const std::vector<std::string> before = drive.Tree("C:");
+  auto expectNothingDone = [&](const char* when) {
+    EXPECT_TRUE(drive.Messages().empty()) << when;
+    EXPECT_EQ(drive.CopyCount(), 0) << when;
+    EXPECT_EQ(drive.Tree("C:"), before) << when;
+    EXPECT_FALSE(drive.Exists("LNF_INV") || drive.Exists("\\LNF_INV")) << when;
+    EXPECT_TRUE(LogEntries().empty() || LogEntries().back() == ") Files found.") << when;
+  };
+
+  for (ControlId button : {kCommand3, kCommand4, kCommand5, kV3btn, kV4btn, kOuBtn}) {
+    form.Click(button);
+  }
+  EXPECT_FALSE(form.IsVisible(kV3Frame) || form.IsVisible(kV4frame) || form.IsVisible(kOuFrame));
+  expectNothingDone("before any check");
+  Command3_Click(form);
+  Command4_Click(form);
+  Command5_Click(form);
+  expectNothingDone("handlers on empty paths");
+  form.SYSDRIVE = "C:\\";
+  Command3_Click(form);
+  Command4_Click(form);
+  Command5_Click(form);
+  expectNothingDone("handlers on empty client folders");
+
+  // After a check, a backup button whose frame is not the one shown.
+  Check();
+  form.Click(kV3btn);
+  form.Click(kCommand4);
+  form.Click(kCommand5);
+  expectNothingDone("frame hidden");
+  form.Click(kCommand3);
+  EXPECT_EQ(drive.Contents(Root("a.gng")), "a");
 }
 
 TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
   drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log", Date(2003));
   drive.AddFile(WU("V4\\iuhist.xml"), "<xml/>", Date(2003));
   Check();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(drive.Copied(),
             (std::vector<std::string>{Root("V4\\Windows Update.log"), Root("V4\\iuhist.xml")}));
   EXPECT_EQ(drive.Contents(Root("V4\\iuhist.xml")), "<xml/>");
@@ -224,7 +427,7 @@ TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
                     64, "Backup Inventory");
 
   drive.ClearMessages();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(EntriesSinceCheck().size(), 4u);
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -234,14 +437,14 @@ TEST_F(Backup, V4ReadsWindirWhenItRuns) {
   drive.AddFile("C:\\WINNT\\Windows Update.log", "winnt");
   Check();
   drive.SetEnvironmentValue("windir", "C:\\WINNT");
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   EXPECT_EQ(drive.Contents(Root("V4\\Windows Update.log")), "winnt");
 }
 
 TEST_F(Backup, V4WithoutTheLogFailsAtItsFirstCopy) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
-  form.Click(kCommand4);
+  BackUp(kCommand4);
   ExpectFailureReportOnly(kErrorFileNotFound);
   EXPECT_TRUE(drive.IsFolder(Root("V4")));
   EXPECT_TRUE(drive.Tree(Root("V4")).empty());
@@ -259,7 +462,7 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
   drive.AddFolder(OU("Sys"), kAttrDirectory | kAttrSystem);
   drive.AddFile(OU("Sys\\inside.txt"));
   Check();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Tree(Root("OU")),
             (std::vector<std::string>{"A\\", "A\\A1\\", "A\\A1\\a1.txt", "A\\Empty\\", "A\\a.txt",
                                       "B\\", "B\\b.txt", "top.txt"}));
@@ -271,7 +474,7 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
 
   // Again: the folders are reused, the files replaced.
   drive.AddFile(OU("A\\A1\\a1.txt"), "a1 again");
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Contents(Root("OU\\A\\A1\\a1.txt")), "a1 again");
   EXPECT_EQ(drive.Messages().size(), 2u);
 }
@@ -290,12 +493,15 @@ TEST_F(Backup, OfficeUpdateDoesNotFollowFolderLinks) {
   drive.AddFileLink(OU("A\\dangling.txt"), "C:\\gone.txt");
   drive.AddFile(OU("B\\b.txt"), "b");
   Check();
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   EXPECT_EQ(drive.Tree(Root("OU")), (std::vector<std::string>{"A\\", "A\\a.txt", "A\\linked.txt",
                                                               "B\\", "B\\b.txt", "top.txt"}));
   EXPECT_EQ(drive.Contents(Root("OU\\A\\linked.txt")), "elsewhere");
+  // Each folder link left out is said, where the copy met it.
   EXPECT_EQ(EntriesSinceCheck(),
-            (std::vector<std::string>{") [OfficeUpdate] Directory copied successfully."}));
+            (std::vector<std::string>{") [" + OU("A\\back") + "] Folder link not followed.",
+                                      ") [" + OU("root") + "] Folder link not followed.",
+                                      ") [OfficeUpdate] Directory copied successfully."}));
   ExpectOnlyMessage("Backup done in C:\\LNF_INV\\OU. Please review the log for further details.",
                     64, "Backup Inventory");
 }
@@ -305,7 +511,7 @@ TEST_F(Backup, OfficeUpdateRemovedAfterTheCheckIsNotReportedAsBackedUp) {
   drive.AddFile(OU("a.txt"));
   Check();
   drive.Remove(kOU);
-  form.Click(kCommand5);
+  BackUp(kCommand5);
   ExpectOnlyMessage("Source directory does not exist!", 0, "LNF_INVTOOL");
   EXPECT_TRUE(EntriesSinceCheck().empty());
   EXPECT_TRUE(drive.IsFolder(Root("OU")));
@@ -318,9 +524,12 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   drive.AddFile(OU("A\\a.txt"));
   drive.AddFile(OU("B\\b.txt"));
   Check();
-  drive.InjectFailure(Op::CopyFile, OU("A\\a.txt"), kErrorAccessDenied);
-  form.Click(kCommand5);
+  // The first backup builds the tree in the staging folder; a failure there
+  // is told by the name the copy was to have.
+  drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\OU\\A\\a.txt"), kErrorAccessDenied);
+  BackUp(kCommand5);
   ExpectFailureReportOnly(kErrorAccessDenied);
+  EXPECT_EQ(drive.Messages()[0].text, "Error 5: Access is denied.\r\n\r\n" + Root("OU\\A\\a.txt"));
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));
   EXPECT_TRUE(EntriesSinceCheck().empty());

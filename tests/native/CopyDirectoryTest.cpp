@@ -11,7 +11,7 @@ using testing::FormOnMemoryDrive;
 class CopyDirectoryTest : public ::testing::Test, public FormOnMemoryDrive {
  protected:
   bool CopyDirectory(const std::string& sourceDir, const std::string& destDir) {
-    BackupCopies copies(drive, drive, "C:\\");
+    BackupCopies copies(drive, "C:\\");
     return lnf::CopyDirectory(form, sourceDir, destDir, copies);
   }
 };

@@ -92,11 +92,27 @@ TEST(Log, EntriesAreAppendedAfterTheInitialTextAndNeverCleared) {
 // entry that stays is whole, the newest last.
 TEST(Log, AFullConsoleDropsItsOldestEntriesAndSaysSo) {
   FormOnMemoryDrive f;
+  // An entry that fills the console exactly fits: nothing is dropped.
+  const std::string first = ") first";
+  f.form.SetTextCapacity(f.form.Text(kLogConsole).size() + 3 + std::string(testing::kClock).size() +
+                         first.size());
+  f.form.AppendLog(first);
+  EXPECT_EQ(f.form.ConsoleTrims(), 0u);
+  EXPECT_EQ(f.LogEntries(), std::vector<std::string>{first});
+
   f.form.SetTextCapacity(400);
-  std::vector<std::string> closings;
+  std::vector<std::string> closings{first};
+  int lastTrim = -2;
   for (int i = 0; i < 40; ++i) {
     closings.push_back(") [file" + std::to_string(i) + ".gng] File copied successfully.");
+    const std::size_t trims = f.form.ConsoleTrims();
     f.form.AppendLog(closings.back());
+    // A trim leaves room well below the capacity, so that the next entry
+    // fits without another (after each the view shows the whole log again).
+    if (f.form.ConsoleTrims() != trims) {
+      EXPECT_GT(i, lastTrim + 1) << "trimmed again right after a trim";
+      lastTrim = i;
+    }
     const std::string& log = f.form.Text(kLogConsole);
     ASSERT_LE(log.size(), 400u) << i;
     const std::vector<std::string> kept = f.LogEntries();
@@ -148,7 +164,7 @@ TEST(Dispatch, AFailureIsReportedAndWhatWasDoneBeforeItStays) {
   f.form.Click(kCommand1);
   f.drive.InjectFailure(MemoryPlatform::Operation::CopyFile, std::string(testing::kWU) + "\\a.gng",
                         kErrorAccessDenied);
-  f.form.Click(kCommand3);
+  f.BackUp(kCommand3);
   ASSERT_EQ(f.drive.Messages().size(), 1u);
   EXPECT_EQ(f.drive.Messages()[0].text,
             "Error 5: Access is denied.\r\n\r\nC:\\Program Files\\WindowsUpdate\\a.gng");

@@ -165,13 +165,22 @@ TEST_F(InventoryCheck, AClientFolderMissingUnderProgramFilesIsTakenFromTheSystem
   EXPECT_EQ(form.OUDIR, "C:\\Programme\\OfficeUpdate");
   EXPECT_TRUE(Shown(kV3btn) && Shown(kOuBtn));
   EXPECT_EQ(form.Text(kV3InvFilesList), "en.gng");
-  form.Click(kCommand3);
+  BackUp(kCommand3);
   EXPECT_TRUE(drive.Exists("C:\\LNF_INV\\en.gng"));
 
   drive.AddFolder(kOU);
   form.Click(kCommand1);
   EXPECT_EQ(form.WUDIR, "C:\\Programme\\WindowsUpdate");
   EXPECT_EQ(form.OUDIR, kOU);
+
+  // A name that is not absolute would be resolved against the current
+  // folder: it counts as none.
+  for (const char* relative : {"Programme", "\\Programme", "C:Programme"}) {
+    drive.SetProgramFilesFolder(relative);
+    drive.AddFile(std::string(relative) + "\\WindowsUpdate\\en.gng");
+    form.Click(kCommand1);
+    EXPECT_EQ(form.WUDIR, kWU) << relative;
+  }
 }
 
 // Real NT refuses a search under a file with ERROR_DIRECTORY: no match, as a
@@ -270,6 +279,7 @@ TEST_F(InventoryCheck, NamesAreDecodedByExactEndings) {
       {"91as", "Unknown", "6.0", "Unknown"},  // shorter than five: the whole name
       {"canvas", "Unknown", "Unknown", "Unknown"},
       {"90720.AS", "Unknown", "Unknown", "Unknown"},
+      {"90720.bs", "Unknown", "Unknown", "Unknown"},
       {"90720.inv", "Unknown", "Unknown", "Unknown"},
   };
   for (const Case& c : cases) {
@@ -312,6 +322,19 @@ TEST_F(InventoryCheck, AnEnumerationFailureIsReportedAndEndsTheCheck) {
   ASSERT_EQ(drive.Messages().size(), 1u);
   EXPECT_EQ(drive.Messages()[0].text.rfind("Error 21: ", 0), 0u);
   EXPECT_TRUE(LogEntries().empty());
+
+  // windir on a drive, server or share that is not there: nothing to find,
+  // as in a missing folder. Access denied may hide inventories: a failure.
+  for (std::uint32_t number :
+       {kErrorInvalidDrive, kErrorBadNetPath, kErrorBadNetName, kErrorAccessDenied}) {
+    FormOnMemoryDrive fresh;
+    fresh.drive.SetEnvironmentValue("windir", "Q:\\WINDOWS");
+    fresh.drive.InjectFailure(MemoryPlatform::Operation::Enumerate, "Q:\\Program Files\\", number,
+                              -1);
+    fresh.form.Click(kCommand1);
+    EXPECT_EQ(fresh.form.IsVisible(kNoInvLbl), number != kErrorAccessDenied) << number;
+    EXPECT_EQ(fresh.MessageTexts().size(), number == kErrorAccessDenied ? 1u : 0u) << number;
+  }
 }
 
 }  // namespace

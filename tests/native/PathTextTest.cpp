@@ -20,6 +20,28 @@ TEST(Wildcards, MatchLikeWindowsWithoutRegardToCase) {
   EXPECT_TRUE(WildcardMatch("*.as", "\xD0\xB0\xD0\xB1.as"));  // Cyrillic
 }
 
+TEST(Paths, AbsoluteOnlyWithADriveAndItsRootOrAServer) {
+  for (const char* path : {"C:\\Programme", "d:/x", "C:\\", "\\\\server\\share", "\\\\?\\C:\\x"}) {
+    EXPECT_TRUE(IsAbsolutePath(path)) << path;
+  }
+  for (const char* path :
+       {"", "Programme", "\\Programme", "C:Programme", "C:", "\\\\", "1:\\x", "..\\Programme"}) {
+    EXPECT_FALSE(IsAbsolutePath(path)) << path;
+  }
+}
+
+TEST(Paths, TheLiteralFormKeepsTheDriveOrTheShareAsItsRoot) {
+  EXPECT_EQ(LiteralForm("C:\\a\\.\\b\\..\\trail.inv."), "\\\\?\\C:\\a\\trail.inv.");
+  EXPECT_EQ(LiteralForm("c:\\..\\x\\\\nul.inv\\"), "\\\\?\\c:\\x\\nul.inv\\");
+  EXPECT_EQ(LiteralForm("C:\\"), "\\\\?\\C:\\");
+  EXPECT_EQ(LiteralForm("\\\\server\\share\\a\\..\\..\\b"), "\\\\?\\UNC\\server\\share\\b");
+  EXPECT_EQ(LiteralForm("\\\\server\\share"), "\\\\?\\UNC\\server\\share");
+  for (const char* path : {"\\\\?\\C:\\a\\..", "\\\\.\\COM1", "Programme\\..\\a", "\\a", "C:a",
+                           "\\\\server", "\\\\server\\"}) {
+    EXPECT_EQ(LiteralForm(path), path);
+  }
+}
+
 TEST(Utf, RoundTripsEveryPlaneAndRepairsBadInput) {
   const std::string text = "a\xC3\xA9\xCE\xA9\xE6\x97\xA5\xF0\x9F\x98\x80";  // a é Ω 日 😀
   const std::u16string wide = Utf8ToUtf16(text);

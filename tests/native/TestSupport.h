@@ -24,6 +24,12 @@ inline LocalDateTime Date(int year, int month = 6, int day = 15, int hour = 12, 
   return {year, month, day, hour, minute, second};
 }
 
+// Presses a kind's backup button as a person must: its frame shown first.
+inline void BackUp(MainForm& form, ControlId button) {
+  form.Click(button == kCommand3 ? kV3btn : button == kCommand4 ? kV4btn : kOuBtn);
+  form.Click(button);
+}
+
 class FormOnMemoryDrive {
  public:
   FormOnMemoryDrive() : form(drive, kMainFormEvents) {
@@ -49,6 +55,10 @@ class FormOnMemoryDrive {
     }
     return entries;
   }
+
+  // A backup button as a person reaches it: its kind's selector first,
+  // which shows the frame around it (a hidden button takes no click).
+  void BackUp(ControlId button) { testing::BackUp(form, button); }
 
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;

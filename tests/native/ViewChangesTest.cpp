@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/WindowHandlers.h"
 #include "form/StackingOrder.h"
 #include "form/ViewChanges.h"
 
@@ -35,15 +36,15 @@ TEST(ViewChanges, AHandlerYieldsExactlyWhatItChangedAndNothingTwice) {
   EXPECT_EQ(f.shown.CatchUp(f.form), Changes{});
 
   // The selector shows its frame and hides the two that are hidden already.
-  f.form.Click(kV3btn);
+  v3btn_Click(f.form);
   f.form.SetText(kLabel9, "English");
   EXPECT_EQ(f.shown.CatchUp(f.form),
             (Changes{{Kind::Show, kV3Frame, ""}, {Kind::SetText, kLabel9, "English"}}));
   EXPECT_EQ(f.shown.CatchUp(f.form), Changes{});
 
   // Changed and changed back before the view caught up: nothing to do.
-  f.form.Click(kV4btn);
-  f.form.Click(kV3btn);
+  v4btn_Click(f.form);
+  v3btn_Click(f.form);
   f.form.SetText(kLabel9, "German");
   f.form.SetText(kLabel9, "English");
   EXPECT_EQ(f.shown.CatchUp(f.form), Changes{});

@@ -5,6 +5,7 @@
 
 #include "platform/PathText.h"
 #include "platform/SearchErrors.h"
+#include "platform/Staging.h"
 #include "support/MemoryPlatform.h"
 
 namespace lnf {
@@ -31,6 +32,8 @@ std::string DescribeError(std::uint32_t number) {
       return "The name of the file cannot be resolved by the system.";
     case kErrorFileExists:
       return "The file exists.";
+    case kErrorSharingViolation:
+      return "The process cannot access the file because it is being used by another process.";
     default:
       return "Error " + std::to_string(number) + ".";
   }
@@ -171,66 +174,261 @@ void MemoryPlatform::DoCreateFolder(const std::string& path) {
   AddFolder(resolved == key ? path : FullPathOf(parent->first) + path.substr(path.rfind('\\')));
 }
 
+// The single file operations as Windows answers them, on this drive: the
+// copies, the staging folders and the runs' locks go through the same rules
+// as on the real platform.
+class MemoryPlatform::Steps final : public FileSteps {
+ public:
+  explicit Steps(MemoryPlatform& drive) : d_(drive) {}
+
+  bool Nt() override { return !d_.windows9x_; }
+
+  std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
+    const Node* node = nullptr;
+    if (const std::uint32_t error = Look(path, node)) return error;
+    attributes = node->attributes;
+    return 0;
+  }
+  std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    const Node* node = nullptr;
+    if (const std::uint32_t error = Look(path, node)) return error;
+    d_.SetAttributes(path, attributes);
+    return 0;
+  }
+  std::uint32_t MakeFolder(const std::string& path) override {
+    if (const std::uint32_t error = d_.TakeFailure(Operation::CreateFolder, path)) return error;
+    const Node* node = nullptr;
+    const std::uint32_t error = Look(path, node);
+    if (error == 0) return kErrorAlreadyExists;
+    if (error != kErrorFileNotFound) return error;
+    d_.AddFolder(path);
+    return 0;
+  }
+  std::uint32_t RemoveFolder(const std::string& path) override {
+    const Node* node = nullptr;
+    if (const std::uint32_t error = Look(path, node)) return error;
+    if (!(node->attributes & kAttrDirectory)) return kErrorDirectory;
+    if (!d_.Children(d_.Key(path)).empty()) return kErrorDirNotEmpty;
+    d_.nodes_.erase(d_.Key(path));
+    return 0;
+  }
+  std::uint32_t CopyNew(const std::string& from, const std::string& to) override {
+    return Copy(from, to, false);
+  }
+  std::uint32_t CopyOver(const std::string& from, const std::string& to) override {
+    return Copy(from, to, true);
+  }
+  std::uint32_t Rename(const std::string& from, const std::string& to) override {
+    const Node* node = nullptr;
+    if (const std::uint32_t error = Look(from, node)) return error;
+    if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
+    if (d_.IsHeld(from)) return kErrorSharingViolation;
+    const Node* there = nullptr;
+    const std::uint32_t error = Look(to, there);
+    if (error == 0) return kErrorAlreadyExists;
+    if (error != kErrorFileNotFound) return error;
+    d_.Move(from, to);
+    return 0;
+  }
+  // Windows' MoveFileEx will not replace a read-only file or a folder.
+  std::uint32_t RenameReplacing(const std::string& from, const std::string& to) override {
+    const Node* node = nullptr;
+    if (const std::uint32_t error = Look(from, node)) return error;
+    if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
+    const Node* there = nullptr;
+    const std::uint32_t error = Look(to, there);
+    if (error == 0) {
+      if (there->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
+      if (d_.IsHeld(to) || d_.IsHeld(from)) return kErrorSharingViolation;
+      d_.Remove(to);
+    } else if (error != kErrorFileNotFound) {
+      return error;
+    }
+    d_.Move(from, to);
+    return 0;
+  }
+  std::uint32_t Delete(const std::string& path) override {
+    const Node* node = nullptr;
+    if (const std::uint32_t error = Look(path, node)) return error;
+    if (node->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
+    if (d_.IsHeld(path)) return kErrorSharingViolation;
+    d_.nodes_.erase(d_.Key(path));
+    return 0;
+  }
+  void List(const std::string& folder,
+            const std::function<void(const std::string&, std::uint32_t)>& each) override {
+    if (!d_.IsFolder(folder)) return;
+    for (const Node* child : d_.Children(d_.Key(folder))) each(child->name, child->attributes);
+  }
+  std::unique_ptr<HeldFile> HoldNew(const std::string& path, std::uint32_t& error) override {
+    const Node* node = nullptr;
+    error = Look(path, node);
+    if (error == 0) error = kErrorFileExists;
+    if (error != kErrorFileNotFound) return nullptr;
+    error = 0;
+    d_.AddFileWrittenAt(path, {}, d_.nowUtc_, kAttrArchive);
+    return d_.Hold(path);
+  }
+  std::string Upper(const std::string& name) override { return d_.UpperCaseName(name); }
+
+  // The destination of the copy under way; a copy to any other name is its
+  // staged one.
+  std::string destination;
+
+ private:
+  // The entry at `path`, or what Windows says when there is none.
+  std::uint32_t Look(const std::string& path, const Node*& node) const {
+    const std::string key = d_.Key(path);
+    if (!ValidKey(key)) return kErrorInvalidName;
+    const std::string resolved = d_.ResolveFor(path, false);
+    auto it = d_.nodes_.find(resolved);
+    if (it != d_.nodes_.end()) {
+      node = &it->second;
+      return 0;
+    }
+    auto parent = d_.nodes_.find(ParentKey(resolved));
+    return parent != d_.nodes_.end() && (parent->second.attributes & kAttrDirectory)
+               ? kErrorFileNotFound
+               : kErrorPathNotFound;
+  }
+
+  std::uint32_t Copy(const std::string& from, const std::string& to, bool replacing) {
+    // A copy's own destination has had its turn before the copy began.
+    if (d_.Key(to) != d_.Key(destination)) {
+      if (const std::uint32_t error = d_.TakeFailure(Operation::CopyFile, to)) return error;
+    }
+    if (!ValidKey(d_.Key(from))) return kErrorInvalidName;
+    const std::string sourceKey = d_.ResolveFor(from, true);
+    auto source = d_.nodes_.find(sourceKey);
+    if (source == d_.nodes_.end()) {
+      return d_.nodes_.count(ParentKey(sourceKey)) ? kErrorFileNotFound : kErrorPathNotFound;
+    }
+    if (source->second.attributes & kAttrDirectory) return kErrorAccessDenied;
+    const Node* there = nullptr;
+    const std::uint32_t error = Look(to, there);
+    std::size_t freed = 0;
+    if (error == 0) {
+      if (!replacing) return kErrorFileExists;
+      if (there->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
+      if (d_.IsHeld(to)) return kErrorSharingViolation;
+      freed = there->contents.size();
+    } else if (error != kErrorFileNotFound) {
+      return error;
+    }
+    const Node copy = source->second;
+    if (const std::size_t room = d_.Room(to, freed); room < copy.contents.size()) {
+      // What a full disk leaves of a copy: the part that fitted.
+      d_.AddFileWrittenAt(to, copy.contents.substr(0, room), copy.lastWriteUtc, kAttrArchive);
+      return kErrorDiskFull;
+    }
+    const std::uint32_t attributes =
+        (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive;
+    d_.AddFileWrittenAt(to, copy.contents, copy.lastWriteUtc, attributes);
+    if (!replacing && d_.onStaged && d_.Key(to) != d_.Key(destination)) d_.onStaged(to);
+    return 0;
+  }
+
+  MemoryPlatform& d_;
+};
+
+class MemoryPlatform::HeldName final : public HeldFile {
+ public:
+  HeldName(MemoryPlatform& drive, std::string key) : drive_(drive), key_(std::move(key)) {}
+  ~HeldName() override { drive_.held_.erase(drive_.held_.find(key_)); }
+
+ private:
+  MemoryPlatform& drive_;
+  std::string key_;
+};
+
+MemoryPlatform::MemoryPlatform() : steps_(std::make_unique<Steps>(*this)) {
+  environment_["windir"] = "C:\\WINDOWS";
+}
+
+MemoryPlatform::~MemoryPlatform() = default;
+
+std::unique_ptr<HeldFile> MemoryPlatform::Hold(const std::string& path) {
+  held_.insert(Key(path));
+  return std::make_unique<HeldName>(*this, Key(path));
+}
+
+void MemoryPlatform::HoldOpen(const std::string& path) { kept_.push_back(Hold(path)); }
+
+bool MemoryPlatform::IsHeld(const std::string& path) const { return held_.count(Key(path)) > 0; }
+
+void MemoryPlatform::SetCapacity(const std::string& drive, std::size_t bytes) {
+  capacity_[Key(drive).substr(0, 1)] = bytes;
+}
+
+std::size_t MemoryPlatform::Room(const std::string& path, std::size_t freed) const {
+  const std::string drive = Key(path).substr(0, 1);
+  auto capacity = capacity_.find(drive);
+  if (capacity == capacity_.end()) return static_cast<std::size_t>(-1);
+  std::size_t used = 0;
+  for (const auto& [key, node] : nodes_) {
+    if (key.compare(0, 1, drive) == 0) used += node.contents.size();
+  }
+  used -= freed;
+  return used >= capacity->second ? 0 : capacity->second - used;
+}
+
+std::string MemoryPlatform::VolumeOf(const std::string& path) const {
+  const std::string key = Key(path);
+  std::string volume = key.substr(0, 2);
+  for (const std::string& mount : volumes_) {
+    if ((key == mount || key.rfind(mount + "\\", 0) == 0) && mount.size() > volume.size()) {
+      volume = mount;
+    }
+  }
+  return volume;
+}
+
+// A file or a folder with everything below it takes another name.
+void MemoryPlatform::Move(const std::string& from, const std::string& to) {
+  const std::string fromKey = Resolve(Key(from), false);
+  const std::string toKey = Key(to);
+  std::vector<std::pair<std::string, Node>> moving;
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    if (it->first == fromKey || it->first.rfind(fromKey + "\\", 0) == 0) {
+      moving.emplace_back(toKey + it->first.substr(fromKey.size()), std::move(it->second));
+      it = nodes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto& [key, node] : moving) {
+    if (key == toKey) node.name = to.substr(to.rfind('\\') + 1);
+    nodes_[key] = std::move(node);
+  }
+}
+
 void MemoryPlatform::DoCopyFileReplacing(const std::string& source, const std::string& destination,
                                          const std::string& stagingFolder) {
   MaybeFail(Operation::CopyFile, source);
   MaybeFail(Operation::CopyFile, destination);
-  if (!ValidKey(Key(source))) Fail(kErrorInvalidName, source);
-  // The copy is of a link's target, as CopyFile makes it.
-  const std::string sourceKey = ResolveFor(source, true);
-  auto from = nodes_.find(sourceKey);
-  if (from == nodes_.end()) {
-    Fail(nodes_.count(ParentKey(sourceKey)) ? kErrorFileNotFound : kErrorPathNotFound, source);
+  steps_->destination = destination;
+  if (const std::uint32_t error = lnf::CopyReplacing(*steps_, source, destination, stagingFolder)) {
+    Fail(error, source + " -> " + destination);
   }
-  if (from->second.attributes & kAttrDirectory) Fail(kErrorAccessDenied, source);
-  const std::string destKey = Key(destination);
-  if (!ValidKey(destKey)) Fail(kErrorInvalidName, destination);
-  ResolveFor(destination, false);
-  const Node* parent = Find(ParentKey(destKey));
-  if (!parent || !(parent->attributes & kAttrDirectory)) Fail(kErrorPathNotFound, destination);
-  const Node* existing = Find(destination);
-  if (existing && (existing->attributes & kAttrDirectory)) Fail(kErrorAccessDenied, destination);
-
-  // As on Windows: the copy is made under a staging name and renamed to its
-  // real name once complete.
-  std::string folder = stagingFolder.empty() ? FullPathOf(ParentKey(destKey)) : stagingFolder;
-  if (folder.back() != '\\') folder += '\\';
-  if (!IsFolder(folder)) Fail(kErrorPathNotFound, folder);
-  std::string staged;
-  for (int number = 0; Exists(staged = folder + StagingFileName(number, ".tmp")); ++number) {
-  }
-  const Node copy = from->second;
-  const std::uint32_t attributes =
-      (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive;
-  AddFileWrittenAt(staged, copy.contents, copy.lastWriteUtc, attributes);
-  if (onStaged) onStaged(staged);
-  Remove(staged);
   copied_.push_back(destination);
-  AddFileWrittenAt(destination, copy.contents, copy.lastWriteUtc, attributes);
 }
 
-void MemoryPlatform::SweepStaging(const std::string& folder) {
-  if (!IsFolder(folder)) return;
-  const std::string key = Key(folder);
-  for (const Node* child : Children(key)) {
-    if (!(child->attributes & kAttrDirectory) && IsCopyInProgressName(child->name)) {
-      nodes_.erase(Key(folder + "\\" + child->name));
-    }
+void MemoryPlatform::DoCopyNewFile(const std::string& source, const std::string& destination) {
+  MaybeFail(Operation::CopyFile, source);
+  MaybeFail(Operation::CopyFile, destination);
+  steps_->destination.clear();
+  if (const std::uint32_t error = lnf::CopyNewFile(*steps_, source, destination)) {
+    Fail(error, source + " -> " + destination);
   }
+  copied_.push_back(destination);
 }
 
-bool MemoryPlatform::DoOpenStaging(const std::string& folder) {
-  SweepStaging(folder);
-  if (Exists(folder)) return IsFolder(folder);
-  const std::string key = Key(folder);
-  if (!ValidKey(key) || !IsFolder(FullPathOf(ParentKey(key)))) return false;
-  AddFolder(folder);
-  return true;
+void MemoryPlatform::DoRenameFolder(const std::string& from, const std::string& to) {
+  if (const std::uint32_t error = steps_->Rename(from, to)) Fail(error, from + " -> " + to);
 }
 
-void MemoryPlatform::DoCloseStaging(const std::string& folder) noexcept {
-  SweepStaging(folder);
-  if (IsFolder(folder) && Children(Key(folder)).empty()) nodes_.erase(Key(folder));
+std::unique_ptr<StagingArea> MemoryPlatform::DoOpenStaging(const std::string& parent) {
+  return OpenRunStaging(*steps_, parent);
 }
 
 std::string MemoryPlatform::ErrorText(std::uint32_t number) { return DescribeError(number); }

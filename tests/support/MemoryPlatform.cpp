@@ -49,13 +49,24 @@ std::string UpperCaseText(const std::string& text) {
 
 }  // namespace
 
-MemoryPlatform::MemoryPlatform() { environment_["windir"] = "C:\\WINDOWS"; }
-
 // Names compare as Windows compares them, except inside folders made case
 // sensitive, where each name is taken as it is.
 std::string MemoryPlatform::Key(const std::string& path) const {
   std::string clean = path;
   std::replace(clean.begin(), clean.end(), '/', '\\');
+  // A relative path is taken from the current folder, the drive's root, as
+  // Windows takes it: "x" and "C:x" from there, "\x" from its drive's root.
+  // A colon anywhere else makes no path; it stays invalid.
+  if (!clean.empty() && clean.find(':', 2) == std::string::npos &&
+      clean.compare(0, 2, "\\\\") != 0) {
+    if (clean.size() > 2 && clean[1] == ':' && clean[2] != '\\') {
+      clean.insert(2, "\\");
+    } else if (clean[0] == '\\') {
+      clean.insert(0, "C:");
+    } else if (clean.find(':') == std::string::npos) {
+      clean.insert(0, "C:\\");
+    }
+  }
   while (!clean.empty() && clean.back() == '\\') clean.pop_back();
   if (caseSensitive_.empty()) return UpperCaseText(clean);
   std::string key;

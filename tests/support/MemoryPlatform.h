@@ -5,11 +5,14 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/ErrorNumbers.h"
 #include "platform/Platform.h"
+#include "platform/Staging.h"
 
 namespace lnf {
 
@@ -24,9 +27,11 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   };
 
   MemoryPlatform();
+  ~MemoryPlatform() override;
 
   // --- Building the drive. Paths are full Windows paths ("C:\a\b"); parent
-  // folders are made as needed. Later additions are enumerated after earlier
+  // folders are made as needed. A relative path, here and in the platform's
+  // calls, is taken from the current folder, "C:\". Later additions are enumerated after earlier
   // ones unless SetEnumerationOrder says otherwise.
   void AddFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
   // `lastWrite` is the local time the platform reads back for the file.
@@ -61,15 +66,25 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   std::vector<std::string> Tree(const std::string& folder) const;
 
   // --- Failures: the next `Operation` on `path` (for a copy, its source or
-  // destination) throws `number`; `times` < 0 means every time.
+  // destination, or the name it is staged under) throws `number`; `times` <
+  // 0 means every time.
   void InjectFailure(Operation op, const std::string& path, std::uint32_t number, int times = 1);
+  // Another program holds `path` open without sharing it, until the drive
+  // goes: it can be neither deleted, renamed nor written over.
+  void HoldOpen(const std::string& path);
+  // The bytes of file contents the drive (a letter, "C:") can hold; no limit
+  // until set. A copy that does not fit fails with ERROR_DISK_FULL.
+  void SetCapacity(const std::string& drive, std::size_t bytes);
+  // `folder` is another volume mounted there: no rename reaches in or out.
+  void MountVolume(const std::string& folder) { volumes_.push_back(Key(folder)); }
   // How many copies and enumerations have run, for tests that count work.
   int CopyCount() const { return static_cast<int>(copied_.size()); }
   // Destinations of the copies made, in order.
   const std::vector<std::string>& Copied() const { return copied_; }
   int EnumerationCount() const { return enumerations_; }
   // Runs when a copy is complete under its staging name (given), before it
-  // takes its real name: the place where a test looks at a copy in progress.
+  // takes its real name (a copy into a folder being built: before the folder
+  // takes its name): the place where a test looks at a copy in progress.
   std::function<void(const std::string& staged)> onStaged;
 
   // --- The system the drive plays. The NT family takes every name literally;
@@ -121,8 +136,9 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   void DoCreateFolder(const std::string& path) override;
   void DoCopyFileReplacing(const std::string& source, const std::string& destination,
                            const std::string& stagingFolder) override;
-  bool DoOpenStaging(const std::string& folder) override;
-  void DoCloseStaging(const std::string& folder) noexcept override;
+  void DoCopyNewFile(const std::string& source, const std::string& destination) override;
+  void DoRenameFolder(const std::string& from, const std::string& to) override;
+  std::unique_ptr<StagingArea> DoOpenStaging(const std::string& parent) override;
   std::string DoUpperCaseName(const std::string& name) override;
   LocalDateTime DoGetLastWriteTime(const std::string& path) override;
 
@@ -131,6 +147,8 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
                         const std::string& title) override;
 
  private:
+  class Steps;
+  class HeldName;
   struct Node {
     std::string name;  // as created, with its case
     std::uint32_t attributes = 0;
@@ -167,7 +185,12 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   [[noreturn]] static void Fail(std::uint32_t number, const std::string& subject);
   std::vector<const Node*> Children(const std::string& folderKey) const;
   std::string FullPathOf(const std::string& key) const;
-  void SweepStaging(const std::string& folder);
+  std::unique_ptr<HeldFile> Hold(const std::string& path);
+  bool IsHeld(const std::string& path) const;
+  // The bytes a write to `path` can still take, once `freed` are freed.
+  std::size_t Room(const std::string& path, std::size_t freed) const;
+  void Move(const std::string& from, const std::string& to);
+  std::string VolumeOf(const std::string& path) const;
 
   std::map<std::string, Node> nodes_;       // by Key: upper-cased full path, no trailing "\"
   std::vector<std::string> caseSensitive_;  // keys of folders that tell case apart
@@ -187,6 +210,11 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   LocalDateTime nowUtc_{2026, 12, 7, 8, 43, 50};
   std::vector<std::string> copied_;
   int enumerations_ = 0;
+  std::multiset<std::string> held_;  // keys of the files held open
+  std::vector<std::unique_ptr<HeldFile>> kept_;
+  std::map<std::string, std::size_t> capacity_;  // by drive letter
+  std::vector<std::string> volumes_;             // keys of the folders mounted
+  std::unique_ptr<Steps> steps_;
 };
 
 std::string DescribeError(std::uint32_t number);

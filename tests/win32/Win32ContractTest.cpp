@@ -129,6 +129,16 @@ TEST_F(Win32Only, PastMaxPathFailsOn9xNamingTheWholePath) {
   const PlatformError error =
       FailureOf([&] { platform().CopyFileReplacing(At("a.gng"), tooLong); });
   EXPECT_EQ(error.subject(), At("a.gng") + " -> " + tooLong);
+
+  // The ANSI functions need room for the terminating null: a path of
+  // exactly MAX_PATH bytes is one too long, one byte less is searched for.
+  const std::string path = world.Root() + "\\";
+  const std::string exactly = path + std::string(MAX_PATH - path.size(), 'x');
+  EXPECT_EQ(FailureOf([&] { platform().GetAttributes(exactly); }).number(),
+            static_cast<std::uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+  const std::string shorter = exactly.substr(0, MAX_PATH - 1);
+  EXPECT_NE(FailureOf([&] { platform().GetAttributes(shorter); }).number(),
+            static_cast<std::uint32_t>(ERROR_FILENAME_EXCED_RANGE));
 }
 
 // The Office Update backup through the window's own dispatcher, on real
@@ -161,6 +171,7 @@ class DeepTree : public Win32Only {
     MainForm form(platform, kMainFormEvents);
     form.SYSDRIVE = world.Root() + "\\";
     form.OUDIR = world.Root() + "\\OfficeUpdate";
+    form.Show(kOuFrame);  // as its selector does: a hidden button takes no click
     form.Click(kCommand5);
   }
 };

@@ -115,9 +115,10 @@ LRESULT MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (HIWORD(wParam) != BN_CLICKED) return 0;
   // Enter on a button inside a frame: Windows' dialog manager names the
   // button by its ID alone, as it finds no such control directly in the window.
-  const ControlId id =
-      lParam ? IdOf(reinterpret_cast<HWND>(lParam)) : IdOf(FindControl(LOWORD(wParam)));
-  if (id != kNoControl && TakesClicks(id)) pump_.Click(id);
+  HWND control = lParam ? reinterpret_cast<HWND>(lParam) : FindControl(LOWORD(wParam));
+  const ControlId id = IdOf(control);
+  // A disabled button takes no click from a person; a posted one is ignored too.
+  if (id != kNoControl && TakesClicks(id) && IsWindowEnabled(control)) pump_.Click(id);
   return 0;
 }
 

@@ -43,8 +43,5 @@ BOOL RemoveFolder(const NativePath& path);
 // cannot damage what is already at the destination.
 BOOL CopyOnce(const NativePath& from, const NativePath& to);
 BOOL Rename(const NativePath& from, const NativePath& to);
-// Removes a file this code made itself; CopyFile carries the source's
-// read-only bit over, which would make DeleteFile refuse.
-void RemoveOwnFile(const NativePath& path);
 
 }  // namespace lnf

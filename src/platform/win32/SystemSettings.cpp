@@ -54,8 +54,10 @@ std::string ReadCurrentVersionText(const Char* keyName, const Char* valueName,
     DWORD size = 0;
     result = query(key.get(), valueName, nullptr, &type, nullptr, &size);
     if (result != ERROR_SUCCESS) break;
-    // One more, zeroed: a stored value need not end in a null.
-    text.assign(size / sizeof(Char) + 1, Char());
+    // Room for every byte reported, an odd one too (some installers store a
+    // stray byte after the terminating null), and one more, zeroed: a stored
+    // value need not end in a null.
+    text.assign((size + sizeof(Char) - 1) / sizeof(Char) + 1, Char());
     size = static_cast<DWORD>((text.size() - 1) * sizeof(Char));
     result =
         query(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size);

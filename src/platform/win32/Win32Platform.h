@@ -18,8 +18,9 @@ class Win32FileSystem : public FileSystem {
   void DoCreateFolder(const std::string& path) override;
   void DoCopyFileReplacing(const std::string& source, const std::string& destination,
                            const std::string& stagingFolder) override;
-  bool DoOpenStaging(const std::string& folder) override;
-  void DoCloseStaging(const std::string& folder) noexcept override;
+  void DoCopyNewFile(const std::string& source, const std::string& destination) override;
+  void DoRenameFolder(const std::string& from, const std::string& to) override;
+  std::unique_ptr<StagingArea> DoOpenStaging(const std::string& parent) override;
   std::string DoUpperCaseName(const std::string& name) override;
   LocalDateTime DoGetLastWriteTime(const std::string& path) override;
 };
