@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/Events.h"
 #include "app/win32/MainWindow.h"
@@ -27,7 +28,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // which keeps the window alive through long work.
   platform.FileSystem::SetWatcher(&window.watcher());
   platform.Prompts::SetWatcher(&window.watcher());
-  if (!window.Create()) return 1;
+  if (!window.Create()) {
+    // Nothing else would tell the user why the program did not start.
+    const DWORD error = GetLastError();
+    platform.ShowMessage("The window could not be created.\r\n\r\nError " +
+                             std::to_string(error) + ": " + platform.ErrorText(error),
+                         lnf::kBoxCritical);
+    return 1;
+  }
   form.SetView(&window);
 
   // The start-up warning comes before the window is shown, in a box of its
