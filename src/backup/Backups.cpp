@@ -203,7 +203,6 @@ void Command3_Click(MainForm& form) {
 
 void Command4_Click(MainForm& form) {
   if (!PathsAreSet(form, form.WUDIR)) return;
-  FileSystem& files = form.files();
   const std::string v4 = EnsureBackupFolder(form, "\\V4");
   BackupCopies copies(form.platform(), BackupRoot(form));
   const std::string windir = form.system().GetEnvironmentValue("windir");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/WorkState.h"
+#include "support/MemoryPlatform.h"
 
 namespace lnf {
 namespace {
@@ -150,6 +151,40 @@ TEST(WorkState, DrawingFollowsTheBeatAndTakesAtMostAFiftiethOfTheTime) {
   // Nor once the work has ended.
   OperateAt(window, state, {5000});
   EXPECT_EQ(window.events, (Events{"end 104", "idle"}));
+}
+
+// What feeds the work state: the file system tells before each operation
+// and each name a listing yields, and a box tells that it waits and, also
+// when it fails, that it no longer does. What takes no time tells nothing.
+TEST(WorkState, TheFileSystemAndTheBoxesTellTheirWatcher) {
+  struct Watcher : PlatformWatcher {
+    void BeforeOperation() override { events.push_back("op"); }
+    void WaitingForUser(bool waiting) override { events.push_back(waiting ? "wait" : "go"); }
+    Events events;
+  } watcher;
+  MemoryPlatform drive;
+  drive.AddFile("C:\\a\\x.txt");
+  drive.AddFile("C:\\a\\y.txt");
+  drive.FileSystem::SetWatcher(&watcher);
+  drive.Prompts::SetWatcher(&watcher);
+
+  auto listing = drive.Enumerate("C:\\a\\*.*", EntryFilter::kFiles);
+  while (!listing->Next().empty()) {
+  }
+  EXPECT_EQ(watcher.events, (Events{"op", "op", "op", "op"}));
+  watcher.events.clear();
+  drive.GetAttributes("C:\\a");
+  drive.UpperCaseName("x.txt");
+  drive.GetEnvironmentValue("windir");
+  EXPECT_EQ(watcher.events, Events{"op"});
+  watcher.events.clear();
+
+  drive.onMessage = [&](const MemoryPlatform::Message&) {
+    EXPECT_EQ(watcher.events, Events{"wait"});
+    throw std::runtime_error("the box could not be shown");
+  };
+  EXPECT_THROW(drive.ShowMessage("text", kBoxOk), std::runtime_error);
+  EXPECT_EQ(watcher.events, (Events{"wait", "go"}));
 }
 
 }  // namespace
