@@ -21,10 +21,12 @@ packages=(
 
 missing() {
   # One dpkg-query for all names; names dpkg has never heard of print nothing.
+  # Packages installed for more than one architecture (zlib1g-dev beside
+  # zlib1g:i386) print with their architecture, the host's included.
   local -A have=()
   local name state p
   while read -r name state; do
-    [ "$state" = ii ] && have["$name"]=1
+    [ "$state" = ii ] && have["${name%:amd64}"]=1
   done < <(dpkg-query -W -f='${binary:Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null || true)
   for p in "${packages[@]}"; do
     [ -n "${have[${p%:amd64}]:-}" ] || echo "$p"
