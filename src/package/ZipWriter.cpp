@@ -83,7 +83,7 @@ void ZipWriter::StartEntry(ZipName name, DosDateTime when, std::uint16_t method,
   if (offset_ > limits_.maxSize) {
     Refuse("The package would reach 4 GiB, more than a zip file without ZIP64 can hold.");
   }
-  const Entry entry{std::move(name), when, method, 0, 0, 0, offset_, attributes};
+  Entry entry{std::move(name), when, method, 0, 0, 0, offset_, attributes};
   std::string header;
   Put32(header, 0x04034b50);
   Put16(header, kVersion);
@@ -98,7 +98,7 @@ void ZipWriter::StartEntry(ZipName name, DosDateTime when, std::uint16_t method,
   Put16(header, 0);
   header += entry.name.bytes;
   Emit(header.data(), header.size());
-  entries_.push_back(entry);
+  entries_.push_back(std::move(entry));
 }
 
 void ZipWriter::AddFolder(ZipName name, DosDateTime when) {
