@@ -57,6 +57,7 @@ std::string Offset(int minutes) {
          Padded(std::abs(minutes) % 60, 2);
 }
 
+// At least four hex digits, as LCIDs are written; more when a sort order is set.
 std::string LcidHex(std::uint32_t value) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string hex;
