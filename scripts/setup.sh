@@ -11,8 +11,8 @@ log="$log_dir/setup.log"
 # video and GL stacks; what it needs to draw windows with legible text is
 # named here instead: its own fonts and the X extensions its driver uses.
 packages=(
-  cmake g++ make googletest python3
-  g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  cmake g++ make googletest python3 zlib1g-dev unzip
+  g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 fonts-wine fonts-liberation fonts-droid-fallback
   libxrender1:i386 libxext6:i386 libxrandr2:i386 libxi6:i386
   libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
@@ -21,10 +21,12 @@ packages=(
 
 missing() {
   # One dpkg-query for all names; names dpkg has never heard of print nothing.
+  # Packages installed for more than one architecture (zlib1g-dev beside
+  # zlib1g:i386) print with their architecture, the host's included.
   local -A have=()
   local name state p
   while read -r name state; do
-    [ "$state" = ii ] && have["$name"]=1
+    [ "$state" = ii ] && have["${name%:amd64}"]=1
   done < <(dpkg-query -W -f='${binary:Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null || true)
   for p in "${packages[@]}"; do
     [ -n "${have[${p%:amd64}]:-}" ] || echo "$p"
