@@ -1,0 +1,47 @@
+// What a collection tells the people who receive it about the system it ran
+// on: the Windows version, the system's language, Internet Explorer's
+// version, the clock with its offset from UTC, and how a file name is
+// spelt in the code page that zip readers assume for names not marked as
+// UTF-8. None of it takes long.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/FileStreams.h"
+
+namespace lnf {
+
+struct WindowsVersion {
+  int major = 0;
+  int minor = 0;
+  int build = 0;
+  std::string servicePack;  // as the system says it ("Service Pack 4"); empty: none
+  bool nt = true;           // the NT family, else Windows 95, 98 or Me
+};
+
+struct SystemLanguage {
+  std::uint32_t lcid = 0;  // the system's default locale
+  std::string name;        // its language in English ("German")
+};
+
+struct ClockReading {
+  UtcDateTime local;         // the local date and time
+  int utcOffsetMinutes = 0;  // local time less UTC (+60 in Central European winter)
+};
+
+class SystemFacts {
+ public:
+  virtual ~SystemFacts() = default;
+  virtual WindowsVersion GetWindowsVersion() = 0;
+  virtual SystemLanguage GetSystemLanguage() = 0;
+  // From the registry (HKLM\Software\Microsoft\Internet Explorer); empty
+  // when none is recorded.
+  virtual std::string GetInternetExplorerVersion() = 0;
+  virtual ClockReading ReadClock() = 0;
+  // `utf8` in the OEM code page, which zip readers assume for a name that is
+  // not marked as UTF-8; false when some character has no exact form there.
+  virtual bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) = 0;
+};
+
+}  // namespace lnf
