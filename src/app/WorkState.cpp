@@ -1,19 +1,25 @@
 #include "app/WorkState.h"
 
+#include <utility>
+
 namespace lnf {
 
 void WorkState::Click(ControlId id) {
-  pending_.push_back(id);
+  Run([this, id] { actions_.RunClick(id); });
+}
+
+void WorkState::Run(std::function<void()> work) {
+  pending_.push_back(std::move(work));
   if (running_) return;
   Begin();
   while (!pending_.empty()) {
-    const ControlId next = pending_.front();
+    const std::function<void()> next = std::move(pending_.front());
     pending_.pop_front();
     // The form reports its handlers' failures itself; nothing may unwind
     // into the system's code that delivered the click, nor leave the
     // clicks behind it waiting for good.
     try {
-      actions_.RunClick(next);
+      next();
     } catch (...) {
     }
   }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 
 #include "form/ControlIds.h"
 
@@ -56,6 +57,10 @@ class WorkState {
   WorkState(WorkActions& actions, TickClock& clock) : actions_(actions), clock_(clock) {}
 
   void Click(ControlId id);
+  // Work of the window's own that no click starts (an unattended
+  // collection): it runs as a click's handler does, at once or after the
+  // ones at work, and may not let a failure through.
+  void Run(std::function<void()> work);
   // True: close now. False: handlers run, and the window closes once they
   // have ended.
   bool AskClose();
@@ -77,7 +82,7 @@ class WorkState {
 
   WorkActions& actions_;
   TickClock& clock_;
-  std::deque<ControlId> pending_;
+  std::deque<std::function<void()>> pending_;
   bool running_ = false;
   bool waiting_ = false;
   bool closeAsked_ = false;

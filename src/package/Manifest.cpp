@@ -67,22 +67,6 @@ std::string LcidHex(std::uint32_t value) {
   return "0x" + hex;
 }
 
-// A value kept to its line: trailing line breaks (as system error texts end)
-// go, inner ones (CR LF, CR or LF) become one blank each.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') {
-      line += text[i];
-      continue;
-    }
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (text.find_first_not_of("\r\n", i + 1) == std::string::npos) break;
-    line += ' ';
-  }
-  return line;
-}
-
 std::string OrNone(const std::string& text) { return text.empty() ? "none" : OneLine(text); }
 
 std::string Outcome(const KindOutcome& kind) {
@@ -98,6 +82,26 @@ std::string Outcome(const KindOutcome& kind) {
 }
 
 }  // namespace
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      line += text[i];
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text.find_first_not_of("\r\n", i + 1) == std::string::npos) break;
+    line += ' ';
+  }
+  return line;
+}
+
+CalendarTime ShiftedByMinutes(const CalendarTime& t, int minutes) {
+  const long long seconds = DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600LL +
+                            t.minute * 60LL + t.second + minutes * 60LL;
+  return CivilFromSeconds(seconds);
+}
 
 std::string ComposeManifest(const ManifestFacts& facts) {
   std::string text;

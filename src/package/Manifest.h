@@ -44,6 +44,13 @@ struct ManifestFacts {
   std::vector<ManifestFile> files;  // in the package's order
 };
 
+// `t` moved by `minutes` (back when negative), across days, months and years.
+CalendarTime ShiftedByMinutes(const CalendarTime& t, int minutes);
+
+// A text kept to one line: trailing line breaks (as system error texts end)
+// go, inner ones (CR LF, CR or LF) become one blank each.
+std::string OneLine(const std::string& text);
+
 // UTF-8, CR LF after every line, one "key: value" a line: a script splits at
 // the first ": ". Every value stays on its line (line breaks in an error text
 // become blanks). A file is one line

@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/win32/GdiObjects.h"
 #include "form/StackingOrder.h"
@@ -31,6 +33,11 @@ class MainWindow : public FormView {
   void Show(int showCommand);
   // Runs until the window is closed; returns the exit code.
   int RunMessageLoop();
+  // Runs `work` as a click's handler runs, the window kept alive meanwhile;
+  // returns once it has ended.
+  void RunWork(std::function<void()> work) { pump_.Run(std::move(work)); }
+  // Closes the window as its close box would, once the work at hand is done.
+  void Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
   void Render(MainForm& form) override;
   // What the platform tells while handlers run, to keep the window alive.

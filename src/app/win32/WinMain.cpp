@@ -6,10 +6,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/Collection.h"
+#include "app/CommandLine.h"
 #include "app/Events.h"
 #include "app/win32/MainWindow.h"
 #include "form/MainForm.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Text.h"
+#include "platform/win32/WindowsFamily.h"
 
 // The runtime's default reaction to an uncaught exception prints the type's
 // demangled name to a console that a GUI program does not have, and brings
@@ -20,13 +24,44 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
+namespace {
+
+// The whole command line, in UTF-8: the wide one on the NT family, where a
+// path may hold any character; the ANSI one on 9x, where the wide one is a
+// stub.
+std::string CommandLineText() {
+  if (lnf::IsNtFamily()) return lnf::FromSystem(GetCommandLineW());
+  return lnf::FromSystem(GetCommandLineA());
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   lnf::Win32Platform platform;
-  lnf::MainForm form(platform, lnf::kMainFormEvents);
+  const lnf::CommandLine command = lnf::ParseCommandLine(lnf::SplitCommandLine(CommandLineText()));
+  switch (command.mode) {
+    case lnf::CommandLine::Mode::Usage:
+      platform.ShowMessage(lnf::UsageText(), lnf::kBoxInformation);
+      return 0;
+    case lnf::CommandLine::Mode::Invalid:
+      platform.ShowMessage(command.problem + "\r\n\r\n" + lnf::UsageText(), lnf::kBoxExclamation);
+      return lnf::kExitBadArguments;
+    case lnf::CommandLine::Mode::Window:
+    case lnf::CommandLine::Mode::Collect:
+      break;
+  }
+  const bool collect = command.mode == lnf::CommandLine::Mode::Collect;
+
+  // An unattended run's boxes go to the log; nobody is there to answer them.
+  lnf::LoggedPrompts logged;
+  lnf::MainForm form(collect ? lnf::Platform(platform, platform, logged) : lnf::Platform(platform),
+                     lnf::kMainFormEvents);
+  logged.SetForm(&form);
   lnf::MainWindow window(form, instance);
   // Every file-system operation and every box passes the window's pump,
   // which keeps the window alive through long work.
   platform.FileSystem::SetWatcher(&window.watcher());
+  platform.FileStreams::SetWatcher(&window.watcher());
   platform.Prompts::SetWatcher(&window.watcher());
   if (!window.Create()) {
     // Nothing else would tell the user why the program did not start.
@@ -44,5 +79,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   platform.SetOwnerWindow(window.hwnd());
 
   window.Show(showCommand);
-  return window.RunMessageLoop();
+  if (!collect) return window.RunMessageLoop();
+
+  // A person watching sees the console grow; the window closes by itself.
+  int exitCode = lnf::kExitFailed;
+  window.RunWork([&] {
+    exitCode = lnf::RunCollection(form, logged, platform, platform, command.outPath);
+  });
+  window.Close();
+  window.RunMessageLoop();
+  return exitCode;
 }

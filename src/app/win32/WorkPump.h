@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <utility>
+
 #include "app/WorkState.h"
 #include "form/MainForm.h"
 #include "platform/PlatformWatcher.h"
@@ -24,6 +27,8 @@ class WorkPump final : public PlatformWatcher, private WorkActions, private Tick
 
   // A push button was clicked: its handler runs now, or after the ones at work.
   void Click(ControlId id) { state_.Click(id); }
+  // The window's own work, kept alive the same way.
+  void Run(std::function<void()> work) { state_.Run(std::move(work)); }
 
   // What the window answers to `message` while handlers run; false for the
   // messages it handles as always.

@@ -1,0 +1,48 @@
+// The unattended collection: what a person would do in the window, in the
+// same order and through the same handlers (the check, then the backup of
+// each kind found: V2/V3.1, V4, Office Update), then one file to send: a zip
+// of LNF_INV as the backups left it, with a manifest and the run's log, and
+// its SHA-256 checksum beside it. No box waits: every box the run would show
+// goes to the log with its title.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "form/MainForm.h"
+#include "platform/FileStreams.h"
+#include "platform/Prompts.h"
+#include "platform/SystemFacts.h"
+
+namespace lnf {
+
+// The boxes of an unattended run: each becomes a log entry, ") [title]
+// text", with its line breaks as blanks, and returns at once.
+class LoggedPrompts final : public Prompts {
+ public:
+  struct Box {
+    std::string title;
+    std::string text;
+  };
+
+  void SetForm(MainForm* form) { form_ = form; }
+  // Every box so far, in order.
+  const std::vector<Box>& Shown() const { return shown_; }
+
+ protected:
+  void ShowModalMessage(const std::string& text, int buttonsAndIcon,
+                        const std::string& title) override;
+
+ private:
+  MainForm* form_ = nullptr;
+  std::vector<Box> shown_;
+};
+
+// Runs the collection on a form whose prompts are LoggedPrompts and whose
+// start-up handler has run; `outPath` empty means LNF_INV.zip beside
+// LNF_INV. Returns the exit code (app/CommandLine.h). Never throws: every
+// failure is logged and counted.
+int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
+                  SystemFacts& facts, const std::string& outPath);
+
+}  // namespace lnf

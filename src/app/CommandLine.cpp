@@ -1,0 +1,107 @@
+#include "app/CommandLine.h"
+
+#include "platform/PathText.h"
+
+namespace lnf {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+  std::vector<std::string> arguments;
+  std::size_t at = 0;
+  // The program's name: quoted or up to the first blank; no escapes in it.
+  if (at < line.size() && line[at] == '"') {
+    const std::size_t end = line.find('"', at + 1);
+    at = end == std::string::npos ? line.size() : end + 1;
+  }
+  while (at < line.size() && !IsBlank(line[at])) ++at;
+
+  for (;;) {
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    if (at >= line.size()) break;
+    std::string argument;
+    bool quoted = false;
+    while (at < line.size() && (quoted || !IsBlank(line[at]))) {
+      std::size_t backslashes = 0;
+      while (at < line.size() && line[at] == '\\') {
+        ++backslashes;
+        ++at;
+      }
+      if (at < line.size() && line[at] == '"') {
+        argument.append(backslashes / 2, '\\');
+        if (backslashes % 2) {
+          argument += '"';
+        } else if (quoted && at + 1 < line.size() && line[at + 1] == '"') {
+          // Two quotes inside quotes stand for one.
+          argument += '"';
+          ++at;
+        } else {
+          quoted = !quoted;
+        }
+        ++at;
+      } else {
+        argument.append(backslashes, '\\');
+        if (at < line.size() && (quoted || !IsBlank(line[at]))) argument += line[at++];
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine command;
+  // Whoever asks how to ask is told, whatever else the line holds.
+  for (const std::string& argument : arguments) {
+    if (argument == "/?" || argument == "-?") {
+      command.mode = CommandLine::Mode::Usage;
+      return command;
+    }
+  }
+  bool collect = false;
+  bool out = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool option = argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
+    const std::string name = option ? AsciiLower(argument.substr(1)) : std::string();
+    if (name == "collect" && !collect) {
+      collect = true;
+    } else if (name == "out" && !out && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
+      out = true;
+      command.outPath = arguments[++i];
+    } else {
+      command.mode = CommandLine::Mode::Invalid;
+      command.problem = name == "out" && !out ? "/out needs a path: " + argument
+                                              : "Not understood: " + argument;
+      return command;
+    }
+  }
+  if (out && !collect) {
+    command.mode = CommandLine::Mode::Invalid;
+    command.problem = "/out goes with /collect.";
+    return command;
+  }
+  command.mode = collect ? CommandLine::Mode::Collect : CommandLine::Mode::Window;
+  return command;
+}
+
+std::string UsageText() {
+  return "LNF_INVTOOL.exe [/collect [/out PATH]]\r\n"
+         "\r\n"
+         "Without arguments: the window.\r\n"
+         "/collect  checks for inventories, backs up every kind found to LNF_INV on the "
+         "system drive, packs LNF_INV into one zip file with a manifest and the log, writes "
+         "its SHA-256 checksum beside it, and closes. No box waits for an answer.\r\n"
+         "/out PATH  where the zip file goes (default: LNF_INV.zip beside LNF_INV).\r\n"
+         "/?  this text.\r\n"
+         "\r\n"
+         "Exit codes: 0 every kind found was backed up and packed; 1 no inventories found "
+         "(the zip holds the manifest and the log); 2 a backup or the package failed (the log "
+         "says which); 3 the arguments were not understood.";
+}
+
+}  // namespace lnf
