@@ -10,12 +10,14 @@ namespace lnf {
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
 constexpr std::uint32_t kErrorInvalidDrive = 15;
 constexpr std::uint32_t kErrorNotSameDevice = 17;
 constexpr std::uint32_t kErrorNoMoreFiles = 18;
 constexpr std::uint32_t kErrorNotReady = 21;
 constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kErrorHandleDiskFull = 39;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorBadNetPath = 53;
 constexpr std::uint32_t kErrorBadNetName = 67;
 // What the system says when a file it was told not to overwrite is there.

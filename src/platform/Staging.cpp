@@ -232,6 +232,11 @@ std::uint32_t CopyReplacing(FileSteps& steps, const std::string& from, const std
   return inPlace;
 }
 
+std::uint32_t ReplaceByRename(FileSteps& steps, const std::string& fresh, const std::string& to) {
+  if (steps.Nt()) return RenameIntoPlace(steps, fresh, to);
+  return RenameIntoPlace9x(steps, fresh, to, SplitAtLastSeparator(to).folder);
+}
+
 std::uint32_t CopyNewFile(FileSteps& steps, const std::string& from, const std::string& to) {
   const std::uint32_t error = steps.CopyNew(from, to);
   if (error != 0 && !IsExistsError(error)) RemoveOwnFile(steps, to);

@@ -63,6 +63,14 @@ void RemoveOwnFile(FileSteps& steps, const std::string& path);
 std::uint32_t CopyReplacing(FileSteps& steps, const std::string& from, const std::string& to,
                             const std::string& stagingFolder);
 
+// Gives the complete file `fresh` the name `to` in the same folder, in place
+// of a file there, as a copy takes its place: one rename on the NT family
+// (clearing a read-only bit of the earlier file first), and on Windows 9x
+// the earlier file set aside beside it and put back if the new one cannot
+// take its place. 0 on success, else the error number, with the earlier
+// file kept and `fresh` left where it was.
+std::uint32_t ReplaceByRename(FileSteps& steps, const std::string& fresh, const std::string& to);
+
 // Copies `from` to `to`, where nothing may stand yet; what a failure left is
 // removed.
 std::uint32_t CopyNewFile(FileSteps& steps, const std::string& from, const std::string& to);

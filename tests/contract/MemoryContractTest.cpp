@@ -65,6 +65,7 @@ class Memory9xWorld : public MemoryWorld {
 LNF_INSTANTIATE_PLATFORM_CONTRACT(Memory, MemoryWorld);
 INSTANTIATE_TYPED_TEST_SUITE_P(Memory9x, FileDates, Memory9xWorld);
 INSTANTIATE_TYPED_TEST_SUITE_P(Memory9x, LiteralNames, Memory9xWorld);
+INSTANTIATE_TYPED_TEST_SUITE_P(Memory9x, WholeFiles, Memory9xWorld);
 
 }  // namespace
 }  // namespace lnf::contract

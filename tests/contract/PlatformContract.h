@@ -20,6 +20,8 @@
 //   bool InEuropeanZone() const;         // UTC+1 with the EU's summer time
 //   bool SummerTimeNow() const;
 //
+// platform() is a FileStreams as well.
+//
 // MakeFile's `lastWrite` is the local time the platform under test reads
 // back, whatever the zone.
 //
@@ -31,6 +33,7 @@
 #include "DatesContract.h"
 #include "EnumerationContract.h"
 #include "NamesContract.h"
+#include "StreamsContract.h"
 
 // Runs every group above against one World type.
 #define LNF_INSTANTIATE_PLATFORM_CONTRACT(Prefix, WorldType)         \
@@ -42,4 +45,6 @@
   INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Environment, WorldType);    \
   INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, UnusualPaths, WorldType);   \
   INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, Links, WorldType);          \
-  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, LiteralNames, WorldType)
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, LiteralNames, WorldType);   \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, ByteStreams, WorldType);    \
+  INSTANTIATE_TYPED_TEST_SUITE_P(Prefix, WholeFiles, WorldType)

@@ -34,6 +34,10 @@ std::string DescribeError(std::uint32_t number) {
       return "The file exists.";
     case kErrorSharingViolation:
       return "The process cannot access the file because it is being used by another process.";
+    case kErrorInvalidHandle:
+      return "The handle is invalid.";
+    case kErrorInvalidParameter:
+      return "The parameter is incorrect.";
     default:
       return "Error " + std::to_string(number) + ".";
   }
@@ -58,8 +62,7 @@ bool Yieldable(std::uint32_t attributes, EntryFilter filter) {
 
 }  // namespace
 
-// A usable key is a drive ("c:") or a drive followed by components.
-static bool ValidKey(const std::string& key) {
+bool MemoryPlatform::ValidKey(const std::string& key) {
   return key.size() >= 2 && key[1] == ':' && (key.size() == 2 || key[2] == '\\') &&
          key.find("\\\\") == std::string::npos && key.find_first_of("*?\"<>|") == std::string::npos;
 }
@@ -235,11 +238,12 @@ class MemoryPlatform::Steps final : public FileSteps {
     const Node* node = nullptr;
     if (const std::uint32_t error = Look(from, node)) return error;
     if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
+    if (d_.IsHeld(from)) return kErrorSharingViolation;
     const Node* there = nullptr;
     const std::uint32_t error = Look(to, there);
     if (error == 0) {
       if (there->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
-      if (d_.IsHeld(to) || d_.IsHeld(from)) return kErrorSharingViolation;
+      if (d_.IsHeld(to)) return kErrorSharingViolation;
       d_.Remove(to);
     } else if (error != kErrorFileNotFound) {
       return error;
@@ -425,6 +429,17 @@ void MemoryPlatform::DoCopyNewFile(const std::string& source, const std::string&
 
 void MemoryPlatform::DoRenameFolder(const std::string& from, const std::string& to) {
   if (const std::uint32_t error = steps_->Rename(from, to)) Fail(error, from + " -> " + to);
+}
+
+void MemoryPlatform::DoReplaceFile(const std::string& from, const std::string& to) {
+  if (const std::uint32_t error = ReplaceByRename(*steps_, from, to)) {
+    Fail(error, from + " -> " + to);
+  }
+}
+
+void MemoryPlatform::DoRemoveFile(const std::string& path) {
+  const std::uint32_t error = steps_->Delete(path);
+  if (error != 0 && error != kErrorFileNotFound && error != kErrorPathNotFound) Fail(error, path);
 }
 
 std::unique_ptr<StagingArea> MemoryPlatform::DoOpenStaging(const std::string& parent) {

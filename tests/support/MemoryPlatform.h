@@ -1,6 +1,7 @@
 // An in-memory drive set for tests: folders and files with attributes, dates
 // and contents, a controllable enumeration order, injectable failures, recorded
-// message boxes, a fixed clock and a fixed screen.
+// message boxes, a fixed clock and a fixed screen, and the facts a collection
+// records of the system, as set.
 #pragma once
 
 #include <functional>
@@ -13,12 +14,27 @@
 #include "platform/ErrorNumbers.h"
 #include "platform/Platform.h"
 #include "platform/Staging.h"
+#include "platform/SystemFacts.h"
 
 namespace lnf {
 
-class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
+class MemoryPlatform : public FileSystem,
+                       public SystemInfo,
+                       public Prompts,
+                       public FileStreams,
+                       public SystemFacts {
  public:
-  enum class Operation { Enumerate, GetAttributes, CreateFolder, CopyFile, GetLastWriteTime };
+  // ReadFile: a read from a stream opened on the file; WriteFile: a write,
+  // a rewrite or the commit of a stream creating it.
+  enum class Operation {
+    Enumerate,
+    GetAttributes,
+    CreateFolder,
+    CopyFile,
+    GetLastWriteTime,
+    ReadFile,
+    WriteFile
+  };
 
   struct Message {
     std::string text;
@@ -70,7 +86,8 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   // 0 means every time.
   void InjectFailure(Operation op, const std::string& path, std::uint32_t number, int times = 1);
   // Another program holds `path` open without sharing it, until the drive
-  // goes: it can be neither deleted, renamed nor written over.
+  // goes: it can be neither deleted, renamed nor written over, nor opened
+  // by a stream.
   void HoldOpen(const std::string& path);
   // The bytes of file contents the drive (a letter, "C:") can hold; no limit
   // until set. A copy that does not fit fails with ERROR_DISK_FULL.
@@ -99,7 +116,8 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
     standardOffset_ = standardOffset;
     summerTime_ = summerTime;
   }
-  // The universal time now, which decides the offset Windows 9x applies.
+  // The universal time now, which decides the offset Windows 9x applies and
+  // dates the files that streams create.
   void SetNowUtc(const LocalDateTime& utc) { nowUtc_ = utc; }
 
   // --- Environment, clock, screen, version, message boxes.
@@ -118,6 +136,26 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   // Runs while a message box is "open", before it returns: the place where a
   // test acts as the user would between two steps.
   std::function<void(const Message&)> onMessage;
+
+  // --- The facts of the system. Until set: Windows 10 (10.0.19045), US
+  // English (1033), no Internet Explorer, and the clock at the universal
+  // time now (SetNowUtc) in the drive's zone.
+  void SetWindowsVersion(const WindowsVersion& version) { windowsVersion_ = version; }
+  void SetSystemLanguage(const SystemLanguage& language) { language_ = language; }
+  void SetInternetExplorerVersion(const std::string& version) { ieVersion_ = version; }
+  void SetClock(const UtcDateTime& local, int utcOffsetMinutes) {
+    clockReading_ = ClockReading{local, utcOffsetMinutes};
+    clockSet_ = true;
+  }
+
+  // --- SystemFacts.
+  WindowsVersion GetWindowsVersion() override { return windowsVersion_; }
+  SystemLanguage GetSystemLanguage() override { return language_; }
+  std::string GetInternetExplorerVersion() override { return ieVersion_; }
+  ClockReading ReadClock() override;
+  // ASCII as it is and a few letters of code page 437 (the umlauts, "é",
+  // "ß"); nothing else has a form here.
+  bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
 
   // --- SystemInfo.
   std::string GetEnvironmentValue(const std::string& name) override;
@@ -142,6 +180,13 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   std::string DoUpperCaseName(const std::string& name) override;
   LocalDateTime DoGetLastWriteTime(const std::string& path) override;
 
+  // --- FileStreams.
+  std::unique_ptr<ReadStream> DoOpenRead(const std::string& path) override;
+  FileFacts DoGetFileFacts(const std::string& path) override;
+  std::unique_ptr<WriteStream> DoCreateNew(const std::string& path) override;
+  void DoReplaceFile(const std::string& from, const std::string& to) override;
+  void DoRemoveFile(const std::string& path) override;
+
   // --- Prompts.
   void ShowModalMessage(const std::string& text, int buttonsAndIcon,
                         const std::string& title) override;
@@ -149,6 +194,8 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
  private:
   class Steps;
   class HeldName;
+  class Reader;
+  class Writer;
   struct Node {
     std::string name;  // as created, with its case
     std::uint32_t attributes = 0;
@@ -165,6 +212,8 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   };
 
   std::string Key(const std::string& path) const;
+  // A usable key is a drive ("c:") or a drive followed by components.
+  static bool ValidKey(const std::string& key);
   // `key` with every link on its way replaced by its target (the last
   // component too when `followLast`); empty after more links than Windows
   // follows.
@@ -215,6 +264,11 @@ class MemoryPlatform : public FileSystem, public SystemInfo, public Prompts {
   std::map<std::string, std::size_t> capacity_;  // by drive letter
   std::vector<std::string> volumes_;             // keys of the folders mounted
   std::unique_ptr<Steps> steps_;
+  WindowsVersion windowsVersion_{10, 0, 19045, "", true};
+  SystemLanguage language_{0x0409, "English"};
+  std::string ieVersion_;
+  ClockReading clockReading_;
+  bool clockSet_ = false;
 };
 
 std::string DescribeError(std::uint32_t number);

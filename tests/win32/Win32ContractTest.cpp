@@ -2,6 +2,7 @@
 // temporary folder, plus what only the real platform does.
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <utility>
@@ -77,6 +78,92 @@ TEST_F(Win32Only, VersionComesFromTheProgramsVersionResource) {
   EXPECT_EQ(version.major, 3);
   EXPECT_EQ(version.minor, 1);
   EXPECT_EQ(version.revision, 7);
+}
+
+// --- The facts of the system, against the raw calls -------------------------
+
+class SystemFactsOnly : public Win32Only {
+ protected:
+  static long long SecondsOf(const SYSTEMTIME& st) {
+    FILETIME ft;
+    EXPECT_TRUE(SystemTimeToFileTime(&st, &ft));
+    return static_cast<long long>(
+        ((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) /
+        10000000u);
+  }
+  static std::string DateOf(int year, int month, int day) {
+    return Text(LocalDateTime{year, month, day, 0, 0, 0}).substr(0, 10);
+  }
+};
+
+// Windows 9x keeps the version in the build number's high word as well.
+TEST_F(SystemFactsOnly, WindowsVersionIsWhatGetVersionExSays) {
+  OSVERSIONINFOA raw{};
+  raw.dwOSVersionInfoSize = sizeof raw;
+  ASSERT_TRUE(GetVersionExA(&raw));
+
+  const WindowsVersion version = platform().GetWindowsVersion();
+
+  EXPECT_EQ(version.major, static_cast<int>(raw.dwMajorVersion));
+  EXPECT_EQ(version.minor, static_cast<int>(raw.dwMinorVersion));
+  EXPECT_EQ(version.nt, raw.dwPlatformId == VER_PLATFORM_WIN32_NT);
+  EXPECT_EQ(version.nt, nt());
+  EXPECT_EQ(version.build, static_cast<int>(nt() ? raw.dwBuildNumber : LOWORD(raw.dwBuildNumber)));
+  const std::string servicePack = raw.szCSDVersion;
+  EXPECT_NE(servicePack.find(version.servicePack), std::string::npos) << servicePack;
+  if (!version.servicePack.empty()) {
+    EXPECT_NE(version.servicePack.front(), ' ');
+    EXPECT_NE(version.servicePack.back(), ' ');
+  }
+}
+
+TEST_F(SystemFactsOnly, LanguageIsTheSystemsDefaultLocaleNamedInEnglish) {
+  const SystemLanguage language = platform().GetSystemLanguage();
+
+  EXPECT_EQ(language.lcid, static_cast<std::uint32_t>(GetSystemDefaultLCID()));
+  char name[128];
+  ASSERT_GT(GetLocaleInfoA(GetSystemDefaultLCID(), LOCALE_SENGLANGUAGE, name, 128), 0);
+  EXPECT_EQ(language.name, name);
+  EXPECT_FALSE(language.name.empty());
+}
+
+// The offset's sign is the one most easily got wrong: the local time less
+// UTC, +60 or +120 in Berlin, where the bias is -60 or -120.
+TEST_F(SystemFactsOnly, ClockReadsTodaysLocalTimeWithItsOffsetFromUtc) {
+  SYSTEMTIME before;
+  GetLocalTime(&before);
+  const ClockReading clock = platform().ReadClock();
+  SYSTEMTIME after;
+  SYSTEMTIME utc;
+  GetLocalTime(&after);
+  GetSystemTime(&utc);
+
+  const std::string date = DateOf(clock.local.year, clock.local.month, clock.local.day);
+  EXPECT_TRUE(date == DateOf(before.wYear, before.wMonth, before.wDay) ||
+              date == DateOf(after.wYear, after.wMonth, after.wDay))
+      << date;
+  const long long difference = SecondsOf(after) - SecondsOf(utc);
+  EXPECT_LE(std::llabs(clock.utcOffsetMinutes * 60LL - difference), 60) << difference;
+  if (world.InEuropeanZone()) {
+    EXPECT_EQ(clock.utcOffsetMinutes, world.SummerTimeNow() ? 120 : 60);
+  }
+}
+
+// A near form (best fit) would give the archive another name than the file.
+TEST_F(SystemFactsOnly, NamesGoIntoTheOemCodePageOnlyWhenExact) {
+  std::string bytes;
+  EXPECT_TRUE(platform().ToArchiveCodePage("LNF_INV\\V4\\inv-1_2 (3).gng", bytes));
+  EXPECT_EQ(bytes, "LNF_INV\\V4\\inv-1_2 (3).gng");
+  EXPECT_TRUE(platform().ToArchiveCodePage("", bytes));
+  EXPECT_EQ(bytes, "");
+  EXPECT_FALSE(platform().ToArchiveCodePage("snow\xE2\x98\x83.gng", bytes));  // U+2603
+
+  const UINT oem = GetOEMCP();
+  if (oem != 437 && oem != 850) GTEST_SKIP() << "OEM code page " << oem;
+  EXPECT_TRUE(platform().ToArchiveCodePage("\xC3\x84rger.gng", bytes));  // "Ä"
+  EXPECT_EQ(bytes, "\x8Erger.gng");
+  // "ā" has no form there, though best fit would make it "a".
+  EXPECT_FALSE(platform().ToArchiveCodePage("\xC4\x81.gng", bytes));
 }
 
 // "\\?\" paths get no clean-up from the system, so "." and ".." must be

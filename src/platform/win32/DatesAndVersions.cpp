@@ -1,5 +1,6 @@
-// Dates (a file's last write in local time, the clock in the user's date
-// form) and the program's own version numbers.
+// Dates (a file's last write in local time or UTC, the clock in the user's
+// date form), a file's size, and the program's own version numbers.
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,9 +19,15 @@ FARPROC Kernel32(const char* name) {
   return GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
 }
 
+// What the tool asks of one file.
+struct FileRecord {
+  FILETIME lastWrite;
+  std::uint64_t size;
+};
+
 // What GetFileAttributesEx gives, or a find handle on one exact path where
 // it is missing (Windows 95).
-FILETIME LastWriteOf(const std::string& path) {
+FileRecord RecordOf(const std::string& path) {
   const std::string name = SplitAtLastSeparator(path).name;
   // FindFirstFile would take these as wildcards and report some other file.
   if (name.find_first_of("*?<>\"") != std::string::npos) Fail(ERROR_INVALID_NAME, path);
@@ -35,11 +42,12 @@ FILETIME LastWriteOf(const std::string& path) {
   if (attributesEx) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!attributesEx(Ptr(native.wide), GetFileExInfoStandard, &data)) Fail(GetLastError(), path);
-    return data.ftLastWriteTime;
+    return {data.ftLastWriteTime,
+            (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
   }
   FindFile find;
   if (!find.First(native)) Fail(find.Error(), path);
-  return find.LastWrite();
+  return {find.LastWrite(), find.Size()};
 }
 
 SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
@@ -168,7 +176,7 @@ std::string Win32SystemInfo::NowAsGeneralDate() {
 }
 
 LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
-  const FILETIME written = LastWriteOf(path);
+  const FILETIME written = RecordOf(path).lastWrite;
   SYSTEMTIME st;
   if (IsNtFamily()) {
     SYSTEMTIME utc;
@@ -183,6 +191,14 @@ LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
     }
   }
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+// The time as the file system keeps it: no zone comes into it.
+FileFacts Win32FileStreams::DoGetFileFacts(const std::string& path) {
+  const FileRecord record = RecordOf(path);
+  SYSTEMTIME utc;
+  if (!FileTimeToSystemTime(&record.lastWrite, &utc)) Fail(GetLastError(), path);
+  return {record.size, {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond}};
 }
 
 VersionNumbers Win32SystemInfo::GetVersion() {

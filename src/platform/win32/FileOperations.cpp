@@ -1,5 +1,6 @@
-// Files and folders: attributes, new folders, and the replacing copy with
-// the staging folders of the runs, over the rules of platform/Staging.h.
+// Files and folders: attributes, new folders, the replacing copy with the
+// staging folders of the runs, and a finished file put in place of another
+// or removed, over the rules of platform/Staging.h.
 #include <functional>
 #include <memory>
 #include <string>
@@ -142,6 +143,22 @@ void Win32FileSystem::DoRenameFolder(const std::string& from, const std::string&
   const std::string subject = from + " -> " + to;
   Win32Steps steps(subject);
   if (const DWORD error = steps.Rename(from, to)) Fail(error, subject);
+}
+
+void Win32FileStreams::DoReplaceFile(const std::string& from, const std::string& to) {
+  const std::string subject = from + " -> " + to;
+  Prepare(from, kPathLimit, subject);
+  Prepare(to, kPathLimit, subject);
+  Win32Steps steps(subject);
+  if (const DWORD error = ReplaceByRename(steps, from, to)) Fail(error, subject);
+}
+
+void Win32FileStreams::DoRemoveFile(const std::string& path) {
+  Win32Steps steps;
+  const DWORD error = steps.Delete(path);
+  if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    Fail(error, path);
+  }
 }
 
 std::unique_ptr<StagingArea> Win32FileSystem::DoOpenStaging(const std::string& parent) {

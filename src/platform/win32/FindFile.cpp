@@ -33,4 +33,10 @@ FILETIME FindFile::LastWrite() const {
   return IsNtFamily() ? wide_.ftLastWriteTime : ansi_.ftLastWriteTime;
 }
 
+std::uint64_t FindFile::Size() const {
+  const DWORD high = IsNtFamily() ? wide_.nFileSizeHigh : ansi_.nFileSizeHigh;
+  const DWORD low = IsNtFamily() ? wide_.nFileSizeLow : ansi_.nFileSizeLow;
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
 }  // namespace lnf

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/win32/NativePath.h"
@@ -29,6 +30,7 @@ class FindFile {
   std::string Name() const;
   DWORD Attributes() const;
   FILETIME LastWrite() const;
+  std::uint64_t Size() const;
 
  private:
   FindHandle handle_;

@@ -1,8 +1,9 @@
-// What the system is set up with: environment variables and the
-// program-files folder its setup named.
+// What the system is set up with: environment variables, and texts its
+// setup left in the registry (the program-files folder among them).
 #include <string>
 #include <vector>
 
+#include "platform/win32/MachineSettings.h"
 #include "platform/win32/OwnedHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
@@ -29,19 +30,15 @@ std::string EnvironmentValue(DWORD(WINAPI* get)(const Char*, Char*, DWORD), cons
 constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr const char* kProgramFilesValue = "ProgramFilesDir";
 
-// A REG_SZ or REG_EXPAND_SZ value of HKLM\<kCurrentVersionKey>, with the
-// environment's variables put in for the latter; empty when the key or the
-// value is missing or holds no text. The calls of one character set: the
-// wide ones on the NT family (any folder name), the ANSI ones on 9x, where
-// the wide ones are stubs. `expandSlack`: what the expanded text needs
-// beyond the length ExpandEnvironmentStrings reports.
+// ReadMachineText in the calls of one character set: the wide ones on the
+// NT family (any folder name), the ANSI ones on 9x, where the wide ones are
+// stubs. `expandSlack`: what the expanded text needs beyond the length
+// ExpandEnvironmentStrings reports.
 template <typename Char>
-std::string ReadCurrentVersionText(const Char* keyName, const Char* valueName,
-                                   LONG(WINAPI* open)(HKEY, const Char*, DWORD, REGSAM, HKEY*),
-                                   LONG(WINAPI* query)(HKEY, const Char*, DWORD*, DWORD*, BYTE*,
-                                                       DWORD*),
-                                   DWORD(WINAPI* expand)(const Char*, Char*, DWORD),
-                                   DWORD expandSlack) {
+std::string ReadMachineTextOf(const Char* keyName, const Char* valueName,
+                              LONG(WINAPI* open)(HKEY, const Char*, DWORD, REGSAM, HKEY*),
+                              LONG(WINAPI* query)(HKEY, const Char*, DWORD*, DWORD*, BYTE*, DWORD*),
+                              DWORD(WINAPI* expand)(const Char*, Char*, DWORD), DWORD expandSlack) {
   RegistryKey key;
   if (open(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
     return {};
@@ -76,6 +73,20 @@ std::string ReadCurrentVersionText(const Char* keyName, const Char* valueName,
 
 }  // namespace
 
+std::string ReadMachineText(const std::string& keyName, const std::string& valueName) {
+  // The ANSI form of ExpandEnvironmentStrings wants a byte more than the
+  // length it reports.
+  if (IsNtFamily()) {
+    return ReadMachineTextOf(Ptr(ToWide(keyName)), Ptr(ToWide(valueName)), RegOpenKeyExW,
+                             RegQueryValueExW, ExpandEnvironmentStringsW, 1);
+  }
+  std::string key;
+  std::string value;
+  if (!ToAnsiExact(keyName, key) || !ToAnsiExact(valueName, value)) return {};
+  return ReadMachineTextOf(key.c_str(), value.c_str(), RegOpenKeyExA, RegQueryValueExA,
+                           ExpandEnvironmentStringsA, 2);
+}
+
 std::string Win32SystemInfo::GetEnvironmentValue(const std::string& name) {
   if (IsNtFamily()) return EnvironmentValue(GetEnvironmentVariableW, Ptr(ToWide(name)));
   std::string ansiName;
@@ -85,14 +96,7 @@ std::string Win32SystemInfo::GetEnvironmentValue(const std::string& name) {
 }
 
 std::string Win32SystemInfo::GetProgramFilesFolder() {
-  // The ANSI form of ExpandEnvironmentStrings wants a byte more than the
-  // length it reports.
-  std::string folder =
-      IsNtFamily()
-          ? ReadCurrentVersionText(Ptr(ToWide(kCurrentVersionKey)), Ptr(ToWide(kProgramFilesValue)),
-                                   RegOpenKeyExW, RegQueryValueExW, ExpandEnvironmentStringsW, 1)
-          : ReadCurrentVersionText(kCurrentVersionKey, kProgramFilesValue, RegOpenKeyExA,
-                                   RegQueryValueExA, ExpandEnvironmentStringsA, 2);
+  std::string folder = ReadMachineText(kCurrentVersionKey, kProgramFilesValue);
   // "C:\Programme\" names the same folder as "C:\Programme".
   while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   return folder;

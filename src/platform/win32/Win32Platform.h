@@ -2,11 +2,12 @@
 // family it uses the wide functions (any file name, long paths); on Windows
 // 9x the ANSI ones, as IsNtFamily() decides once for the whole program.
 // Its operations live one file per concern beside this header: Search and
-// FileOperations (the file system), DatesAndVersions, SystemSettings and
-// MessageBoxes.
+// FileOperations (the file system), Streams (files by the byte),
+// DatesAndVersions, SystemSettings, SystemFacts and MessageBoxes.
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/SystemFacts.h"
 
 namespace lnf {
 
@@ -50,8 +51,30 @@ class Win32Prompts : public Prompts {
   void* owner_ = nullptr;
 };
 
-// All three in one object, as the program and the contract tests take them.
-class Win32Platform : public Win32FileSystem, public Win32SystemInfo, public Win32Prompts {};
+class Win32FileStreams : public FileStreams {
+ protected:
+  std::unique_ptr<ReadStream> DoOpenRead(const std::string& path) override;
+  FileFacts DoGetFileFacts(const std::string& path) override;
+  std::unique_ptr<WriteStream> DoCreateNew(const std::string& path) override;
+  void DoReplaceFile(const std::string& from, const std::string& to) override;
+  void DoRemoveFile(const std::string& path) override;
+};
+
+class Win32SystemFacts : public SystemFacts {
+ public:
+  WindowsVersion GetWindowsVersion() override;
+  SystemLanguage GetSystemLanguage() override;
+  std::string GetInternetExplorerVersion() override;
+  ClockReading ReadClock() override;
+  bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
+};
+
+// All of them in one object, as the program and the contract tests take them.
+class Win32Platform : public Win32FileSystem,
+                      public Win32SystemInfo,
+                      public Win32Prompts,
+                      public Win32FileStreams,
+                      public Win32SystemFacts {};
 
 // The general date form of a given local time, in the user's regional
 // settings, as NowAsGeneralDate gives it for the clock. Throws when the
