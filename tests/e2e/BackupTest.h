@@ -52,18 +52,21 @@ struct SeenWhileWorking {
   std::vector<DWORD> consoleLengths;  // the console's length at those moments
 };
 
+// The text of the box that ends a backup into `where`.
+inline std::wstring BackupDone(const std::wstring& where) {
+  return L"Backup done in " + where + L". Please review the log for further details.";
+}
+
+// Writes a file, with its folders, last written at `stamp` (the collection's
+// cases lay out their inventories with it too).
+inline void Put(const std::wstring& path, const std::string& bytes, const Stamp& stamp = kOld) {
+  const auto slash = path.find_last_of(L'\\');
+  ASSERT_TRUE(MakeFolders(path.substr(0, slash)));
+  ASSERT_TRUE(MakeFile(path, bytes, stamp)) << Narrow(path);
+}
+
 class Backup : public ToolTest {
  protected:
-  void Put(const std::wstring& path, const std::string& bytes, const Stamp& stamp = kOld) {
-    const auto slash = path.find_last_of(L'\\');
-    ASSERT_TRUE(MakeFolders(path.substr(0, slash)));
-    ASSERT_TRUE(MakeFile(path, bytes, stamp)) << Narrow(path);
-  }
-
-  std::wstring BackupDone(const std::wstring& where) const {
-    return L"Backup done in " + where + L". Please review the log for further details.";
-  }
-
   // Checks and shows the kind's frame with its backup button.
   void CheckAndShow(ControlId selector, ControlId backupButton) {
     CheckNow();

@@ -8,19 +8,25 @@ namespace lnf::e2e {
 std::unique_ptr<App> ToolTest::app_;
 Layout ToolTest::layout_;
 
-std::unique_ptr<App> StartTool(
-    const Layout& layout, const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
+std::unique_ptr<App> LaunchTool(
+    const Layout& layout, const std::vector<std::wstring>& arguments,
+    const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
   App::Options options;
   options.exe = ProductExe();
   options.windir = layout.windir;
   options.environment = environment;
+  options.arguments = arguments;
   // Not inside the scratch folders, which each case removes.
   options.workDir = layout.drive + L"\\";
   auto app = std::make_unique<App>(options);
-  if (!app->started()) {
-    ADD_FAILURE() << app->error() << " (LNF_E2E_PRODUCT names the exe)";
-    return app;
-  }
+  if (!app->started()) ADD_FAILURE() << app->error() << " (LNF_E2E_PRODUCT names the exe)";
+  return app;
+}
+
+std::unique_ptr<App> StartTool(
+    const Layout& layout, const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
+  auto app = LaunchTool(layout, {}, environment);
+  if (!app->started()) return app;
   const App::Startup startup = app->WaitForStartup();
   if (startup == App::Startup::MessageBox) {
     const auto box = app->WaitForMessageBox();

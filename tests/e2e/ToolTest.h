@@ -17,8 +17,14 @@
 namespace lnf::e2e {
 
 // Starts the tool with windir pointing at the layout's scratch Windows folder
-// (and the given variables set) and waits for its main window; fails the current test when a
-// message box comes instead or nothing comes at all.
+// (and the given variables set) and `arguments` on its command line, and
+// returns at once; fails the current test when it cannot be started.
+std::unique_ptr<App> LaunchTool(
+    const Layout& layout, const std::vector<std::wstring>& arguments,
+    const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
+
+// Launches the tool without arguments and waits for its main window; fails
+// the current test when a message box comes instead or nothing comes at all.
 std::unique_ptr<App> StartTool(
     const Layout& layout,
     const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});

@@ -24,6 +24,25 @@ bool IsMainWindow(HWND hwnd) {
   return false;
 }
 
+// `word` as one argument of a command line: quoted when it holds blanks or
+// quotes (or is empty), with each backslash doubled where a quote follows.
+std::wstring CommandLineWord(const std::wstring& word) {
+  if (!word.empty() && word.find_first_of(L" \t\"") == std::wstring::npos) return word;
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (const wchar_t c : word) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L"\"";
+}
+
 }  // namespace
 
 App::App(const Options& options) {
@@ -54,6 +73,9 @@ App::App(const Options& options) {
   environment.push_back(L'\0');
 
   std::wstring commandLine = L"\"" + options.exe + L"\"";
+  for (const std::wstring& argument : options.arguments) {
+    commandLine += L" " + CommandLineWord(argument);
+  }
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};

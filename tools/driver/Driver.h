@@ -55,6 +55,9 @@ class App {
     // ones (name, value).
     std::vector<std::pair<std::wstring, std::wstring>> environment;
     std::wstring workDir;
+    // What follows the exe's name on its command line, one entry a word,
+    // quoted as the C runtime splits them back.
+    std::vector<std::wstring> arguments;
   };
 
   // Starts the tool. Check started() before use; error() tells why not.

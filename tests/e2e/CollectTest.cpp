@@ -1,0 +1,363 @@
+// The unattended collection: the exe started with "/collect" does what a
+// person would, with nobody there to answer a box, and ends by itself with an
+// exit code. What it leaves beside LNF_INV is judged on the host by unzip and
+// sha256sum, as the people who receive the package judge it.
+#include <sstream>
+
+#include "../win32/HostShell.h"
+#include "BackupTest.h"
+
+namespace lnf::e2e {
+namespace {
+
+// What a command on the host printed (both streams), and whether it
+// succeeded.
+struct HostRun {
+  bool ok = false;
+  std::string output;
+};
+
+std::string HostPath(const std::wstring& path) { return host::Quoted(host::UnixPath(path)); }
+
+HostRun RunWithOutput(const std::string& command) {
+  const std::wstring output = TheLayout().drive + L"\\lnf-e2e\\host-output.txt";
+  HostRun run;
+  run.ok = host::RunOnHost("(" + command + ") >" + HostPath(output) + " 2>&1");
+  run.output = ReadBytes(output).value_or("<no output>");
+  DeleteFileW(output.c_str());
+  return run;
+}
+
+// The names in `folder` that begin with `prefix` (without regard to case),
+// sorted.
+Lines NamesStartingWith(const std::wstring& folder, const std::wstring& prefix) {
+  Lines names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\" + prefix + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name.size() >= prefix.size() &&
+        _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) == 0) {
+      names.push_back(name);
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The entries of `tree` inside `folder`, by their paths relative to it.
+Files Within(const Files& tree, const std::wstring& folder) {
+  const std::wstring prefix = folder + L"\\";
+  Files inside;
+  for (const auto& [path, bytes] : tree) {
+    if (path.compare(0, prefix.size(), prefix) == 0) inside[path.substr(prefix.size())] = bytes;
+  }
+  return inside;
+}
+
+Lines Names(const Files& tree) {
+  Lines names;
+  for (const auto& entry : tree) names.push_back(entry.first);
+  return names;
+}
+
+// The package at `zip`, as its receiver checks it: unzip finds every entry
+// whole, and sha256sum, run in the zip's folder, accepts the checksum file
+// beside it. Returns the package unpacked by unzip, by path.
+Files Unpack(const std::wstring& zip) {
+  const size_t slash = zip.find_last_of(L'\\');
+  // "C:" alone would be the drive's current folder, not its root.
+  const std::wstring folder = zip.substr(0, zip[slash - 1] == L':' ? slash + 1 : slash);
+  const std::string name = Narrow(zip.substr(slash + 1));
+  const HostRun test = RunWithOutput("unzip -tq " + HostPath(zip));
+  EXPECT_TRUE(test.ok) << "unzip -t refuses the package:\n" << test.output;
+  const HostRun check = RunWithOutput("cd " + HostPath(folder) + " && sha256sum -c --strict " +
+                                      host::Quoted(name + ".sha256"));
+  EXPECT_TRUE(check.ok) << "sha256sum -c refuses the checksum file:\n" << check.output;
+  const std::wstring unpacked = TheLayout().drive + L"\\lnf-e2e\\unpacked";
+  RemoveTree(unpacked);
+  const HostRun unzip = RunWithOutput("mkdir " + HostPath(unpacked) + " && unzip -q " +
+                                      HostPath(zip) + " -d " + HostPath(unpacked));
+  EXPECT_TRUE(unzip.ok) << "unzip could not unpack the package:\n" << unzip.output;
+  return Tree(unpacked);
+}
+
+// The lines of the package's manifest, split where CR LF ends each.
+Lines ManifestLines(const Files& unpacked) {
+  const auto manifest = unpacked.find(L"_lanternfall\\manifest.txt");
+  if (manifest == unpacked.end()) {
+    ADD_FAILURE() << "the package holds no manifest";
+    return {};
+  }
+  Lines lines = SplitLines(Widen(manifest->second));
+  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+bool Lists(const Lines& lines, const std::wstring& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool ListsOneStartingWith(const Lines& lines, const std::wstring& start) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+    return line.compare(0, start.size(), start) == 0;
+  });
+}
+
+// The manifest's file lines, sorted.
+Lines FileLines(const Lines& manifest) {
+  Lines files;
+  for (const std::wstring& line : manifest) {
+    if (line.compare(0, 6, L"file: ") == 0) files.push_back(line);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::wstring UtcIso(const FILETIME& time) {
+  SYSTEMTIME utc;
+  FileTimeToSystemTime(&time, &utc);
+  wchar_t text[32];
+  swprintf(text, 32, L"%04d-%02d-%02dT%02d:%02d:%02dZ", utc.wYear, utc.wMonth, utc.wDay, utc.wHour,
+           utc.wMinute, utc.wSecond);
+  return text;
+}
+
+// The manifest line of every file under `root`, sorted: its SHA-256 as the
+// host's sha256sum gives it, its size and its last write in UTC as Windows
+// reports them, its path inside `root` with forward slashes.
+Lines FileLinesOf(const std::wstring& root) {
+  const HostRun hashes =
+      RunWithOutput("cd " + HostPath(root) + " && find . -type f -exec sha256sum {} +");
+  EXPECT_TRUE(hashes.ok) << "sha256sum failed:\n" << hashes.output;
+  Lines files;
+  std::istringstream output(hashes.output);
+  // "<hex>  ./<path>"
+  for (std::string line; std::getline(output, line);) {
+    if (line.size() < 68 || line.compare(64, 4, "  ./") != 0) {
+      ADD_FAILURE() << "not a line of sha256sum: " << line;
+      continue;
+    }
+    const std::wstring path = Widen(line.substr(68));
+    std::wstring windowsPath = path;
+    std::replace(windowsPath.begin(), windowsPath.end(), L'/', L'\\');
+    const auto bytes = ReadBytes(root + L"\\" + windowsPath);
+    const auto written = LastWrite(root + L"\\" + windowsPath);
+    if (!bytes || !written) {
+      ADD_FAILURE() << "cannot read " << Narrow(windowsPath);
+      continue;
+    }
+    files.push_back(L"file: " + Widen(line.substr(0, 64)) + L" " + std::to_wstring(bytes->size()) +
+                    L" " + UtcIso(*written) + L" " + path);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// The closing texts of the log entries in the packed log, in order.
+Lines PackedLogClosings(const Files& unpacked) {
+  const auto log = unpacked.find(L"_lanternfall\\log.txt");
+  if (log == unpacked.end()) {
+    ADD_FAILURE() << "the package holds no log";
+    return {};
+  }
+  Lines closings;
+  for (const std::wstring& line : SplitLines(Widen(log->second))) {
+    if (const auto entry = ParseLogLine(line)) closings.push_back(entry->closing);
+  }
+  return closings;
+}
+
+class Collect : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ResetLayout(layout_)) << "could not clear the scratch folders";
+    ASSERT_NO_FATAL_FAILURE(RemovePackages());
+  }
+
+  void TearDown() override {
+    RemovePackages();
+    ResetLayout(layout_);
+  }
+
+  const Layout& layout() const { return layout_; }
+  std::wstring Wu(const std::wstring& name) const { return layout_.wuDir + L"\\" + name; }
+  std::wstring Ou(const std::wstring& name) const { return layout_.ouDir + L"\\" + name; }
+  // Where the package goes unless told otherwise: beside LNF_INV.
+  std::wstring DefaultPackage() const { return layout_.backupRoot + L".zip"; }
+  // The package, its checksum file and anything else of their names (the
+  // temporary ones) on the system drive.
+  Lines BesideLnfInv() const { return NamesStartingWith(layout_.drive, L"LNF_INV.zip"); }
+
+  void RemovePackages() {
+    for (const std::wstring& name : BesideLnfInv()) {
+      ASSERT_TRUE(DeleteFileW((layout_.drive + L"\\" + name).c_str())) << Narrow(name);
+    }
+  }
+
+  // Starts the tool with `arguments` and waits for it to end by itself;
+  // returns its exit code. A box that comes meanwhile is a fault (nobody is
+  // there to answer it): it is reported and answered, so that the run goes on.
+  DWORD RunToEnd(const std::vector<std::wstring>& arguments) {
+    const std::unique_ptr<App> tool = LaunchTool(layout_, arguments);
+    if (!tool->started()) return STILL_ACTIVE;
+    const bool ended = WaitUntil([&] {
+      for (HWND hwnd : tool->MessageBoxes()) {
+        const MessageBoxInfo box = ReadMessageBox(hwnd);
+        ADD_FAILURE() << "a box waited for an answer: [" << Narrow(box.title) << "] "
+                      << Narrow(box.text);
+        tool->PressOk(box);
+      }
+      return !tool->Running();
+    });
+    EXPECT_TRUE(ended) << "the tool did not end by itself";
+    return tool->ExitCode();
+  }
+
+  Layout layout_ = TheLayout();
+};
+
+TEST_F(Collect, BacksUpEveryKindFoundAndPacksItWithAManifestThatTheHostConfirms) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  Put(Wu(L"b.inv"), Bytes("b"));
+  Put(Wu(L"c.bm"), Bytes("c, too new"), kNew);
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"), kNew);
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"), kNew);
+  Put(Ou(L"oudetect.ini"), Bytes("detect"), kNew);
+  Put(Ou(L"Cache\\Products\\office10.dat"), Bytes("office"));
+  Put(Ou(L"hidden.dat"), Bytes("hidden"));
+  ASSERT_TRUE(SetHidden(Ou(L"hidden.dat")));
+  ASSERT_TRUE(MakeFolders(Ou(L"Temp")));
+  // An earlier run's package, which this one replaces.
+  ASSERT_TRUE(WriteBytes(DefaultPackage(), "an earlier package"));
+  ASSERT_TRUE(WriteBytes(DefaultPackage() + L".sha256", "an earlier checksum"));
+
+  EXPECT_EQ(RunToEnd({L"/collect"}), 0u);
+
+  // The backups as a person's three presses leave them, and no staging
+  // folder among them.
+  const Files saved = Tree(layout().backupRoot);
+  EXPECT_EQ(saved, (Files{{L"a.gng", Bytes("a")},
+                          {L"b.inv", Bytes("b")},
+                          {L"V4", kFolder},
+                          {L"V4\\Windows Update.log", Bytes("log")},
+                          {L"V4\\iuhist.xml", Bytes("history")},
+                          {L"OU", kFolder},
+                          {L"OU\\Cache", kFolder},
+                          {L"OU\\Cache\\Products", kFolder},
+                          {L"OU\\Cache\\Products\\office10.dat", Bytes("office")},
+                          {L"OU\\Temp", kFolder},
+                          {L"OU\\oudetect.ini", Bytes("detect")}}));
+  EXPECT_EQ(BesideLnfInv(), (Lines{L"LNF_INV.zip", L"LNF_INV.zip.sha256"}))
+      << "a temporary file was left beside the package";
+
+  const Files unpacked = Unpack(DefaultPackage());
+  EXPECT_EQ(Within(unpacked, L"LNF_INV"), saved) << "the package does not hold LNF_INV as it is";
+  Lines top;
+  for (const std::wstring& path : Names(unpacked)) {
+    if (path.find(L'\\') == std::wstring::npos) top.push_back(path);
+  }
+  EXPECT_EQ(top, (Lines{L"LNF_INV", L"_lanternfall"}));
+  EXPECT_EQ(Names(Within(unpacked, L"_lanternfall")), (Lines{L"log.txt", L"manifest.txt"}));
+
+  const Lines manifest = ManifestLines(unpacked);
+  EXPECT_TRUE(Lists(manifest, L"kind-v2-v3.1: found, backed up"));
+  EXPECT_TRUE(Lists(manifest, L"kind-v4: found, backed up"));
+  EXPECT_TRUE(Lists(manifest, L"kind-office-update: found, backed up"));
+  EXPECT_EQ(FileLines(manifest), FileLinesOf(layout().backupRoot));
+
+  // The closing boxes went to the log instead, in the order of the kinds.
+  const std::wstring box = L") [Backup Inventory] ";
+  Lines closingBoxes;
+  for (const std::wstring& closing : PackedLogClosings(unpacked)) {
+    if (closing.compare(0, box.size(), box) == 0) closingBoxes.push_back(closing);
+  }
+  EXPECT_EQ(closingBoxes, (Lines{box + BackupDone(layout().backupRoot),
+                                 box + BackupDone(layout().backupRoot + L"\\V4"),
+                                 box + BackupDone(layout().backupRoot + L"\\OU")}));
+}
+
+// With no client folder there is nothing to back up, yet the team hears of
+// the machine: the package holds the manifest and the log. "/out" sends it
+// into another folder, under a name with a blank.
+TEST_F(Collect, NothingFoundEndsWithOneAndStillWritesThePackageWhereOutSays) {
+  const std::wstring sent = layout().drive + L"\\lnf-e2e\\Sent packages";
+  ASSERT_TRUE(MakeFolders(sent));
+  const std::wstring package = sent + L"\\machine 1.zip";
+
+  EXPECT_EQ(RunToEnd({L"/collect", L"/out", package}), 1u);
+
+  EXPECT_EQ(NamesStartingWith(sent, L"machine 1.zip"),
+            (Lines{L"machine 1.zip", L"machine 1.zip.sha256"}));
+  EXPECT_EQ(BesideLnfInv(), Lines{}) << "a package was written beside LNF_INV all the same";
+  const Files unpacked = Unpack(package);
+  EXPECT_EQ(Within(unpacked, L"LNF_INV"), Files{});
+  EXPECT_EQ(Names(Within(unpacked, L"_lanternfall")), (Lines{L"log.txt", L"manifest.txt"}));
+  const Lines manifest = ManifestLines(unpacked);
+  EXPECT_TRUE(Lists(manifest, L"kind-v2-v3.1: not found"));
+  EXPECT_TRUE(Lists(manifest, L"kind-v4: not found"));
+  EXPECT_TRUE(Lists(manifest, L"kind-office-update: not found"));
+  EXPECT_EQ(FileLines(manifest), Lines{});
+}
+
+// A V2/V3.1 file that another program holds open without sharing cannot be
+// copied: the failure report goes to the packed log, the manifest names the
+// failure, the next kind is still backed up, and what was copied is packed.
+TEST_F(Collect, ACopyThatFailsEndsWithTwoAndIsToldInThePackage) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  Put(Wu(L"b.inv"), Bytes("b"));
+  Put(Wu(L"V4\\iuhist.xml"), Bytes("history"));
+  Put(layout().windir + L"\\Windows Update.log", Bytes("log"));
+  LockedFile lock(Wu(L"b.inv"));
+  ASSERT_TRUE(lock.held());
+
+  EXPECT_EQ(RunToEnd({L"/collect"}), 2u);
+  lock.Release();
+
+  const Files unpacked = Unpack(DefaultPackage());
+  EXPECT_TRUE(ListsOneStartingWith(PackedLogClosings(unpacked), L") [LNF_INVTOOL] Error 32: "))
+      << "the packed log holds no failure report";
+  const Lines manifest = ManifestLines(unpacked);
+  EXPECT_TRUE(ListsOneStartingWith(manifest, L"kind-v2-v3.1: found, failed: Error 32: "));
+  EXPECT_TRUE(Lists(manifest, L"kind-v4: found, backed up"))
+      << "the run stopped at the failed kind";
+  EXPECT_TRUE(Lists(manifest, L"kind-office-update: not found"));
+  EXPECT_EQ(Within(unpacked, L"LNF_INV"), Tree(layout().backupRoot));
+  EXPECT_EQ(FileLines(manifest), FileLinesOf(layout().backupRoot));
+}
+
+// Command lines that run nothing: one box, answered here, then the end with
+// its exit code; no window, and nothing written though there is an
+// inventory to collect.
+TEST_F(Collect, CommandLinesThatRunNothingShowOneBoxAndWriteNothing) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  struct Case {
+    std::vector<std::wstring> arguments;
+    std::wstring named;  // what the box must name
+    DWORD exitCode;
+  };
+  for (const Case& c :
+       {Case{{L"/bogus"}, L"/bogus", 3}, Case{{L"/collect", L"/bogus"}, L"/bogus", 3},
+        Case{{L"/?"}, L"/collect", 0}}) {
+    std::wstring line;
+    for (const std::wstring& argument : c.arguments) line += L" " + argument;
+    SCOPED_TRACE("LNF_INVTOOL.exe" + Narrow(line));
+    const std::unique_ptr<App> tool = LaunchTool(layout(), c.arguments);
+    ASSERT_TRUE(tool->started());
+    const auto box = tool->WaitForMessageBox();
+    ASSERT_TRUE(box) << "no box came";
+    EXPECT_NE(box->text.find(c.named), std::wstring::npos)
+        << "the box does not name " << Narrow(c.named) << ": \"" << Narrow(box->text) << "\"";
+    EXPECT_TRUE(tool->VisibleTopLevelWindows().empty()) << "a window came with the box";
+    EXPECT_TRUE(tool->PressOk(*box));
+    EXPECT_TRUE(WaitUntil([&] { return !tool->Running(); })) << "the tool did not end";
+    EXPECT_EQ(tool->ExitCode(), c.exitCode);
+    EXPECT_FALSE(Exists(layout().backupRoot));
+    EXPECT_EQ(BesideLnfInv(), Lines{});
+  }
+}
+
+}  // namespace
+}  // namespace lnf::e2e
