@@ -1,25 +1,27 @@
 #include "app/WorkState.h"
 
-#include <utility>
-
 namespace lnf {
 
-void WorkState::Click(ControlId id) {
-  Run([this, id] { actions_.RunClick(id); });
-}
+void WorkState::Click(ControlId id) { Enqueue({id, nullptr, nullptr}); }
 
-void WorkState::Run(std::function<void()> work) {
-  pending_.push_back(std::move(work));
+void WorkState::Run(Work work, void* context) { Enqueue({kNoControl, work, context}); }
+
+void WorkState::Enqueue(const Pending& pending) {
+  pending_.push_back(pending);
   if (running_) return;
   Begin();
   while (!pending_.empty()) {
-    const std::function<void()> next = std::move(pending_.front());
+    const Pending next = pending_.front();
     pending_.pop_front();
     // The form reports its handlers' failures itself; nothing may unwind
     // into the system's code that delivered the click, nor leave the
     // clicks behind it waiting for good.
     try {
-      next();
+      if (next.work) {
+        next.work(next.context);
+      } else {
+        actions_.RunClick(next.click);
+      }
     } catch (...) {
     }
   }

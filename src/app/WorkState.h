@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 
 #include "form/ControlIds.h"
 
@@ -58,9 +57,12 @@ class WorkState {
 
   void Click(ControlId id);
   // Work of the window's own that no click starts (an unattended
-  // collection): it runs as a click's handler does, at once or after the
-  // ones at work, and may not let a failure through.
-  void Run(std::function<void()> work);
+  // collection): `work(context)` runs as a click's handler does, at once or
+  // after the ones at work, and may not let a failure through. A plain
+  // function, not a std::function: the link-time optimizer of the Windows
+  // build fails on the latter here.
+  using Work = void (*)(void* context);
+  void Run(Work work, void* context);
   // True: close now. False: handlers run, and the window closes once they
   // have ended.
   bool AskClose();
@@ -76,13 +78,21 @@ class WorkState {
   void WaitingForUser(bool waiting);
 
  private:
+  // A click's control, or the window's own work.
+  struct Pending {
+    ControlId click;
+    Work work;
+    void* context;
+  };
+
+  void Enqueue(const Pending& pending);
   void Begin();
   void End();
   void Draw(std::uint32_t start);
 
   WorkActions& actions_;
   TickClock& clock_;
-  std::deque<std::function<void()>> pending_;
+  std::deque<Pending> pending_;
   bool running_ = false;
   bool waiting_ = false;
   bool closeAsked_ = false;

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <array>
-#include <functional>
 #include <string>
 #include <utility>
 
@@ -35,7 +34,7 @@ class MainWindow : public FormView {
   int RunMessageLoop();
   // Runs `work` as a click's handler runs, the window kept alive meanwhile;
   // returns once it has ended.
-  void RunWork(std::function<void()> work) { pump_.Run(std::move(work)); }
+  void RunWork(WorkState::Work work, void* context) { pump_.Run(work, context); }
   // Closes the window as its close box would, once the work at hand is done.
   void Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 

@@ -14,6 +14,10 @@ HCURSOR ArrowCursor() { return SystemCursor(32512); }  // IDC_ARROW
 
 WorkPump::~WorkPump() = default;
 
+void WorkPump::RunClick(ControlId id) { form_.Click(id); }
+void WorkPump::Close() { PostMessageA(window_, WM_CLOSE, 0, 0); }
+std::uint32_t WorkPump::Ticks() { return GetTickCount(); }
+
 void WorkPump::Attach(HWND window) {
   window_ = window;
   workingQuery_ = RegisterWindowMessageA(kWorkingQueryName);

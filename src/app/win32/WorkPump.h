@@ -6,9 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <utility>
-
 #include "app/WorkState.h"
 #include "form/MainForm.h"
 #include "platform/PlatformWatcher.h"
@@ -28,7 +25,7 @@ class WorkPump final : public PlatformWatcher, private WorkActions, private Tick
   // A push button was clicked: its handler runs now, or after the ones at work.
   void Click(ControlId id) { state_.Click(id); }
   // The window's own work, kept alive the same way.
-  void Run(std::function<void()> work) { state_.Run(std::move(work)); }
+  void Run(WorkState::Work work, void* context) { state_.Run(work, context); }
 
   // What the window answers to `message` while handlers run; false for the
   // messages it handles as always.
@@ -38,12 +35,13 @@ class WorkPump final : public PlatformWatcher, private WorkActions, private Tick
   void WaitingForUser(bool waiting) override { state_.WaitingForUser(waiting); }
 
  private:
-  void RunClick(ControlId id) override { form_.Click(id); }
+  // Defined in WorkPump.cpp, as the destructor is, for the same reason.
+  void RunClick(ControlId id) override;
   void ShowBusy(bool busy) override;
   void Draw() override;
   void LetSentMessagesIn() override;
-  void Close() override { PostMessageA(window_, WM_CLOSE, 0, 0); }
-  std::uint32_t Ticks() override { return GetTickCount(); }
+  void Close() override;
+  std::uint32_t Ticks() override;
 
   FormView& view_;
   MainForm& form_;
