@@ -214,8 +214,8 @@ void BackUpEveryKindFound(MainForm& form, LoggedPrompts& boxes, Collected& run) 
 void DescribeSystem(MainForm& form, SystemFacts& facts, ManifestFacts& manifest) {
   const VersionNumbers version = form.system().GetVersion();
   manifest.toolName = kToolName;
-  manifest.toolVersion = std::to_string(version.major) + "." + std::to_string(version.minor) +
-                         "." + std::to_string(version.revision);
+  manifest.toolVersion = std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+                         std::to_string(version.revision);
   const ClockReading clock = facts.ReadClock();
   manifest.collectedLocal = Calendar(clock.local);
   manifest.utcOffsetMinutes = clock.utcOffsetMinutes;

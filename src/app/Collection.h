@@ -42,7 +42,7 @@ class LoggedPrompts final : public Prompts {
 // start-up handler has run; `outPath` empty means LNF_INV.zip beside
 // LNF_INV. Returns the exit code (app/CommandLine.h). Never throws: every
 // failure is logged and counted.
-int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
-                  SystemFacts& facts, const std::string& outPath);
+int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams, SystemFacts& facts,
+                  const std::string& outPath);
 
 }  // namespace lnf

@@ -75,8 +75,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       command.outPath = arguments[++i];
     } else {
       command.mode = CommandLine::Mode::Invalid;
-      command.problem = name == "out" && !out ? "/out needs a path: " + argument
-                                              : "Not understood: " + argument;
+      command.problem =
+          name == "out" && !out ? "/out needs a path: " + argument : "Not understood: " + argument;
       return command;
     }
   }

@@ -42,7 +42,7 @@ struct ZipWriter::Deflater {
     // Raw deflate: the zip headers carry what a zlib wrapper would.
     if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
                      Z_DEFAULT_STRATEGY) != Z_OK) {
-      throw std::runtime_error("The compressor could not be set up.");
+      throw ZipError("The compressor could not be set up.");
     }
   }
   ~Deflater() { deflateEnd(&stream); }
@@ -56,8 +56,8 @@ ZipWriter::ZipWriter(ZipOutput& out, ZipLimits limits)
 ZipWriter::~ZipWriter() = default;
 
 void ZipWriter::Check(bool condition, const char* what) const {
-  if (broken_) throw std::logic_error("The zip archive was abandoned after an error.");
-  if (!condition) throw std::logic_error(what);
+  if (broken_) throw ZipError("The zip archive was abandoned after an error.");
+  if (!condition) throw ZipError(what);
 }
 
 void ZipWriter::Refuse(const std::string& message) {
@@ -76,7 +76,7 @@ void ZipWriter::Emit(const void* data, std::size_t size) {
 void ZipWriter::StartEntry(ZipName name, DosDateTime when, std::uint16_t method,
                            std::uint32_t attributes) {
   Check(!inFile_ && !finished_, "A zip entry was started inside another or after the end.");
-  if (name.bytes.size() > 0xFFFF) throw std::length_error("A zip entry name is too long.");
+  if (name.bytes.size() > 0xFFFF) throw ZipError("A zip entry name is too long.");
   if (entries_.size() >= limits_.maxEntries) {
     Refuse("The package would hold more entries than a zip file without ZIP64 can.");
   }
@@ -110,7 +110,7 @@ void ZipWriter::BeginFile(ZipName name, DosDateTime when) {
   StartEntry(std::move(name), when, kDeflated, 0);
   if (deflateReset(&deflater_->stream) != Z_OK) {
     broken_ = true;
-    throw std::runtime_error("The compressor could not be reset.");
+    throw ZipError("The compressor could not be reset.");
   }
   inFile_ = true;
 }
@@ -124,7 +124,7 @@ void ZipWriter::DrainDeflater(int flush) {
     const int result = deflate(&z, flush);
     if (result == Z_STREAM_ERROR) {
       broken_ = true;
-      throw std::runtime_error("The compressor failed.");
+      throw ZipError("The compressor failed.");
     }
     const std::size_t produced = kChunk - z.avail_out;
     if (entry.compressedSize + produced > limits_.maxSize) {

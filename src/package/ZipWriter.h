@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lnf {
@@ -41,14 +42,26 @@ struct ZipName {
   bool utf8 = false;
 };
 
+// Why the writer stopped. Derives from std::exception, not
+// std::runtime_error: the latter drags the library's second string
+// implementation, and with it imports Windows 95 lacks, into the exe.
+class ZipError : public std::exception {
+ public:
+  explicit ZipError(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
+};
+
 // What no archive without ZIP64 can hold: a file or an archive of 4 GiB or
 // more, or 65535 entries or more (all-ones values are the marks by which
 // readers look for ZIP64 records). Thrown before a byte that would need them
 // is written; what was written by then has no end record, so no reader
 // takes it for a complete archive.
-class ZipLimitError : public std::runtime_error {
+class ZipLimitError : public ZipError {
  public:
-  using std::runtime_error::runtime_error;
+  using ZipError::ZipError;
 };
 
 // The limits above, lower in tests so that refusals can be seen without

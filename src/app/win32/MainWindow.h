@@ -10,10 +10,10 @@
 #include <utility>
 
 #include "app/win32/GdiObjects.h"
-#include "form/StackingOrder.h"
 #include "app/win32/WorkPump.h"
 #include "form/ControlTable.h"
 #include "form/MainForm.h"
+#include "form/StackingOrder.h"
 #include "form/ViewChanges.h"
 
 namespace lnf {

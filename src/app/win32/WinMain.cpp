@@ -66,8 +66,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!window.Create()) {
     // Nothing else would tell the user why the program did not start.
     const DWORD error = GetLastError();
-    platform.ShowMessage("The window could not be created.\r\n\r\nError " +
-                             std::to_string(error) + ": " + platform.ErrorText(error),
+    platform.ShowMessage("The window could not be created.\r\n\r\nError " + std::to_string(error) +
+                             ": " + platform.ErrorText(error),
                          lnf::kBoxCritical);
     return 1;
   }
@@ -90,7 +90,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     int exitCode = lnf::kExitFailed;
     static void Run(void* context) {
       auto& run = *static_cast<Collection*>(context);
-      run.exitCode = lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
+      run.exitCode =
+          lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
     }
   } collection{form, logged, platform, command.outPath};
   window.RunWork(Collection::Run, &collection);

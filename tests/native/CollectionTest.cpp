@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "ZipReading.h"
+#include "app/Collection.h"
+#include "app/CommandLine.h"
+#include "package/Manifest.h"
+#include "package/Sha256.h"
+
+namespace lnf {
+namespace {
+
+using testing::kOU;
+using testing::kWU;
+using testing::OU;
+using testing::WU;
+
+std::string Hex(const std::string& bytes) {
+  Sha256 hash;
+  hash.Update(bytes.data(), bytes.size());
+  return ToHex(hash.Final());
+}
+
+// A window whose boxes go to its log, as an unattended run has it, on an
+// in-memory drive with a clock an hour east of UTC.
+class Collection : public ::testing::Test {
+ protected:
+  Collection() : form(Platform(drive, drive, boxes), kMainFormEvents) {
+    boxes.SetForm(&form);
+    drive.AddFolder("C:\\WINDOWS");
+    drive.AddFolder("C:\\Program Files");
+    drive.SetClock({2026, 12, 7, 9, 43, 50}, 60);
+    form.Load();
+  }
+
+  int Collect(const std::string& out = {}) { return RunCollection(form, boxes, drive, drive, out); }
+
+  // The package's entries by name.
+  std::map<std::string, ReadEntry> Package(const std::string& path = "C:\\LNF_INV.zip") {
+    std::map<std::string, ReadEntry> entries;
+    for (ReadEntry& entry : ReadArchive(drive.Contents(path))) entries[entry.name] = entry;
+    return entries;
+  }
+
+  std::string Line(const std::string& text, const std::string& key) {
+    const std::size_t at = text.find("\r\n" + key + ": ");
+    if (at == std::string::npos) return "(no " + key + ")";
+    const std::size_t start = at + key.size() + 4;
+    return text.substr(start, text.find("\r\n", start) - start);
+  }
+
+  void AllThreeKinds() {
+    drive.AddFile(WU("a.gng"), "language", testing::Date(2001));
+    drive.AddFile(WU("90720.as"), "config", testing::Date(2003));
+    drive.AddFile(WU("V4\\iuhist.xml"), "<history/>");
+    drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+    drive.AddFile(OU("top.cab"), "top");
+    drive.AddFile(OU("A\\a.cab"), "deep");
+  }
+
+  MemoryPlatform drive;
+  LoggedPrompts boxes;
+  MainForm form;
+};
+
+// What a person would do, unattended: each kind found backed up through the
+// same handlers, every box written to the log instead, then one zip with
+// the copies, the manifest and the log, and its checksum beside it.
+TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
+  AllThreeKinds();
+  drive.AddFile("C:\\LNF_INV.zip", "an earlier package");
+  // Another instance at work in the same folder: its copies in progress are
+  // not packed.
+  drive.AddFile("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-lock");
+  drive.AddFile("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-0.tmp", "half");
+  drive.HoldOpen("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-lock");
+  EXPECT_EQ(Collect(), kExitCollected);
+
+  EXPECT_TRUE(drive.Messages().empty()) << "a box waited for nobody";
+  const std::string& log = form.Text(kLogConsole);
+  for (const char* entry :
+       {") [Backup Inventory] Backup done in C:\\LNF_INV. Please review the log for further "
+        "details.",
+        ") [Backup Inventory] Backup done in C:\\LNF_INV\\V4. Please review the log for further "
+        "details.",
+        ") [Backup Inventory] Backup done in C:\\LNF_INV\\OU. Please review the log for further "
+        "details.",
+        ") [LNF_INV.zip] Package written."}) {
+    EXPECT_NE(log.find(entry), std::string::npos) << entry;
+  }
+
+  auto package = Package();
+  std::vector<std::string> names;
+  for (const auto& [name, entry] : package) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "LNF_INV/", "LNF_INV/90720.as", "LNF_INV/OU/", "LNF_INV/OU/A/",
+                       "LNF_INV/OU/A/a.cab", "LNF_INV/OU/top.cab", "LNF_INV/V4/",
+                       "LNF_INV/V4/Windows Update.log", "LNF_INV/V4/iuhist.xml", "LNF_INV/a.gng",
+                       "_lanternfall/log.txt", "_lanternfall/manifest.txt"}));
+  for (const auto& [name, entry] : package) {
+    EXPECT_EQ(entry.flags & 0x800, 0u) << name << ": ASCII names need no UTF-8 mark";
+    if (name.back() == '/' || name.rfind("LNF_INV/", 0) != 0) continue;
+    std::string path = "C:\\" + name;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    EXPECT_EQ(entry.data, drive.Contents(path)) << name;
+  }
+  // The log as it stood when packed: the backups' entries and boxes in it.
+  EXPECT_EQ(log.compare(0, package["_lanternfall/log.txt"].data.size(),
+                        package["_lanternfall/log.txt"].data),
+            0);
+  EXPECT_NE(package["_lanternfall/log.txt"].data.find("Backup done in C:\\LNF_INV\\OU."),
+            std::string::npos);
+
+  const std::string& manifest = package["_lanternfall/manifest.txt"].data;
+  EXPECT_EQ(Line(manifest, "collected-local"), "2026-12-07T09:43:50+01:00");
+  EXPECT_EQ(Line(manifest, "collected-utc"), "2026-12-07T08:43:50Z");
+  EXPECT_EQ(Line(manifest, "kind-v2-v3.1"), "found, backed up");
+  EXPECT_EQ(Line(manifest, "kind-v4"), "found, backed up");
+  EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
+  EXPECT_EQ(Line(manifest, "wudir-v4"), std::string(kWU) + "\\V4");
+  // Each copy's own bytes hashed, with its size and its date in UTC (the
+  // drive's zone is UTC here).
+  EXPECT_NE(manifest.find("\r\nfile: " + Hex("deep") + " 4 2001-06-15T12:00:00Z OU/A/a.cab\r\n"),
+            std::string::npos)
+      << manifest;
+  EXPECT_NE(manifest.find("\r\nfile: " + Hex("language") + " 8 2001-06-15T12:00:00Z a.gng\r\n"),
+            std::string::npos);
+
+  // The earlier package replaced whole, the checksum of the new one beside
+  // it, and nothing of the work left.
+  EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip.sha256"),
+            Hex(drive.Contents("C:\\LNF_INV.zip")) + "  LNF_INV.zip\n");
+  for (const std::string& path : drive.Tree("C:")) {
+    if (path.rfind("LNF_INV\\~lnf-staging\\", 0) == 0) continue;  // the other instance's
+    EXPECT_EQ(path.find("~lnf"), std::string::npos) << path;
+  }
+}
+
+// Nobody finds anything: the team still hears of the machine.
+TEST_F(Collection, NothingFoundStillSendsTheManifestAndTheLog) {
+  drive.SetWindowsVersion({4, 10, 2222, " A ", false});
+  drive.SetSystemLanguage({0x0407, "German"});
+  drive.SetInternetExplorerVersion("5.00.2614.3500");
+  drive.AddFolder("D:\\Sent");
+  EXPECT_EQ(Collect("D:\\Sent\\machine 1.zip"), kExitNothingFound);
+
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip"));
+  auto package = Package("D:\\Sent\\machine 1.zip");
+  EXPECT_EQ(package.size(), 3u);  // LNF_INV/, the manifest, the log
+  const std::string& manifest = package["_lanternfall/manifest.txt"].data;
+  for (const char* kind : {"kind-v2-v3.1", "kind-v4", "kind-office-update"}) {
+    EXPECT_EQ(Line(manifest, kind), "not found");
+  }
+  EXPECT_EQ(Line(manifest, "windows-version"), "4.10.2222");
+  EXPECT_EQ(Line(manifest, "windows-family"), "9x");
+  EXPECT_EQ(Line(manifest, "language-id"), "0x0407");
+  EXPECT_EQ(Line(manifest, "internet-explorer"), "5.00.2614.3500");
+  EXPECT_EQ(manifest.find("\r\nfile: "), std::string::npos);
+  EXPECT_EQ(drive.Contents("D:\\Sent\\machine 1.zip.sha256"),
+            Hex(drive.Contents("D:\\Sent\\machine 1.zip")) + "  machine 1.zip\n");
+}
+
+// A backup that fails is said in the log and the manifest and counted; the
+// others still run, and the package is still written.
+TEST_F(Collection, AFailedBackupIsLoggedCountedAndStillPacked) {
+  AllThreeKinds();
+  drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("a.gng"), kErrorAccessDenied);
+  EXPECT_EQ(Collect(), kExitFailed);
+
+  auto package = Package();
+  const std::string& manifest = package["_lanternfall/manifest.txt"].data;
+  EXPECT_EQ(Line(manifest, "kind-v2-v3.1"),
+            "found, failed: Error 5: Access is denied.  " + WU("a.gng"));
+  EXPECT_EQ(Line(manifest, "kind-v4"), "found, backed up");
+  EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
+  EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [LNF_INVTOOL] Error 5: Access is denied."),
+            std::string::npos);
+  EXPECT_EQ(package.count("LNF_INV/V4/iuhist.xml"), 1u);
+}
+
+// A package that cannot be written is said, counted, and leaves the
+// earlier one and no half-written file.
+TEST_F(Collection, APackageThatCannotBeWrittenKeepsTheEarlierOne) {
+  AllThreeKinds();
+  drive.AddFile("C:\\LNF_INV.zip", "an earlier package");
+  drive.InjectFailure(MemoryPlatform::Operation::WriteFile, "C:\\LNF_INV.zip.~lnf-0.tmp",
+                      kErrorDiskFull, -1);
+  EXPECT_EQ(Collect(), kExitFailed);
+
+  EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip"), "an earlier package");
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.~lnf-0.tmp"));
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256"));
+  EXPECT_NE(form.Text(kLogConsole).find(") [LNF_INV.zip] Package not written: Error 112"),
+            std::string::npos);
+}
+
+// Names outside ASCII: marked UTF-8 on the NT family; on Windows 9x in the
+// code page readers assume where it spells them, UTF-8 only where not.
+TEST_F(Collection, NamesAreStoredAsTheReadersOfTheirSystemExpect) {
+  drive.AddFolder(kWU);
+  drive.AddFile(OU("\xC3\x84rger.cab"), "umlaut");  // Ärger
+  drive.AddFile(OU("\xD0\xB6.cab"), "cyrillic");    // ж
+  for (bool nt : {true, false}) {
+    SCOPED_TRACE(nt ? "NT" : "9x");
+    drive.SetWindowsVersion({nt ? 5 : 4, nt ? 1 : 10, 2600, "", nt});
+    drive.Remove("C:\\LNF_INV");
+    EXPECT_EQ(Collect(), kExitCollected);
+    auto package = Package();
+    const std::string umlaut = nt ? "LNF_INV/OU/\xC3\x84rger.cab" : "LNF_INV/OU/\x8Erger.cab";
+    ASSERT_EQ(package.count(umlaut), 1u);
+    EXPECT_EQ(package[umlaut].flags & 0x800, nt ? 0x800u : 0u);
+    EXPECT_EQ(package[umlaut].data, "umlaut");
+    ASSERT_EQ(package.count("LNF_INV/OU/\xD0\xB6.cab"), 1u);
+    EXPECT_EQ(package["LNF_INV/OU/\xD0\xB6.cab"].flags & 0x800, 0x800u);
+  }
+}
+
+}  // namespace
+}  // namespace lnf
