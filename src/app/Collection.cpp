@@ -23,14 +23,10 @@ constexpr std::size_t kChunk = 64 * 1024;
 // A file the zip cannot record without ZIP64 is left out, said in the log.
 constexpr std::uint64_t kLargestFile = 0xFFFFFFFEu;
 
-std::string FailureText(const std::exception& error) {
-  if (const auto* platform = dynamic_cast<const PlatformError*>(&error)) {
-    std::string text =
-        "Error " + std::to_string(platform->number()) + ": " + platform->description();
-    if (!platform->subject().empty()) text += " (" + platform->subject() + ")";
-    return text;
-  }
-  return std::string("Error: ") + error.what();
+std::string FailureText(const PlatformError& error) {
+  std::string text = "Error " + std::to_string(error.number()) + ": " + error.description();
+  if (!error.subject().empty()) text += " (" + error.subject() + ")";
+  return text;
 }
 
 // One entry of LNF_INV, by its path inside it ("OU\A\a.txt").
@@ -328,8 +324,10 @@ int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams, Sy
     DescribeSystem(form, facts, run.facts);
     Pack(form, streams, facts, run, out);
     packed = true;
-  } catch (const std::exception& error) {
+  } catch (const PlatformError& error) {
     form.AppendLog(") [" + NameOf(out) + "] Package not written: " + FailureText(error));
+  } catch (const std::exception& error) {
+    form.AppendLog(") [" + NameOf(out) + "] Package not written: " + error.what());
   }
   if (!packed || run.failed) return kExitFailed;
   const KindOutcome::State notFound = KindOutcome::State::NotFound;
