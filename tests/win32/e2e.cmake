@@ -4,11 +4,10 @@
 
 set(LNF_E2E_GROUPS "all" CACHE STRING "Test groups of the full run; all: every group")
 # Kept out of the cache, so that a build folder configured before a group was
-# added runs it too; such a folder may hold the list that was the default.
+# added runs it too.
 set(LNF_E2E_ALL_GROUPS
   "MainWindow;InventoryCheck;Backup;Collect;NonAnsiNames;StartupWarning;OtherDrive")
-if(LNF_E2E_GROUPS STREQUAL "all" OR
-   LNF_E2E_GROUPS STREQUAL "MainWindow;InventoryCheck;Backup;NonAnsiNames;StartupWarning;OtherDrive")
+if(LNF_E2E_GROUPS STREQUAL "all")
   set(LNF_E2E_RUN_GROUPS ${LNF_E2E_ALL_GROUPS})
 else()
   set(LNF_E2E_RUN_GROUPS ${LNF_E2E_GROUPS})
