@@ -131,18 +131,18 @@ class StreamOutput final : public ZipOutput {
   WriteStream& stream_;
 };
 
-// A new file under a name of its own beside `path`, taking the first free
-// one: an earlier run's left-over, or another run's at work, keeps its own.
+// A new file under a name of its own beside `path`. A name left by a run
+// that was cut short is taken over; one another run holds open cannot be
+// removed, and the next is tried.
 std::unique_ptr<WriteStream> CreateBeside(FileStreams& streams, const std::string& path,
                                           std::string& temporary) {
   for (int number = 0;; ++number) {
     temporary = path + ".~lnf-" + std::to_string(number) + ".tmp";
     try {
+      streams.RemoveFile(temporary);
       return streams.CreateNew(temporary);
-    } catch (const PlatformError& error) {
-      const bool taken =
-          error.number() == kErrorFileExists || error.number() == kErrorAlreadyExists;
-      if (!taken || number >= 99) throw;
+    } catch (const PlatformError&) {
+      if (number >= 99) throw;
     }
   }
 }

@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "package/Manifest.h"
 #include "package/Sha256.h"
+#include "package/ZipWriter.h"
 
 namespace lnf {
 namespace {
@@ -73,11 +74,14 @@ class Collection : public ::testing::Test {
 TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
   AllThreeKinds();
   drive.AddFile("C:\\LNF_INV.zip", "an earlier package");
+  drive.AddFile("C:\\LNF_INV.zip.~lnf-0.tmp", "left by a run cut short");
   // Another instance at work in the same folder: its copies in progress are
   // not packed.
   drive.AddFile("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-lock");
   drive.AddFile("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-0.tmp", "half");
   drive.HoldOpen("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-lock");
+  // A folder link is not followed, as the backups do not follow one.
+  drive.AddFolderLink("C:\\LNF_INV\\windows", "C:\\WINDOWS");
   EXPECT_EQ(Collect(), kExitCollected);
 
   EXPECT_TRUE(drive.Messages().empty()) << "a box waited for nobody";
@@ -101,6 +105,11 @@ TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
                        "LNF_INV/OU/A/a.cab", "LNF_INV/OU/top.cab", "LNF_INV/V4/",
                        "LNF_INV/V4/Windows Update.log", "LNF_INV/V4/iuhist.xml", "LNF_INV/a.gng",
                        "_lanternfall/log.txt", "_lanternfall/manifest.txt"}));
+  // Zip readers take an entry's time as local time: the file's UTC time
+  // moved by the clock's offset.
+  const DosDateTime local = MakeDosDateTime(2001, 6, 15, 13, 0, 0);
+  EXPECT_EQ(package["LNF_INV/a.gng"].date, local.date);
+  EXPECT_EQ(package["LNF_INV/a.gng"].time, local.time);
   for (const auto& [name, entry] : package) {
     EXPECT_EQ(entry.flags & 0x800, 0u) << name << ": ASCII names need no UTF-8 mark";
     if (name.back() == '/' || name.rfind("LNF_INV/", 0) != 0) continue;
@@ -196,6 +205,22 @@ TEST_F(Collection, APackageThatCannotBeWrittenKeepsTheEarlierOne) {
   EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256"));
   EXPECT_NE(form.Text(kLogConsole).find(") [LNF_INV.zip] Package not written: Error 112"),
             std::string::npos);
+}
+
+// A file in LNF_INV that cannot be read (another program holds it) is left
+// out and said; the rest is packed, and the run counts as failed.
+TEST_F(Collection, AFileThatCannotBeReadIsLeftOutAndSaid) {
+  AllThreeKinds();
+  drive.AddFile("C:\\LNF_INV\\kept.txt", "kept");
+  drive.HoldOpen("C:\\LNF_INV\\kept.txt");
+  EXPECT_EQ(Collect(), kExitFailed);
+
+  auto package = Package();
+  EXPECT_EQ(package.count("LNF_INV/kept.txt"), 0u);
+  EXPECT_EQ(package.count("LNF_INV/a.gng"), 1u);
+  EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [kept.txt] File not packed: Error 32"),
+            std::string::npos);
+  EXPECT_EQ(Line(package["_lanternfall/manifest.txt"].data, "kind-v2-v3.1"), "found, backed up");
 }
 
 // Names outside ASCII: marked UTF-8 on the NT family; on Windows 9x in the
