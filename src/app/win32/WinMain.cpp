@@ -64,8 +64,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   platform.FileStreams::SetWatcher(&window.watcher());
   platform.Prompts::SetWatcher(&window.watcher());
   if (!window.Create()) {
-    // Nothing else would tell the user why the program did not start.
+    // Nothing else would tell the user why the program did not start; an
+    // unattended run has nobody to tell, and says it by its exit code.
     const DWORD error = GetLastError();
+    if (collect) return lnf::kExitFailed;
     platform.ShowMessage("The window could not be created.\r\n\r\nError " + std::to_string(error) +
                              ": " + platform.ErrorText(error),
                          lnf::kBoxCritical);
