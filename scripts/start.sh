@@ -23,6 +23,13 @@ log="$build/start.log"
 id_check=136 id_v3btn=134 id_v4btn=133 id_oubtn=119 id_log=118
 
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Wine's loader for 32-bit Windows programs is a 32-bit Linux program, which
+# some virtual machines' kernels cannot start at all.
+if ! wine --version >/dev/null 2>&1; then
+  echo "start: built $exe, but this machine cannot start Wine ('wine --version' fails:" \
+    "no 32-bit programs here?); run the exe on Windows, or here on a machine that runs Wine" >&2
+  exit 1
+fi
 if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
   prefix="$WINEPREFIX"
 else
