@@ -10,20 +10,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/CalendarDateTime.h"
 #include "platform/PlatformError.h"
 #include "platform/PlatformWatcher.h"
 
 namespace lnf {
-
-// A calendar date and time in UTC, to the second.
-struct UtcDateTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
 
 // What a collection records of each file it packs.
 struct FileFacts {

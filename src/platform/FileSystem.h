@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/CalendarDateTime.h"
 #include "platform/PlatformError.h"
 #include "platform/PlatformWatcher.h"
 
@@ -34,16 +35,6 @@ enum FileAttribute : std::uint32_t {
 enum class EntryFilter {
   kFiles = 0,         // ordinary files only
   kWithFolders = 16,  // folders as well
-};
-
-// A local calendar date and time, to the second.
-struct LocalDateTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
 };
 
 // One directory enumeration with its own state, so that nested listings never

@@ -9,10 +9,6 @@
 
 namespace lnf::contract {
 
-inline std::string Text(const UtcDateTime& t) {
-  return Text(LocalDateTime{t.year, t.month, t.day, t.hour, t.minute, t.second});
-}
-
 // --- Streams -------------------------------------------------------------------
 
 template <typename World>

@@ -221,11 +221,16 @@ class MemoryPlatform::Steps final : public FileSteps {
   std::uint32_t CopyOver(const std::string& from, const std::string& to) override {
     return Copy(from, to, true);
   }
-  std::uint32_t Rename(const std::string& from, const std::string& to) override {
+  // What stops `from` from moving to `to` at all, whatever stands there.
+  std::uint32_t MoveRefusal(const std::string& from, const std::string& to) {
     const Node* node = nullptr;
     if (const std::uint32_t error = Look(from, node)) return error;
     if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
     if (d_.IsHeld(from)) return kErrorSharingViolation;
+    return 0;
+  }
+  std::uint32_t Rename(const std::string& from, const std::string& to) override {
+    if (const std::uint32_t refusal = MoveRefusal(from, to)) return refusal;
     const Node* there = nullptr;
     const std::uint32_t error = Look(to, there);
     if (error == 0) return kErrorAlreadyExists;
@@ -235,10 +240,7 @@ class MemoryPlatform::Steps final : public FileSteps {
   }
   // Windows' MoveFileEx will not replace a read-only file or a folder.
   std::uint32_t RenameReplacing(const std::string& from, const std::string& to) override {
-    const Node* node = nullptr;
-    if (const std::uint32_t error = Look(from, node)) return error;
-    if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
-    if (d_.IsHeld(from)) return kErrorSharingViolation;
+    if (const std::uint32_t refusal = MoveRefusal(from, to)) return refusal;
     const Node* there = nullptr;
     const std::uint32_t error = Look(to, there);
     if (error == 0) {
