@@ -38,11 +38,24 @@ class LoggedPrompts final : public Prompts {
   std::vector<Box> shown_;
 };
 
+// How a collection ended, for the console it was started from.
+struct CollectionResult {
+  int exitCode = 2;  // app/CommandLine.h
+  // Each failure in one line, as the log tells it; empty when none.
+  std::vector<std::string> problems;
+  std::string package;  // the package written; empty when none
+  // The log file written: by every run that ends with exit code 2, as
+  // `<package>.log` beside the package asked for when its folder exists,
+  // else in LNF_INV. Empty when none was written.
+  std::string logFile;
+};
+
 // Runs the collection on a form whose prompts are LoggedPrompts and whose
 // start-up handler has run; `outPath` empty means LNF_INV.zip beside
-// LNF_INV. Returns the exit code (app/CommandLine.h). Never throws: every
-// failure is logged and counted.
-int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams, SystemFacts& facts,
-                  const std::string& outPath);
+// LNF_INV. A path naming a folder is refused before anything is done (exit
+// code 3). The package holds this run's copies only. Never throws: every
+// failure is logged and counted; no temporary file stays.
+CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
+                               SystemFacts& facts, const std::string& outPath);
 
 }  // namespace lnf

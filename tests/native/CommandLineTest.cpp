@@ -53,6 +53,34 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
     EXPECT_FALSE(parsed.problem.empty());
   }
   EXPECT_NE(ParseCommandLine({"/bogus"}).problem.find("/bogus"), std::string::npos);
+  // A line with "/collect" is a script's, understood or not: no box for it.
+  EXPECT_TRUE(ParseCommandLine({"/bogus", "-Collect"}).collect);
+  EXPECT_TRUE(ParseCommandLine({"/collect", "/out", ""}).collect);
+  EXPECT_TRUE(ParseCommandLine({"/collect", "/?"}).collect);
+  EXPECT_FALSE(ParseCommandLine({"/bogus", "collect"}).collect);
+  EXPECT_FALSE(ParseCommandLine({"/?"}).collect);
+}
+
+// Names that cannot be a package, whatever the disk holds, are refused
+// before anything is done; each refusal names the path.
+TEST(CommandLine, RefusesOutPathsThatCannotNameAPackage) {
+  for (const char* bad :
+       {"C:\\outdir\\", "C:\\outdir/", "C:\\", "C:", "D:\\x\\..", "trail.zip.", "C:\\x\\trail.zip ",
+        "con.zip", "C:\\out\\AUX", "nul", "Com1.zip", "lpt9.tar.gz", "C:\\x.zip:s", "x.zip:s",
+        "C:\\a:b\\x.zip", "C:\\x?.zip", "C:\\x*.zip", "C:\\x|y.zip"}) {
+    SCOPED_TRACE(bad);
+    const CommandLine parsed = ParseCommandLine({"/collect", "/out", bad});
+    EXPECT_EQ(parsed.mode, CommandLine::Mode::Invalid);
+    EXPECT_NE(parsed.problem.find(bad), std::string::npos) << parsed.problem;
+  }
+  for (const char* good : {"C:\\LNF_INV.zip", "D:\\Sent\\machine 1.zip", "x.zip", "C:x.zip",
+                           "\\\\server\\share\\x.zip", "\\\\?\\C:\\x.zip", "com10.zip", "com0.zip",
+                           "console.zip", "C:\\con x\\a.zip", "x.zip.log"}) {
+    SCOPED_TRACE(good);
+    const CommandLine parsed = ParseCommandLine({"/collect", "/out", good});
+    EXPECT_EQ(parsed.mode, CommandLine::Mode::Collect) << parsed.problem;
+    EXPECT_EQ(parsed.outPath, good);
+  }
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     static void Run(void* context) {
       auto& run = *static_cast<Collection*>(context);
       run.exitCode =
-          lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
+          lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath).exitCode;
     }
   } collection{form, logged, platform, command.outPath};
   window.RunWork(Collection::Run, &collection);
