@@ -27,7 +27,7 @@ std::string FailureText(const PlatformError& error) {
   return text;
 }
 
-// One entry of the package inside LNF_INV, by its path there ("OU\\A\\a.txt"),
+// One entry of the package inside LNF_INV, by its path there ("OU\A\a.txt"),
 // and the kind whose backup copied it.
 struct Entry {
   std::string path;
@@ -156,8 +156,12 @@ std::unique_ptr<WriteStream> CreateBeside(FileSystem& files, FileStreams& stream
     try {
       streams.RemoveFile(temporary);
       return streams.CreateNew(temporary);
-    } catch (const PlatformError&) {
-      if (number >= 99) throw;
+    } catch (const PlatformError& error) {
+      // Held (or, on Windows 9x, refused) names give way to the next; any
+      // other failure, a folder that is not there, is the same for all.
+      const bool taken = error.number() == kErrorSharingViolation ||
+                         error.number() == kErrorAccessDenied || error.number() == kErrorFileExists;
+      if (!taken || number >= 99) throw;
     }
   }
 }
@@ -234,15 +238,15 @@ void BackUpEveryKindFound(MainForm& form, LoggedPrompts& boxes, Collected& run) 
   for (const Kind& kind : kinds) {
     if (!form.IsVisible(kind.selector)) continue;
     form.Click(kind.selector);
-    const std::size_t before = boxes.Shown().size();
+    const std::size_t before = boxes.Count();
     form.Run([&] { kind.backUp(form, kind.result); });
     if (kind.result.completed) {
       kind.outcome.state = KindOutcome::State::BackedUp;
       continue;
     }
     kind.outcome.state = KindOutcome::State::Failed;
-    kind.outcome.error = boxes.Shown().size() > before ? boxes.Shown().back().text
-                                                       : "The backup ended without a word.";
+    kind.outcome.error =
+        boxes.Count() > before ? boxes.LastText() : "The backup ended without a word.";
     run.failed = true;
     run.problems.push_back("[" + std::string(kind.name) +
                            "] Backup failed: " + OneLine(kind.outcome.error));
@@ -384,7 +388,8 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
 }  // namespace
 
 void LoggedPrompts::ShowModalMessage(const std::string& text, int, const std::string& title) {
-  shown_.push_back({title, text});
+  ++count_;
+  lastText_ = text;
   if (form_) form_->AppendLog(") [" + title + "] " + OneLine(text));
 }
 
@@ -452,6 +457,16 @@ CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams
                         run.facts.officeUpdate.state != notFound;
   result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
   return result;
+}
+
+std::vector<std::string> StarterLines(const CollectionResult& result) {
+  std::vector<std::string> lines;
+  for (const std::string& problem : result.problems) lines.push_back("LNF_INVTOOL: " + problem);
+  std::string last = "LNF_INVTOOL: exit code " + std::to_string(result.exitCode);
+  if (!result.package.empty()) last += "; the package: " + result.package;
+  if (!result.logFile.empty()) last += "; the log: " + result.logFile;
+  lines.push_back(last);
+  return lines;
 }
 
 }  // namespace lnf

@@ -6,6 +6,7 @@
 // goes to the log with its title.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,10 @@ namespace lnf {
 // text", with its line breaks as blanks, and returns at once.
 class LoggedPrompts final : public Prompts {
  public:
-  struct Box {
-    std::string title;
-    std::string text;
-  };
-
   void SetForm(MainForm* form) { form_ = form; }
-  // Every box so far, in order.
-  const std::vector<Box>& Shown() const { return shown_; }
+  // How many boxes came so far, and the text of the last one.
+  std::size_t Count() const { return count_; }
+  const std::string& LastText() const { return lastText_; }
 
  protected:
   void ShowModalMessage(const std::string& text, int buttonsAndIcon,
@@ -35,7 +32,8 @@ class LoggedPrompts final : public Prompts {
 
  private:
   MainForm* form_ = nullptr;
-  std::vector<Box> shown_;
+  std::size_t count_ = 0;
+  std::string lastText_;
 };
 
 // How a collection ended, for the console it was started from.
@@ -57,5 +55,10 @@ struct CollectionResult {
 // failure is logged and counted; no temporary file stays.
 CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
                                SystemFacts& facts, const std::string& outPath);
+
+// What the run tells the console it was started from: each failure, then
+// the exit code with the package or the log file, each line beginning
+// "LNF_INVTOOL: ".
+std::vector<std::string> StarterLines(const CollectionResult& result);
 
 }  // namespace lnf

@@ -143,8 +143,9 @@ std::string UsageText() {
          "/?  this text.\r\n"
          "\r\n"
          "Exit codes: 0 every kind found was backed up and packed; 1 no inventories found "
-         "(the zip holds the manifest and the log); 2 a backup or the package failed (the log "
-         "says which); 3 the arguments were not understood.";
+         "(the zip holds the manifest and the log); 2 a backup or the package failed (the "
+         "console and the log file, the zip's name with .log added, say why); 3 the arguments "
+         "were not understood, nothing was done.";
 }
 
 }  // namespace lnf
