@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -257,20 +256,17 @@ void BackUpEveryKindFound(MainForm& form, LoggedPrompts& boxes, Collected& run) 
 // before what it holds), by their paths inside LNF_INV; whatever else
 // LNF_INV holds (earlier copies, packages, another run's staging) is not
 // this run's.
-std::vector<Entry> ThisRunsCopies(MainForm& form, Collected& run, const std::string& root) {
+std::vector<Entry> ThisRunsCopies(Collected& run, const std::string& root) {
   std::vector<Entry> entries;
-  std::set<std::string> taken;
   const std::pair<BackupResult*, KindOutcome*> kinds[] = {
       {&run.v2v31, &run.facts.v2v31},
       {&run.v4, &run.facts.v4},
       {&run.officeUpdate, &run.facts.officeUpdate}};
+  // Each backup writes inside the root, and no two write one name: one
+  // whose name another's folder holds fails before it copies.
   for (const auto& [result, outcome] : kinds) {
     for (const BackupResult::Copy& copy : result->copies) {
-      if (copy.path.compare(0, root.size() + 1, root + "\\") != 0) continue;
-      std::string path = copy.path.substr(root.size() + 1);
-      if (taken.insert(form.files().UpperCaseName(path)).second) {
-        entries.push_back({std::move(path), copy.folder, outcome});
-      }
+      entries.push_back({copy.path.substr(root.size() + 1), copy.folder, outcome});
     }
   }
   return entries;
@@ -321,7 +317,7 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
           const std::string& outPath) {
   const std::string root = BackupRoot(form);
   form.AppendLog(") [" + NameOf(outPath) + "] Packing the backup folder.");
-  const std::vector<Entry> entries = ThisRunsCopies(form, run, root);
+  const std::vector<Entry> entries = ThisRunsCopies(run, root);
   const bool nt = run.facts.windowsNt;
   const int offset = run.facts.utcOffsetMinutes;
   const UtcDateTime nowUtc = [&] {

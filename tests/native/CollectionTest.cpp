@@ -178,6 +178,8 @@ TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
   EXPECT_TRUE(result.problems.empty());
   EXPECT_EQ(result.package, "C:\\LNF_INV.zip");
   EXPECT_EQ(result.logFile, "") << "a run that did not fail writes no log file";
+  EXPECT_EQ(StarterLines(result),
+            std::vector<std::string>{"LNF_INVTOOL: exit code 0; the package: C:\\LNF_INV.zip"});
 }
 
 // Nobody finds anything: the team still hears of the machine.
@@ -260,6 +262,10 @@ TEST_F(Collection, APackageThatCannotBeWrittenKeepsTheEarlierOne) {
   // A folder that is not there: the log goes into LNF_INV.
   EXPECT_EQ(Collect("C:\\nosuch\\x.zip"), kExitFailed);
   EXPECT_EQ(result.logFile, "C:\\LNF_INV\\x.zip.log");
+  const std::vector<std::string> told = StarterLines(result);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[0], "LNF_INVTOOL: " + result.problems[0]);
+  EXPECT_EQ(told[1], "LNF_INVTOOL: exit code 2; the log: C:\\LNF_INV\\x.zip.log");
   EXPECT_NE(drive.Contents("C:\\LNF_INV\\x.zip.log").find("[x.zip] Package not written: Error 3"),
             std::string::npos);
   for (const std::string& path : drive.Tree("C:")) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -62,16 +63,35 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
 }
 
 // Names that cannot be a package, whatever the disk holds, are refused
-// before anything is done; each refusal names the path.
+// before anything is done; each refusal names the path and why.
 TEST(CommandLine, RefusesOutPathsThatCannotNameAPackage) {
-  for (const char* bad :
-       {"C:\\outdir\\", "C:\\outdir/", "C:\\", "C:", "D:\\x\\..", "trail.zip.", "C:\\x\\trail.zip ",
-        "con.zip", "C:\\out\\AUX", "nul", "Com1.zip", "lpt9.tar.gz", "C:\\x.zip:s", "x.zip:s",
-        "C:\\a:b\\x.zip", "C:\\x?.zip", "C:\\x*.zip", "C:\\x|y.zip"}) {
+  const std::pair<const char*, const char*> refused[] = {{"C:\\outdir\\", "a folder"},
+                                                         {"C:\\outdir/", "a folder"},
+                                                         {"C:\\", "a folder"},
+                                                         {"C:", "a folder"},
+                                                         {"D:\\x\\..", "a folder"},
+                                                         {"x\\.", "a folder"},
+                                                         {"trail.zip.", "a dot or a blank"},
+                                                         {"C:\\x\\trail.zip ", "a dot or a blank"},
+                                                         {"con.zip", "a device"},
+                                                         {"C:\\out\\AUX", "a device"},
+                                                         {"nul", "a device"},
+                                                         {"Com1.zip", "a device"},
+                                                         {"lpt9.tar.gz", "a device"},
+                                                         {"C:\\x.zip:s", "a stream"},
+                                                         {"x.zip:s", "a stream"},
+                                                         {"1:\\x.zip", "a stream"},
+                                                         {"C:\\a:b\\x.zip", "a stream"},
+                                                         {"C:\\x?.zip", "a character"},
+                                                         {"C:\\x*.zip", "a character"},
+                                                         {"C:\\x|y.zip", "a character"},
+                                                         {"C:\\x\ty.zip", "a character"}};
+  for (const auto& [bad, why] : refused) {
     SCOPED_TRACE(bad);
     const CommandLine parsed = ParseCommandLine({"/collect", "/out", bad});
     EXPECT_EQ(parsed.mode, CommandLine::Mode::Invalid);
     EXPECT_NE(parsed.problem.find(bad), std::string::npos) << parsed.problem;
+    EXPECT_NE(parsed.problem.find(why), std::string::npos) << parsed.problem;
   }
   for (const char* good : {"C:\\LNF_INV.zip", "D:\\Sent\\machine 1.zip", "x.zip", "C:x.zip",
                            "\\\\server\\share\\x.zip", "\\\\?\\C:\\x.zip", "com10.zip", "com0.zip",
