@@ -228,6 +228,10 @@ TEST_F(Collection, AFailedBackupIsLoggedCountedAndStillPacked) {
   EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [LNF_INVTOOL] Error 5: Access is denied."),
             std::string::npos);
   EXPECT_EQ(package.count("LNF_INV/V4/iuhist.xml"), 1u);
+  EXPECT_EQ(result.problems, std::vector<std::string>{"[V2/V3.1] Backup failed: Error 5: Access "
+                                                      "is denied.  " +
+                                                      WU("a.gng")});
+  EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
 }
 
 // A package that cannot be written is said, counted, and leaves the

@@ -57,7 +57,12 @@ void TellStarter(const std::vector<std::string>& lines) {
       WriteBytes(handed, text);
       return;
     }
-    if (type == FILE_TYPE_CHAR && WriteToConsole(handed, text)) return;
+    // Windows 9x has WriteConsoleW as a stub only: its console takes the
+    // bytes.
+    if (type == FILE_TYPE_CHAR) {
+      if (!WriteToConsole(handed, text)) WriteBytes(handed, text);
+      return;
+    }
   }
   const auto attach = reinterpret_cast<AttachConsoleFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "AttachConsole")));
