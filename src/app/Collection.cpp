@@ -375,10 +375,21 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   stream->Commit();
   stream.reset();
   PutInPlace(streams, temporary, outPath);
-
-  WriteWhole(form.files(), streams, outPath + ".sha256",
-             ComposeChecksumLine(HashOf(streams, outPath), NameOf(outPath)));
   form.AppendLog(") [" + NameOf(outPath) + "] Package written.");
+
+  // The package stands; a checksum that cannot be written beside it fails
+  // the run, and an earlier one, which would not match, goes.
+  const std::string checksum = outPath + ".sha256";
+  try {
+    WriteWhole(form.files(), streams, checksum,
+               ComposeChecksumLine(HashOf(streams, outPath), NameOf(outPath)));
+  } catch (const PlatformError& error) {
+    Fail(form, run, "[" + NameOf(checksum) + "] Checksum not written: " + FailureText(error));
+    try {
+      streams.RemoveFile(checksum);
+    } catch (const PlatformError&) {
+    }
+  }
 }
 
 }  // namespace

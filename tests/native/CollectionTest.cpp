@@ -277,6 +277,25 @@ TEST_F(Collection, APackageThatCannotBeWrittenKeepsTheEarlierOne) {
   }
 }
 
+// The package stands, but its checksum cannot be written: the run fails
+// with the checksum named, and no earlier checksum, which would not match,
+// stays beside it.
+TEST_F(Collection, AChecksumThatCannotBeWrittenFailsTheRunButKeepsThePackage) {
+  AllThreeKinds();
+  drive.AddFile("C:\\LNF_INV.zip.sha256", "an earlier checksum");
+  drive.InjectFailure(MemoryPlatform::Operation::WriteFile, "C:\\LNF_INV.zip.sha256.~lnf-0.tmp",
+                      kErrorDiskFull);
+  EXPECT_EQ(Collect(), kExitFailed);
+  EXPECT_EQ(Package().count("LNF_INV/a.gng"), 1u);
+  EXPECT_EQ(result.package, "C:\\LNF_INV.zip");
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_EQ(result.problems[0].rfind("[LNF_INV.zip.sha256] Checksum not written: Error 112", 0),
+            0u);
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256"));
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256.~lnf-0.tmp"));
+  EXPECT_TRUE(drive.Exists("C:\\LNF_INV.zip.log"));
+}
+
 // A path that names a folder cannot be a package: refused before anything
 // is written, as arguments not understood are.
 TEST_F(Collection, APackagePathNamingAFolderIsRefusedBeforeAnythingIsDone) {
