@@ -50,8 +50,11 @@ void TellStarter(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
 
-  const HANDLE handed = GetStdHandle(STD_ERROR_HANDLE);
-  if (IsHandle(handed)) {
+  // The standard error first, where reasons for failing belong; a script
+  // that sent only the output somewhere finds them there.
+  for (const DWORD which : {STD_ERROR_HANDLE, STD_OUTPUT_HANDLE}) {
+    const HANDLE handed = GetStdHandle(which);
+    if (!IsHandle(handed)) continue;
     const DWORD type = GetFileType(handed);
     if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
       WriteBytes(handed, text);

@@ -8,9 +8,9 @@
 namespace lnf {
 
 // Writes `lines`, each ended by CR LF, to the standard error handed over by
-// the starter (a redirection or a pipe: UTF-8), or else to the console of
-// the process that started the tool, which a window program can attach to
-// from Windows XP on. On Windows 9x and NT 4, with nothing handed over,
+// the starter (a redirection or a pipe: UTF-8), or the standard output when
+// only that was, or else to the console of the process that started the
+// tool, which a window program can attach to from Windows XP on. On Windows 9x and NT 4, with nothing handed over,
 // nothing is said: the log file tells it there.
 void TellStarter(const std::vector<std::string>& lines);
 
