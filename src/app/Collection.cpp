@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -15,10 +16,6 @@ namespace lnf {
 namespace {
 
 constexpr const char* kToolName = "Lanternfall Tallyglass (LNF_INVTOOL)";
-constexpr const char* kBackupTitle = "Backup Inventory";
-// The folder inside LNF_INV where a backup run keeps its copies in progress:
-// another run's, should one be at work, and never part of the package.
-constexpr const char* kStagingName = "~lnf-staging";
 constexpr std::size_t kChunk = 64 * 1024;
 // A file the zip cannot record without ZIP64 is left out, said in the log.
 constexpr std::uint64_t kLargestFile = 0xFFFFFFFEu;
@@ -29,40 +26,13 @@ std::string FailureText(const PlatformError& error) {
   return text;
 }
 
-// One entry of LNF_INV, by its path inside it ("OU\A\a.txt").
+// One entry of the package inside LNF_INV, by its path there ("OU\A\a.txt"),
+// and the kind whose backup copied it.
 struct Entry {
   std::string path;
   bool folder;
+  KindOutcome* kind;
 };
-
-// Files before the folders of each folder, depth first, as the backups copy;
-// hidden and system entries, folder links and the staging folder left out.
-void Gather(FileSystem& files, const std::string& root, const std::string& relative,
-            std::vector<Entry>& entries) {
-  const std::string folder = relative.empty() ? root : root + "\\" + relative;
-  const std::string prefix = relative.empty() ? std::string() : relative + "\\";
-  auto ordinary = files.Enumerate(folder + "\\*.*", EntryFilter::kFiles);
-  for (std::string name = ordinary->Next(); !name.empty(); name = ordinary->Next()) {
-    entries.push_back({prefix + name, false});
-  }
-  std::vector<std::string> folders;
-  auto listing = files.Enumerate(folder + "\\", EntryFilter::kWithFolders);
-  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
-    if (name == "." || name == "..") continue;
-    if (relative.empty() && files.UpperCaseName(name) == files.UpperCaseName(kStagingName)) {
-      continue;
-    }
-    const std::uint32_t attributes = files.GetAttributes(folder + "\\" + name);
-    if ((attributes & kAttrDirectory) && !(attributes & kAttrReparsePoint)) {
-      folders.push_back(name);
-    }
-  }
-  listing.reset();
-  for (const std::string& name : folders) {
-    entries.push_back({prefix + name, true});
-    Gather(files, root, prefix + name, entries);
-  }
-}
 
 bool IsAscii(const std::string& text) {
   for (unsigned char c : text) {
@@ -131,30 +101,94 @@ class StreamOutput final : public ZipOutput {
   WriteStream& stream_;
 };
 
-// A new file under a name of its own beside `path`. A name left by a run
-// that was cut short is taken over; one another run holds open cannot be
-// removed, and the next is tried.
-std::unique_ptr<WriteStream> CreateBeside(FileStreams& streams, const std::string& path,
-                                          std::string& temporary) {
-  for (int number = 0;; ++number) {
-    temporary = path + ".~lnf-" + std::to_string(number) + ".tmp";
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string TemporaryName(const std::string& path, int number) {
+  return path + ".~lnf-" + std::to_string(number) + ".tmp";
+}
+
+// Every temporary name of `path` ("x.zip.~lnf-N.tmp") that runs cut short
+// left is removed; one that a live run holds open (without delete sharing,
+// as a stream being written is held) cannot be, and stays its own.
+void TakeOverTemporaries(FileSystem& files, FileStreams& streams, const std::string& path) {
+  const std::string prefix = files.UpperCaseName(NameOf(path) + ".~lnf-");
+  std::vector<std::string> left;
+  try {
+    auto listing = files.Enumerate(path + ".~lnf-*.tmp", EntryFilter::kFiles);
+    for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+      // The system's match is looser than the names given (short names).
+      const std::string upper = files.UpperCaseName(name);
+      if (upper.size() <= prefix.size() + 4 || upper.compare(0, prefix.size(), prefix) != 0 ||
+          upper.compare(upper.size() - 4, 4, ".TMP") != 0) {
+        continue;
+      }
+      const std::string number = upper.substr(prefix.size(), upper.size() - prefix.size() - 4);
+      if (number.find_first_not_of("0123456789") == std::string::npos) left.push_back(name);
+    }
+  } catch (const PlatformError&) {
+    return;  // a folder that cannot be listed: the creation below tells why
+  }
+  for (const std::string& name : left) {
     try {
-      streams.RemoveFile(temporary);
-      return streams.CreateNew(temporary);
+      streams.RemoveFile(FolderOf(path) + name);
     } catch (const PlatformError&) {
-      if (number >= 99) throw;
     }
   }
 }
 
+// A new file under a temporary name of its own beside `path`, after what
+// earlier runs left is taken over. A name another run holds cannot be
+// removed, and the next is tried.
+std::unique_ptr<WriteStream> CreateBeside(FileSystem& files, FileStreams& streams,
+                                          const std::string& path, std::string& temporary) {
+  TakeOverTemporaries(files, streams, path);
+  for (int number = 0;; ++number) {
+    temporary = TemporaryName(path, number);
+    try {
+      streams.RemoveFile(temporary);
+      return streams.CreateNew(temporary);
+    } catch (const PlatformError& error) {
+      // Held (or, on Windows 9x, refused) names give way to the next; any
+      // other failure, a folder that is not there, is the same for all.
+      const bool taken = error.number() == kErrorSharingViolation ||
+                         error.number() == kErrorAccessDenied || error.number() == kErrorFileExists;
+      if (!taken || number >= 99) throw;
+    }
+  }
+}
+
+// Gives the complete temporary file its name; when it cannot take it (a
+// folder or a file held open in the way), the temporary goes, and the
+// failure is passed on.
+void PutInPlace(FileStreams& streams, const std::string& temporary, const std::string& path) {
+  try {
+    streams.ReplaceFile(temporary, path);
+  } catch (const PlatformError&) {
+    try {
+      streams.RemoveFile(temporary);
+    } catch (const PlatformError&) {
+    }
+    throw;
+  }
+}
+
 // Writes `text` to `path` whole: under a temporary name, then renamed.
-void WriteWhole(FileStreams& streams, const std::string& path, const std::string& text) {
+void WriteWhole(FileSystem& files, FileStreams& streams, const std::string& path,
+                const std::string& text) {
   std::string temporary;
-  auto stream = CreateBeside(streams, path, temporary);
+  auto stream = CreateBeside(files, streams, path, temporary);
   stream->Write(text.data(), text.size());
   stream->Commit();
   stream.reset();
-  streams.ReplaceFile(temporary, path);
+  PutInPlace(streams, temporary, path);
 }
 
 Sha256::Digest HashOf(FileStreams& streams, const std::string& path) {
@@ -167,43 +201,87 @@ Sha256::Digest HashOf(FileStreams& streams, const std::string& path) {
   return hash.Final();
 }
 
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 struct Collected {
   ManifestFacts facts;
+  // What each kind's backup copied, in the order they ran: V2/V3.1, V4,
+  // Office Update.
+  BackupResult v2v31, v4, officeUpdate;
   bool failed = false;
+  // Each failure in a line, for the console the run was started from.
+  std::vector<std::string> problems;
 };
 
+// A failure of the run: logged, counted and kept for the console.
+void Fail(MainForm& form, Collected& run, const std::string& line) {
+  form.AppendLog(") " + line);
+  run.failed = true;
+  run.problems.push_back(line);
+}
+
 // The kinds in the order a person goes through them; each found one's
-// selector shows its frame, then its backup button runs. The closing box
-// tells that a backup completed; any other end is a failure, told by the
-// last box it showed.
+// selector shows its frame, then its backup runs through the dispatcher, as
+// its button's would. What the backup hands back tells whether it
+// completed; a failure is told by the last box it showed.
 void BackUpEveryKindFound(MainForm& form, LoggedPrompts& boxes, Collected& run) {
   struct Kind {
     ControlId selector;
-    ControlId button;
+    void (*backUp)(MainForm&, BackupResult&);
+    BackupResult& result;
     KindOutcome& outcome;
+    const char* name;
   };
-  const Kind kinds[] = {{kV3btn, kCommand3, run.facts.v2v31},
-                        {kV4btn, kCommand4, run.facts.v4},
-                        {kOuBtn, kCommand5, run.facts.officeUpdate}};
+  const Kind kinds[] = {
+      {kV3btn, BackUpV2V31, run.v2v31, run.facts.v2v31, "V2/V3.1"},
+      {kV4btn, BackUpV4, run.v4, run.facts.v4, "V4"},
+      {kOuBtn, BackUpOfficeUpdate, run.officeUpdate, run.facts.officeUpdate, "Office Update"}};
   for (const Kind& kind : kinds) {
     if (!form.IsVisible(kind.selector)) continue;
     form.Click(kind.selector);
-    const std::size_t before = boxes.Shown().size();
-    form.Click(kind.button);
+    const std::size_t before = boxes.Count();
+    form.Run([&] { kind.backUp(form, kind.result); });
+    if (kind.result.completed) {
+      kind.outcome.state = KindOutcome::State::BackedUp;
+      continue;
+    }
     kind.outcome.state = KindOutcome::State::Failed;
-    for (std::size_t i = before; i < boxes.Shown().size(); ++i) {
-      if (boxes.Shown()[i].title == kBackupTitle) kind.outcome.state = KindOutcome::State::BackedUp;
+    kind.outcome.error =
+        boxes.Count() > before ? boxes.LastText() : "The backup ended without a word.";
+    run.failed = true;
+    run.problems.push_back("[" + std::string(kind.name) +
+                           "] Backup failed: " + OneLine(kind.outcome.error));
+  }
+}
+
+// This run's copies, in the order the backups made them (each folder
+// before what it holds), by their paths inside LNF_INV; whatever else
+// LNF_INV holds (earlier copies, packages, another run's staging) is not
+// this run's.
+std::vector<Entry> ThisRunsCopies(Collected& run, const std::string& root) {
+  std::vector<Entry> entries;
+  const std::pair<BackupResult*, KindOutcome*> kinds[] = {
+      {&run.v2v31, &run.facts.v2v31},
+      {&run.v4, &run.facts.v4},
+      {&run.officeUpdate, &run.facts.officeUpdate}};
+  // Each backup writes inside the root, and no two write one name: one
+  // whose name another's folder holds fails before it copies.
+  for (const auto& [result, outcome] : kinds) {
+    for (const BackupResult::Copy& copy : result->copies) {
+      entries.push_back({copy.path.substr(root.size() + 1), copy.folder, outcome});
     }
-    if (kind.outcome.state == KindOutcome::State::Failed) {
-      kind.outcome.error = boxes.Shown().size() > before ? boxes.Shown().back().text
-                                                         : "The backup ended without a word.";
-      run.failed = true;
-    }
+  }
+  return entries;
+}
+
+// A copy this run made that the package does not hold: the run fails, and
+// its kind's line in the manifest says so.
+void LeaveOut(MainForm& form, Collected& run, const Entry& entry, const std::string& reason) {
+  Fail(form, run, "[" + entry.path + "] File not packed: " + reason);
+  const std::string said = "File not packed: " + entry.path + ": " + reason;
+  if (entry.kind->state == KindOutcome::State::Failed) {
+    entry.kind->error += "; " + said;
+  } else {
+    entry.kind->state = KindOutcome::State::Failed;
+    entry.kind->error = said;
   }
 }
 
@@ -231,16 +309,15 @@ void DescribeSystem(MainForm& form, SystemFacts& facts, ManifestFacts& manifest)
   manifest.ouDir = form.OUDIR;
 }
 
-// Packs LNF_INV, the manifest and the log into `outPath`, each copy read
-// once: hashed and deflated in the same pass. A file that cannot be read or
-// is too big for the zip is left out and said in the log; the run then
-// counts as failed, and the package is written all the same.
+// Packs this run's copies, the manifest and the log into `outPath`, each
+// copy read once: hashed and deflated in the same pass. A file that cannot be
+// read or is too big for the zip is left out and said in the log; the run
+// then counts as failed, and the package is written all the same.
 void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
           const std::string& outPath) {
   const std::string root = BackupRoot(form);
   form.AppendLog(") [" + NameOf(outPath) + "] Packing the backup folder.");
-  std::vector<Entry> entries;
-  if (DirectoryExists(form.files(), root)) Gather(form.files(), root, {}, entries);
+  const std::vector<Entry> entries = ThisRunsCopies(run, root);
   const bool nt = run.facts.windowsNt;
   const int offset = run.facts.utcOffsetMinutes;
   const UtcDateTime nowUtc = [&] {
@@ -249,7 +326,7 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   }();
 
   std::string temporary;
-  auto stream = CreateBeside(streams, outPath, temporary);
+  auto stream = CreateBeside(form.files(), streams, outPath, temporary);
   StreamOutput output(*stream);
   ZipWriter zip(output);
   zip.AddFolder(ArchiveName(facts, nt, "LNF_INV"), LocalDosTime(nowUtc, offset));
@@ -268,14 +345,12 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
     try {
       file = streams.GetFileFacts(path);
       if (file.size > kLargestFile) {
-        form.AppendLog(") [" + entry.path + "] File not packed: larger than a zip holds.");
-        run.failed = true;
+        LeaveOut(form, run, entry, "larger than a zip holds.");
         continue;
       }
       reading = streams.OpenRead(path);
     } catch (const PlatformError& error) {
-      form.AppendLog(") [" + entry.path + "] File not packed: " + FailureText(error));
-      run.failed = true;
+      LeaveOut(form, run, entry, FailureText(error));
       continue;
     }
     zip.BeginFile(name, LocalDosTime(file.lastWrite, offset));
@@ -299,41 +374,106 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   zip.Finish();
   stream->Commit();
   stream.reset();
-  streams.ReplaceFile(temporary, outPath);
-
-  WriteWhole(streams, outPath + ".sha256",
-             ComposeChecksumLine(HashOf(streams, outPath), NameOf(outPath)));
+  PutInPlace(streams, temporary, outPath);
   form.AppendLog(") [" + NameOf(outPath) + "] Package written.");
+
+  // The package stands; a checksum that cannot be written beside it fails
+  // the run, and an earlier one, which would not match, goes.
+  const std::string checksum = outPath + ".sha256";
+  try {
+    WriteWhole(form.files(), streams, checksum,
+               ComposeChecksumLine(HashOf(streams, outPath), NameOf(outPath)));
+  } catch (const PlatformError& error) {
+    Fail(form, run, "[" + NameOf(checksum) + "] Checksum not written: " + FailureText(error));
+    try {
+      streams.RemoveFile(checksum);
+    } catch (const PlatformError&) {
+    }
+  }
 }
 
 }  // namespace
 
 void LoggedPrompts::ShowModalMessage(const std::string& text, int, const std::string& title) {
-  shown_.push_back({title, text});
+  ++count_;
+  lastText_ = text;
   if (form_) form_->AppendLog(") [" + title + "] " + OneLine(text));
 }
 
-int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams, SystemFacts& facts,
-                  const std::string& outPath) {
+namespace {
+
+// Beside the package asked for when its folder is there; else in LNF_INV,
+// which a script finds whatever went wrong with the path it gave.
+std::string LogFileFor(MainForm& form, const std::string& outPath) {
+  const std::string folder = FolderOf(outPath);
+  if (folder.empty() || DirectoryExists(form.files(), folder)) return outPath + ".log";
+  return BackupRoot(form) + "\\" + NameOf(outPath) + ".log";
+}
+
+}  // namespace
+
+CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
+                               SystemFacts& facts, const std::string& outPath) {
+  CollectionResult result;
   Collected run;
   form.Click(kCommand1);
+  const std::string out = outPath.empty() ? BackupRoot(form) + ".zip" : outPath;
+  // Refused before anything is written: exit code 3 means nothing was done.
+  if (DirectoryExists(form.files(), out)) {
+    result.exitCode = kExitBadArguments;
+    result.problems.push_back("/out names a folder, not a file: " + out);
+    form.AppendLog(") [LNF_INVTOOL] " + result.problems.back());
+    return result;
+  }
   BackUpEveryKindFound(form, boxes, run);
   bool packed = false;
-  const std::string out = outPath.empty() ? BackupRoot(form) + ".zip" : outPath;
   try {
     DescribeSystem(form, facts, run.facts);
     Pack(form, streams, facts, run, out);
     packed = true;
   } catch (const PlatformError& error) {
-    form.AppendLog(") [" + NameOf(out) + "] Package not written: " + FailureText(error));
+    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + FailureText(error));
   } catch (const std::exception& error) {
-    form.AppendLog(") [" + NameOf(out) + "] Package not written: " + error.what());
+    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
   }
-  if (!packed || run.failed) return kExitFailed;
+  if (packed) result.package = out;
+  result.problems = run.problems;
+  if (!packed || run.failed) {
+    result.exitCode = kExitFailed;
+    // Where a script finds why, beside the package it asked for.
+    const std::string logFile = LogFileFor(form, out);
+    try {
+      if (logFile.compare(0, BackupRoot(form).size() + 1, BackupRoot(form) + "\\") == 0 &&
+          !DirectoryExists(form.files(), BackupRoot(form))) {
+        form.files().CreateFolder(BackupRoot(form));
+      }
+      WriteWhole(form.files(), streams, logFile, form.Text(kLogConsole) + "\r\n");
+      result.logFile = logFile;
+    } catch (const PlatformError& error) {
+      result.problems.push_back("[" + NameOf(logFile) + "] Log not written: " + FailureText(error));
+    }
+    return result;
+  }
+  // A log of an earlier failure there would tell of a run that is not the last.
+  try {
+    streams.RemoveFile(out + ".log");
+  } catch (const PlatformError&) {
+  }
   const KindOutcome::State notFound = KindOutcome::State::NotFound;
   const bool anyFound = run.facts.v2v31.state != notFound || run.facts.v4.state != notFound ||
                         run.facts.officeUpdate.state != notFound;
-  return anyFound ? kExitCollected : kExitNothingFound;
+  result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
+  return result;
+}
+
+std::vector<std::string> StarterLines(const CollectionResult& result) {
+  std::vector<std::string> lines;
+  for (const std::string& problem : result.problems) lines.push_back("LNF_INVTOOL: " + problem);
+  std::string last = "LNF_INVTOOL: exit code " + std::to_string(result.exitCode);
+  if (!result.package.empty()) last += "; the package: " + result.package;
+  if (!result.logFile.empty()) last += "; the log: " + result.logFile;
+  lines.push_back(last);
+  return lines;
 }
 
 }  // namespace lnf

@@ -6,6 +6,7 @@
 // goes to the log with its title.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,10 @@ namespace lnf {
 // text", with its line breaks as blanks, and returns at once.
 class LoggedPrompts final : public Prompts {
  public:
-  struct Box {
-    std::string title;
-    std::string text;
-  };
-
   void SetForm(MainForm* form) { form_ = form; }
-  // Every box so far, in order.
-  const std::vector<Box>& Shown() const { return shown_; }
+  // How many boxes came so far, and the text of the last one.
+  std::size_t Count() const { return count_; }
+  const std::string& LastText() const { return lastText_; }
 
  protected:
   void ShowModalMessage(const std::string& text, int buttonsAndIcon,
@@ -35,14 +32,33 @@ class LoggedPrompts final : public Prompts {
 
  private:
   MainForm* form_ = nullptr;
-  std::vector<Box> shown_;
+  std::size_t count_ = 0;
+  std::string lastText_;
+};
+
+// How a collection ended, for the console it was started from.
+struct CollectionResult {
+  int exitCode = 2;  // app/CommandLine.h
+  // Each failure in one line, as the log tells it; empty when none.
+  std::vector<std::string> problems;
+  std::string package;  // the package written; empty when none
+  // The log file written: by every run that ends with exit code 2, as
+  // `<package>.log` beside the package asked for when its folder exists,
+  // else in LNF_INV. Empty when none was written.
+  std::string logFile;
 };
 
 // Runs the collection on a form whose prompts are LoggedPrompts and whose
 // start-up handler has run; `outPath` empty means LNF_INV.zip beside
-// LNF_INV. Returns the exit code (app/CommandLine.h). Never throws: every
-// failure is logged and counted.
-int RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams, SystemFacts& facts,
-                  const std::string& outPath);
+// LNF_INV. A path naming a folder is refused before anything is done (exit
+// code 3). The package holds this run's copies only. Never throws: every
+// failure is logged and counted; no temporary file stays.
+CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
+                               SystemFacts& facts, const std::string& outPath);
+
+// What the run tells the console it was started from: each failure, then
+// the exit code with the package or the log file, each line beginning
+// "LNF_INVTOOL: ".
+std::vector<std::string> StarterLines(const CollectionResult& result);
 
 }  // namespace lnf

@@ -8,6 +8,11 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+bool IsOption(const std::string& argument, const char* name) {
+  return argument.size() > 1 && (argument[0] == '/' || argument[0] == '-') &&
+         AsciiLower(argument.substr(1)) == name;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(const std::string& line) {
@@ -53,8 +58,41 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
   return arguments;
 }
 
+std::string OutPathProblem(const std::string& path) {
+  // The literal prefix "\\?\" is the one place a "?" belongs.
+  const std::size_t start = path.compare(0, 4, "\\\\?\\") == 0 ? 4 : 0;
+  for (std::size_t i = start; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c < 0x20 || std::string("<>\"|?*").find(path[i]) != std::string::npos) {
+      return "/out holds a character no file name may: " + path;
+    }
+    const bool afterDriveLetter =
+        i == start + 1 && ((path[start] | 0x20) >= 'a' && (path[start] | 0x20) <= 'z');
+    if (c == ':' && !afterDriveLetter) {
+      return "/out names a stream of a file (a colon after the drive): " + path;
+    }
+  }
+  const std::size_t slash = path.find_last_of("\\/");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  // "C:" alone, or "C:x.zip", names the drive's current folder or a file in it.
+  if (slash == std::string::npos && name.size() >= 2 && name[1] == ':') name.erase(0, 2);
+  if (name.empty() || name == "." || name == "..") {
+    return "/out names a folder, not a file: " + path;
+  }
+  if (name.back() == '.' || name.back() == ' ') {
+    return "/out names a file that Windows cannot open by its name (it ends in a dot or a "
+           "blank): " +
+           path;
+  }
+  if (IsNameThatPathParsingChanges(name)) return "/out names a device, not a file: " + path;
+  return {};
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine command;
+  for (const std::string& argument : arguments) {
+    if (IsOption(argument, "collect")) command.collect = true;
+  }
   // Whoever asks how to ask is told, whatever else the line holds.
   for (const std::string& argument : arguments) {
     if (argument == "/?" || argument == "-?") {
@@ -73,6 +111,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (name == "out" && !out && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
       out = true;
       command.outPath = arguments[++i];
+      command.problem = OutPathProblem(command.outPath);
+      if (!command.problem.empty()) {
+        command.mode = CommandLine::Mode::Invalid;
+        return command;
+      }
     } else {
       command.mode = CommandLine::Mode::Invalid;
       command.problem =
@@ -100,8 +143,9 @@ std::string UsageText() {
          "/?  this text.\r\n"
          "\r\n"
          "Exit codes: 0 every kind found was backed up and packed; 1 no inventories found "
-         "(the zip holds the manifest and the log); 2 a backup or the package failed (the log "
-         "says which); 3 the arguments were not understood.";
+         "(the zip holds the manifest and the log); 2 a backup or the package failed (the "
+         "console and the log file, the zip's name with .log added, say why); 3 the arguments "
+         "were not understood, nothing was done.";
 }
 
 }  // namespace lnf

@@ -21,6 +21,9 @@ struct CommandLine {
   std::string outPath;
   // What was not understood, for the box that says so.
   std::string problem;
+  // "/collect" is on the line, understood or not: a script runs it, and no
+  // box may wait for a person; what is said goes to its console instead.
+  bool collect = false;
 };
 
 // The program's command line split as the C runtime splits it: blanks part
@@ -30,8 +33,18 @@ struct CommandLine {
 // dropped.
 std::vector<std::string> SplitCommandLine(const std::string& line);
 
-// Options start with "/" or "-" and are read without regard to case.
+// Options start with "/" or "-" and are read without regard to case. A
+// "/out" path that cannot name a package is not understood either
+// (OutPathProblem).
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Why `path` cannot be a package's name, whatever the disk holds, or empty
+// when it can: it ends in a separator (or "." or ".."), its name ends in a
+// dot or a blank or is a device ("con.zip", "aux", "com1"), which Windows'
+// path parsing turns into another name or the device, a colon follows
+// anything but a drive letter (a file's stream), or it holds a character no
+// name may.
+std::string OutPathProblem(const std::string& path);
 
 // The text of the box that "/?" shows, and that follows what was not
 // understood.

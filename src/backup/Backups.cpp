@@ -64,8 +64,9 @@ std::string WithTrailingBackslash(std::string path) {
 
 std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV"; }
 
-BackupCopies::BackupCopies(const Platform& platform, const std::string& backupRoot, bool useStaging)
-    : files_(platform.files), system_(platform.system) {
+BackupCopies::BackupCopies(const Platform& platform, const std::string& backupRoot,
+                           BackupResult& result, bool useStaging)
+    : files_(platform.files), system_(platform.system), result_(result) {
   if (useStaging) staging_ = files_.OpenStaging(backupRoot + kStagingFolder);
 }
 
@@ -93,6 +94,23 @@ void BackupCopies::Copy(const std::string& source, const std::string& destinatio
     files_.CopyFileReplacing(source, destination, staging_ ? staging_->Folder() : std::string());
   }
   written_.insert(std::move(key));
+  result_.copies.push_back({RealName(destination), false});
+}
+
+void BackupCopies::NoteFolder(const std::string& folder) {
+  std::string path = RealName(folder);
+  if (path.size() > 1 && path.back() == '\\') path.pop_back();
+  result_.copies.push_back({std::move(path), true});
+}
+
+std::string BackupCopies::RealName(const std::string& path) const {
+  for (const auto& [built, folder] : building_) {
+    if (path.compare(0, built.size(), built) == 0 &&
+        (path.size() == built.size() || path[built.size()] == '\\')) {
+      return folder + path.substr(built.size());
+    }
+  }
+  return path;
 }
 
 PlatformError BackupCopies::InRealNames(const PlatformError& error) const {
@@ -171,7 +189,7 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
   }
 }
 
-void Command3_Click(MainForm& form) {
+void BackUpV2V31(MainForm& form, BackupResult& result) {
   if (!PathsAreSet(form, form.WUDIR)) return;
   FileSystem& files = form.files();
   // The first name is taken before the root is made, so that a client
@@ -184,7 +202,7 @@ void Command3_Click(MainForm& form) {
   // as itself; the staging folder keeps out of its way.
   const bool stagingNameFree =
       files.Enumerate(form.WUDIR + kStagingFolder, EntryFilter::kFiles)->Next().empty();
-  BackupCopies copies(form.platform(), root, stagingNameFree);
+  BackupCopies copies(form.platform(), root, result, stagingNameFree);
   while (!name.empty()) {
     const std::string source = form.WUDIR + "\\" + name;
     // -1, a date that could not be read, counts as old: the file is copied
@@ -198,27 +216,30 @@ void Command3_Click(MainForm& form) {
     name = listing->Next();
   }
   copies.Close();
+  result.completed = true;
   form.ShowMessage(BackupDone(root), kBoxInformation, kBackupTitle);
 }
 
-void Command4_Click(MainForm& form) {
+void BackUpV4(MainForm& form, BackupResult& result) {
   if (!PathsAreSet(form, form.WUDIR)) return;
   const std::string v4 = EnsureBackupFolder(form, "\\V4");
-  BackupCopies copies(form.platform(), BackupRoot(form));
+  BackupCopies copies(form.platform(), BackupRoot(form), result);
+  copies.NoteFolder(v4);
   const std::string windir = form.system().GetEnvironmentValue("windir");
   copies.Copy(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
   form.AppendLog(") [Windows Update.log] File copied successfully.");
   copies.Copy(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
   form.AppendLog(") [iuhist.xml] File copied successfully.");
   copies.Close();
+  result.completed = true;
   form.ShowMessage(BackupDone(v4), kBoxInformation, kBackupTitle);
 }
 
-void Command5_Click(MainForm& form) {
+void BackUpOfficeUpdate(MainForm& form, BackupResult& result) {
   if (!PathsAreSet(form, form.OUDIR)) return;
   const std::string root = BackupRoot(form);
   EnsureFolder(form.files(), root);
-  BackupCopies copies(form.platform(), root);
+  BackupCopies copies(form.platform(), root, result);
   // A first backup builds the whole tree out of sight and names it once.
   const std::string ou = copies.FolderToFill(root + "\\OU");
   // A missing source has been reported by CopyDirectory; claiming success
@@ -232,8 +253,24 @@ void Command5_Click(MainForm& form) {
   }
   if (!copied) return;
   copies.Close();
+  result.completed = true;
   form.AppendLog(") [OfficeUpdate] Directory copied successfully.");
   form.ShowMessage(BackupDone(root + "\\OU"), kBoxInformation, kBackupTitle);
+}
+
+void Command3_Click(MainForm& form) {
+  BackupResult result;
+  BackUpV2V31(form, result);
+}
+
+void Command4_Click(MainForm& form) {
+  BackupResult result;
+  BackUpV4(form, result);
+}
+
+void Command5_Click(MainForm& form) {
+  BackupResult result;
+  BackUpOfficeUpdate(form, result);
 }
 
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
@@ -246,6 +283,7 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
     return false;
   }
   EnsureFolder(files, destDir);
+  copies.NoteFolder(destDir);
 
   auto ordinary = files.Enumerate(sourceDir + "*.*", EntryFilter::kFiles);
   for (std::string name = ordinary->Next(); !name.empty(); name = ordinary->Next()) {

@@ -92,12 +92,16 @@ void MainForm::Refresh() {
 
 void MainForm::ReportFailure(const std::string& text) { ShowMessage(text, kBoxCritical); }
 
+void MainForm::Dispatch(EventHandler handler) {
+  Run([&] { handler(*this); });
+}
+
 // The one place where a failure that a handler lets through is caught: the
 // user is told its number and description, whatever the handler did before it
 // stays, and the window goes on.
-void MainForm::Dispatch(EventHandler handler) {
+void MainForm::Run(const std::function<void()>& work) {
   try {
-    handler(*this);
+    work();
   } catch (const PlatformError& error) {
     std::string text = "Error " + std::to_string(error.number()) + ": " + error.description();
     if (!error.subject().empty()) text += "\r\n\r\n" + error.subject();

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -64,6 +65,10 @@ class MainForm {
   // A push button was clicked; one with no handler, or not shown on screen
   // (itself or a frame around it), does nothing.
   void Click(ControlId id);
+  // Runs `work` as the dispatcher runs a handler: a failure it lets through
+  // is told in a box, and the view catches up. For work that hands back
+  // values, which a handler cannot (the unattended collection's backups).
+  void Run(const std::function<void()>& work);
 
   // --- Controls.
   void Show(ControlId id) { SetVisible(id, true); }

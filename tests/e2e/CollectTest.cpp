@@ -197,12 +197,37 @@ class Collect : public ::testing::Test {
     }
   }
 
-  // Starts the tool with `arguments` and waits for it to end by itself;
-  // returns its exit code. A box that comes meanwhile is a fault (nobody is
-  // there to answer it): it is reported and answered, so that the run goes on.
+  // Starts the tool with `arguments`, its standard output and error going to
+  // a file as a script's redirection sends them, and waits for it to end by
+  // itself; returns its exit code, and keeps what it said (said()). A box
+  // that comes meanwhile is a fault (nobody is there to answer it): it is
+  // reported and answered, so that the run goes on.
   DWORD RunToEnd(const std::vector<std::wstring>& arguments) {
-    const std::unique_ptr<App> tool = LaunchTool(layout_, arguments);
-    if (!tool->started()) return STILL_ACTIVE;
+    const std::wstring saidPath = layout_.drive + L"\\lnf-e2e\\said.txt";
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE said = CreateFileW(saidPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(said, INVALID_HANDLE_VALUE) << "cannot make " << Narrow(saidPath);
+    App::Options options;
+    options.exe = ProductExe();
+    options.windir = layout_.windir;
+    options.arguments = arguments;
+    options.workDir = layout_.drive + L"\\";
+    options.output = said == INVALID_HANDLE_VALUE ? nullptr : said;
+    const DWORD exitCode = RunToEnd(std::make_unique<App>(options));
+    if (said != INVALID_HANDLE_VALUE) CloseHandle(said);
+    said_ = ReadBytes(saidPath).value_or("<nothing>");
+    DeleteFileW(saidPath.c_str());
+    return exitCode;
+  }
+  // What the last RunToEnd's tool wrote to its standard output and error.
+  const std::string& said() const { return said_; }
+
+  DWORD RunToEnd(const std::unique_ptr<App>& tool) {
+    if (!tool->started()) {
+      ADD_FAILURE() << tool->error();
+      return STILL_ACTIVE;
+    }
     const bool ended = WaitUntil([&] {
       for (HWND hwnd : tool->MessageBoxes()) {
         const MessageBoxInfo box = ReadMessageBox(hwnd);
@@ -217,6 +242,7 @@ class Collect : public ::testing::Test {
   }
 
   Layout layout_ = TheLayout();
+  std::string said_;
 };
 
 TEST_F(Collect, BacksUpEveryKindFoundAndPacksItWithAManifestThatTheHostConfirms) {
@@ -230,11 +256,26 @@ TEST_F(Collect, BacksUpEveryKindFoundAndPacksItWithAManifestThatTheHostConfirms)
   Put(Ou(L"hidden.dat"), Bytes("hidden"));
   ASSERT_TRUE(SetHidden(Ou(L"hidden.dat")));
   ASSERT_TRUE(MakeFolders(Ou(L"Temp")));
-  // An earlier run's package, which this one replaces.
+  // An earlier run's package, which this one replaces, and a temporary
+  // one of a run cut short, which this one takes over.
   ASSERT_TRUE(WriteBytes(DefaultPackage(), "an earlier package"));
   ASSERT_TRUE(WriteBytes(DefaultPackage() + L".sha256", "an earlier checksum"));
+  ASSERT_TRUE(WriteBytes(DefaultPackage() + L".~lnf-1.tmp", "a package cut short"));
+  // Copies of an earlier collection whose sources are gone since: they
+  // stay in LNF_INV, and are not this run's.
+  const std::wstring gone[] = {layout().backupRoot + L"\\gone.gng",
+                               layout().backupRoot + L"\\OU\\Gone\\gone.dat"};
+  for (const std::wstring& path : gone) Put(path, Bytes("an earlier copy"));
 
   EXPECT_EQ(RunToEnd({L"/collect"}), 0u);
+  EXPECT_NE(said().find("LNF_INVTOOL: exit code 0; the package: " + Narrow(DefaultPackage())),
+            std::string::npos)
+      << said();
+  for (const std::wstring& path : gone) {
+    EXPECT_TRUE(Exists(path)) << "the backups removed " << Narrow(path);
+    DeleteFileW(path.c_str());
+  }
+  RemoveDirectoryW((layout().backupRoot + L"\\OU\\Gone").c_str());
 
   // The backups as a person's three presses leave them, and no staging
   // folder among them.
@@ -328,9 +369,78 @@ TEST_F(Collect, ACopyThatFailsEndsWithTwoAndIsToldInThePackage) {
   EXPECT_EQ(FileLines(manifest), FileLinesOf(layout().backupRoot));
 }
 
-// Command lines that run nothing: one box, answered here, then the end with
-// its exit code; no window, and nothing written though there is an
-// inventory to collect.
+// A run that ends without its package says why on the console it was
+// started from and in a log file beside the package asked for (in LNF_INV
+// when that folder is not there), and leaves no working file.
+TEST_F(Collect, AFailureIsToldOnTheConsoleAndInALogFileAndLeavesNoWorkingFile) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  const std::wstring nosuch = layout().drive + L"\\lnf-e2e\\nosuch\\x.zip";
+  EXPECT_EQ(RunToEnd({L"/collect", L"/out", nosuch}), 2u);
+  const std::wstring logFile = layout().backupRoot + L"\\x.zip.log";
+  EXPECT_NE(said().find("LNF_INVTOOL: [x.zip] Package not written: Error 3"), std::string::npos)
+      << said();
+  EXPECT_NE(said().find("LNF_INVTOOL: exit code 2; the log: " + Narrow(logFile)), std::string::npos)
+      << said();
+  EXPECT_NE(ReadBytes(logFile).value_or("").find(") [x.zip] Package not written: Error 3"),
+            std::string::npos)
+      << "the log file does not say why";
+
+  // An earlier package held open cannot be replaced: the new one does not
+  // stay beside it under its temporary name; the log goes beside it.
+  ASSERT_TRUE(WriteBytes(DefaultPackage(), "an earlier package"));
+  {
+    LockedFile lock(DefaultPackage());
+    ASSERT_TRUE(lock.held());
+    EXPECT_EQ(RunToEnd({L"/collect"}), 2u);
+  }
+  EXPECT_EQ(BesideLnfInv(), (Lines{L"LNF_INV.zip", L"LNF_INV.zip.log"}));
+  EXPECT_EQ(ReadBytes(DefaultPackage()).value_or(""), "an earlier package");
+  // The reason as the console has it, in the log file too.
+  const std::size_t reason = said().find("[LNF_INV.zip] Package not written: Error ");
+  ASSERT_NE(reason, std::string::npos) << said();
+  const std::string line = said().substr(reason, said().find("\r\n", reason) - reason);
+  EXPECT_NE(ReadBytes(DefaultPackage() + L".log").value_or("").find(") " + line), std::string::npos)
+      << line;
+
+  // The next run that succeeds takes the log of the failure away.
+  EXPECT_EQ(RunToEnd({L"/collect"}), 0u);
+  EXPECT_EQ(BesideLnfInv(), (Lines{L"LNF_INV.zip", L"LNF_INV.zip.sha256"}));
+}
+
+// Command lines that run nothing, with "/collect" in them: no box, the
+// reason on the console, exit code 3, and nothing written, though there is
+// an inventory to collect. A package path that names a folder is one.
+TEST_F(Collect, CommandLinesThatRunNothingForAScriptSayWhyAndWriteNothing) {
+  Put(Wu(L"a.gng"), Bytes("a"));
+  const std::wstring folder = layout().drive + L"\\lnf-e2e\\outdir";
+  ASSERT_TRUE(MakeFolders(folder));
+  struct Case {
+    std::vector<std::wstring> arguments;
+    std::string named;  // what the console must name
+  };
+  for (const Case& c : {Case{{L"/collect", L"/bogus"}, "/bogus"},
+                        Case{{L"/collect", L"/out", L""}, "/out needs a path"},
+                        Case{{L"/collect", L"/out", L"con.zip"}, "con.zip"},
+                        Case{{L"/collect", L"/out", L"C:\\trail.zip."}, "trail.zip."},
+                        Case{{L"/collect", L"/out", L"C:\\x.zip:s"}, "x.zip:s"},
+                        Case{{L"/collect", L"/out", folder + L"\\"}, Narrow(folder)},
+                        Case{{L"/collect", L"/out", folder}, Narrow(folder)}}) {
+    std::wstring line;
+    for (const std::wstring& argument : c.arguments) line += L" " + argument;
+    SCOPED_TRACE("LNF_INVTOOL.exe" + Narrow(line));
+    EXPECT_EQ(RunToEnd(c.arguments), 3u);
+    EXPECT_NE(said().find(c.named), std::string::npos) << said();
+    EXPECT_NE(said().find("LNF_INVTOOL: exit code 3"), std::string::npos) << said();
+    EXPECT_FALSE(Exists(layout().backupRoot));
+    EXPECT_EQ(BesideLnfInv(), Lines{});
+    EXPECT_EQ(NamesStartingWith(layout().drive + L"\\lnf-e2e", L"outdir"), Lines{L"outdir"});
+    EXPECT_EQ(NamesStartingWith(folder, L""), (Lines{L".", L".."}));
+  }
+}
+
+// Command lines that run nothing, without "/collect": one box, answered
+// here, then the end with its exit code; no window, and nothing written
+// though there is an inventory to collect.
 TEST_F(Collect, CommandLinesThatRunNothingShowOneBoxAndWriteNothing) {
   Put(Wu(L"a.gng"), Bytes("a"));
   struct Case {
@@ -338,9 +448,7 @@ TEST_F(Collect, CommandLinesThatRunNothingShowOneBoxAndWriteNothing) {
     std::wstring named;  // what the box must name
     DWORD exitCode;
   };
-  for (const Case& c :
-       {Case{{L"/bogus"}, L"/bogus", 3}, Case{{L"/collect", L"/bogus"}, L"/bogus", 3},
-        Case{{L"/?"}, L"/collect", 0}}) {
+  for (const Case& c : {Case{{L"/bogus"}, L"/bogus", 3}, Case{{L"/?"}, L"/collect", 0}}) {
     std::wstring line;
     for (const std::wstring& argument : c.arguments) line += L" " + argument;
     SCOPED_TRACE("LNF_INVTOOL.exe" + Narrow(line));

@@ -30,6 +30,22 @@ class Backup : public ::testing::Test, public FormOnMemoryDrive {
         << drive.Messages()[0].text;
     EXPECT_EQ(drive.Messages()[0].title, "LNF_INVTOOL");
   }
+  // A backup as the collection runs it, through the dispatcher, with what it
+  // hands back: the paths it tells it copied (folders ending in "\\"), and
+  // whether it completed.
+  struct Told {
+    std::vector<std::string> copies;
+    bool completed;
+  };
+  Told Run(void (*backUp)(MainForm&, BackupResult&)) {
+    BackupResult result;
+    form.Run([&] { backUp(form, result); });
+    Told told{{}, result.completed};
+    for (const BackupResult::Copy& copy : result.copies) {
+      told.copies.push_back(copy.path + (copy.folder ? "\\" : ""));
+    }
+    return told;
+  }
   std::vector<std::string> EntriesSinceCheck() {
     std::vector<std::string> all = LogEntries();
     std::vector<std::string> since;
@@ -128,7 +144,9 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   drive.AddFile(Root("b.gng"), "earlier good copy", Date(2000));
   Check();
   drive.InjectFailure(Op::CopyFile, Root("b.gng"), kErrorDiskFull);
-  BackUp(kCommand3);
+  const Told told = Run(BackUpV2V31);
+  EXPECT_EQ(told.copies, std::vector<std::string>{Root("a.gng")});
+  EXPECT_FALSE(told.completed);
   ExpectFailureReportOnly(kErrorDiskFull);
   EXPECT_EQ(drive.Contents(Root("a.gng")), "a.gng");
   EXPECT_EQ(drive.Contents(Root("b.gng")), "earlier good copy");
@@ -142,6 +160,9 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   BackUp(kCommand3);
   EXPECT_EQ(drive.Contents(Root("c.gng")), "c.gng");
   EXPECT_EQ(drive.Messages().size(), 1u);
+  const Told again = Run(BackUpV2V31);
+  EXPECT_EQ(again.copies, (std::vector<std::string>{Root("a.gng"), Root("b.gng"), Root("c.gng")}));
+  EXPECT_TRUE(again.completed);
 }
 
 // Every copy, a first one too, is made inside the backup root (never in the
@@ -427,7 +448,10 @@ TEST_F(Backup, V4CopiesTheLogThenIuhistIntoV4) {
                     64, "Backup Inventory");
 
   drive.ClearMessages();
-  BackUp(kCommand4);
+  const Told told = Run(BackUpV4);
+  EXPECT_EQ(told.copies, (std::vector<std::string>{Root("V4\\"), Root("V4\\Windows Update.log"),
+                                                   Root("V4\\iuhist.xml")}));
+  EXPECT_TRUE(told.completed);
   EXPECT_EQ(EntriesSinceCheck().size(), 4u);
   EXPECT_EQ(drive.Messages().size(), 1u);
 }
@@ -444,7 +468,9 @@ TEST_F(Backup, V4ReadsWindirWhenItRuns) {
 TEST_F(Backup, V4WithoutTheLogFailsAtItsFirstCopy) {
   drive.AddFile(WU("V4\\iuhist.xml"));
   Check();
-  BackUp(kCommand4);
+  const Told told = Run(BackUpV4);
+  EXPECT_EQ(told.copies, std::vector<std::string>{Root("V4\\")});
+  EXPECT_FALSE(told.completed);
   ExpectFailureReportOnly(kErrorFileNotFound);
   EXPECT_TRUE(drive.IsFolder(Root("V4")));
   EXPECT_TRUE(drive.Tree(Root("V4")).empty());
@@ -462,7 +488,13 @@ TEST_F(Backup, OfficeUpdateCopiesTheWholeTreeIntoOU) {
   drive.AddFolder(OU("Sys"), kAttrDirectory | kAttrSystem);
   drive.AddFile(OU("Sys\\inside.txt"));
   Check();
-  BackUp(kCommand5);
+  // Built in the staging folder, told by the names the copies have after.
+  const Told told = Run(BackUpOfficeUpdate);
+  EXPECT_EQ(told.copies, (std::vector<std::string>{
+                             Root("OU\\"), Root("OU\\top.txt"), Root("OU\\A\\"),
+                             Root("OU\\A\\a.txt"), Root("OU\\A\\A1\\"), Root("OU\\A\\A1\\a1.txt"),
+                             Root("OU\\A\\Empty\\"), Root("OU\\B\\"), Root("OU\\B\\b.txt")}));
+  EXPECT_TRUE(told.completed);
   EXPECT_EQ(drive.Tree(Root("OU")),
             (std::vector<std::string>{"A\\", "A\\A1\\", "A\\A1\\a1.txt", "A\\Empty\\", "A\\a.txt",
                                       "B\\", "B\\b.txt", "top.txt"}));
@@ -511,7 +543,9 @@ TEST_F(Backup, OfficeUpdateRemovedAfterTheCheckIsNotReportedAsBackedUp) {
   drive.AddFile(OU("a.txt"));
   Check();
   drive.Remove(kOU);
-  BackUp(kCommand5);
+  const Told told = Run(BackUpOfficeUpdate);
+  EXPECT_TRUE(told.copies.empty());
+  EXPECT_FALSE(told.completed);
   ExpectOnlyMessage("Source directory does not exist!", 0, "LNF_INVTOOL");
   EXPECT_TRUE(EntriesSinceCheck().empty());
   EXPECT_TRUE(drive.IsFolder(Root("OU")));
@@ -527,7 +561,10 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   // The first backup builds the tree in the staging folder; a failure there
   // is told by the name the copy was to have.
   drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\OU\\A\\a.txt"), kErrorAccessDenied);
-  BackUp(kCommand5);
+  const Told told = Run(BackUpOfficeUpdate);
+  EXPECT_EQ(told.copies,
+            (std::vector<std::string>{Root("OU\\"), Root("OU\\top.txt"), Root("OU\\A\\")}));
+  EXPECT_FALSE(told.completed);
   ExpectFailureReportOnly(kErrorAccessDenied);
   EXPECT_EQ(drive.Messages()[0].text, "Error 5: Access is denied.\r\n\r\n" + Root("OU\\A\\a.txt"));
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));

@@ -38,7 +38,10 @@ class Collection : public ::testing::Test {
     form.Load();
   }
 
-  int Collect(const std::string& out = {}) { return RunCollection(form, boxes, drive, drive, out); }
+  int Collect(const std::string& out = {}) {
+    result = RunCollection(form, boxes, drive, drive, out);
+    return result.exitCode;
+  }
 
   // The package's entries by name.
   std::map<std::string, ReadEntry> Package(const std::string& path = "C:\\LNF_INV.zip") {
@@ -66,6 +69,7 @@ class Collection : public ::testing::Test {
   MemoryPlatform drive;
   LoggedPrompts boxes;
   MainForm form;
+  CollectionResult result;
 };
 
 // What a person would do, unattended: each kind found backed up through the
@@ -73,8 +77,22 @@ class Collection : public ::testing::Test {
 // the copies, the manifest and the log, and its checksum beside it.
 TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
   AllThreeKinds();
+  drive.AddFolder(OU("A\\Empty"));
   drive.AddFile("C:\\LNF_INV.zip", "an earlier package");
-  drive.AddFile("C:\\LNF_INV.zip.~lnf-0.tmp", "left by a run cut short");
+  // Temporaries of runs cut short are taken over, whatever their number;
+  // the one a live run holds is that run's.
+  drive.AddFile("C:\\LNF_INV.zip.~lnf-0.tmp", "a live run's");
+  drive.HoldOpen("C:\\LNF_INV.zip.~lnf-0.tmp");
+  drive.AddFile("C:\\LNF_INV.zip.~lnf-1.tmp", "left by a run cut short");
+  drive.AddFile("C:\\LNF_INV.zip.~lnf-12.tmp", "left by another");
+  drive.AddFile("C:\\LNF_INV.zip.sha256.~lnf-3.tmp", "a checksum cut short");
+  // What LNF_INV holds that this run did not copy: files gone from the
+  // sources since an earlier run, and an earlier package with its checksum.
+  drive.AddFile("C:\\LNF_INV\\gone.gng", "deleted at the source");
+  drive.AddFile("C:\\LNF_INV\\OU\\gone.cab", "deleted at the source");
+  drive.AddFolder("C:\\LNF_INV\\OU\\Gone");
+  drive.AddFile("C:\\LNF_INV\\inside.zip", "a package sent into LNF_INV");
+  drive.AddFile("C:\\LNF_INV\\inside.zip.sha256", "its checksum");
   // Another instance at work in the same folder: its copies in progress are
   // not packed.
   drive.AddFile("C:\\LNF_INV\\~lnf-staging\\7\\~lnf-lock");
@@ -97,14 +115,19 @@ TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
     EXPECT_NE(log.find(entry), std::string::npos) << entry;
   }
 
+  // Exactly this run's copies, in the order the backups made them: the
+  // kinds in turn, each folder before what it holds, an empty one too.
+  std::vector<std::string> inOrder;
+  for (const ReadEntry& entry : ReadArchive(drive.Contents("C:\\LNF_INV.zip"))) {
+    inOrder.push_back(entry.name);
+  }
+  EXPECT_EQ(inOrder,
+            (std::vector<std::string>{"LNF_INV/", "LNF_INV/a.gng", "LNF_INV/90720.as",
+                                      "LNF_INV/V4/", "LNF_INV/V4/Windows Update.log",
+                                      "LNF_INV/V4/iuhist.xml", "LNF_INV/OU/", "LNF_INV/OU/top.cab",
+                                      "LNF_INV/OU/A/", "LNF_INV/OU/A/a.cab", "LNF_INV/OU/A/Empty/",
+                                      "_lanternfall/manifest.txt", "_lanternfall/log.txt"}));
   auto package = Package();
-  std::vector<std::string> names;
-  for (const auto& [name, entry] : package) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "LNF_INV/", "LNF_INV/90720.as", "LNF_INV/OU/", "LNF_INV/OU/A/",
-                       "LNF_INV/OU/A/a.cab", "LNF_INV/OU/top.cab", "LNF_INV/V4/",
-                       "LNF_INV/V4/Windows Update.log", "LNF_INV/V4/iuhist.xml", "LNF_INV/a.gng",
-                       "_lanternfall/log.txt", "_lanternfall/manifest.txt"}));
   // Zip readers take an entry's time as local time: the file's UTC time
   // moved by the clock's offset.
   const DosDateTime local = MakeDosDateTime(2001, 6, 15, 13, 0, 0);
@@ -139,14 +162,24 @@ TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
   EXPECT_NE(manifest.find("\r\nfile: " + Hex("language") + " 8 2001-06-15T12:00:00Z a.gng\r\n"),
             std::string::npos);
 
+  EXPECT_EQ(manifest.find("gone"), std::string::npos) << manifest;
+  EXPECT_EQ(manifest.find("inside.zip"), std::string::npos);
+
   // The earlier package replaced whole, the checksum of the new one beside
-  // it, and nothing of the work left.
+  // it, and nothing of the work left but the live run's.
   EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip.sha256"),
             Hex(drive.Contents("C:\\LNF_INV.zip")) + "  LNF_INV.zip\n");
+  EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip.~lnf-0.tmp"), "a live run's");
   for (const std::string& path : drive.Tree("C:")) {
-    if (path.rfind("LNF_INV\\~lnf-staging\\", 0) == 0) continue;  // the other instance's
+    // The other instances' own.
+    if (path.rfind("LNF_INV\\~lnf-staging\\", 0) == 0 || path == "LNF_INV.zip.~lnf-0.tmp") continue;
     EXPECT_EQ(path.find("~lnf"), std::string::npos) << path;
   }
+  EXPECT_TRUE(result.problems.empty());
+  EXPECT_EQ(result.package, "C:\\LNF_INV.zip");
+  EXPECT_EQ(result.logFile, "") << "a run that did not fail writes no log file";
+  EXPECT_EQ(StarterLines(result),
+            std::vector<std::string>{"LNF_INVTOOL: exit code 0; the package: C:\\LNF_INV.zip"});
 }
 
 // Nobody finds anything: the team still hears of the machine.
@@ -155,7 +188,13 @@ TEST_F(Collection, NothingFoundStillSendsTheManifestAndTheLog) {
   drive.SetSystemLanguage({0x0407, "German"});
   drive.SetInternetExplorerVersion("5.00.2614.3500");
   drive.AddFolder("D:\\Sent");
+  // Earlier copies, which no backup of this run made.
+  drive.AddFile("C:\\LNF_INV\\a.gng", "an earlier copy");
+  drive.AddFile("C:\\LNF_INV\\OU\\A\\a.cab", "an earlier copy");
+  // The log of an earlier failure there would tell of a run that is not the last.
+  drive.AddFile("D:\\Sent\\machine 1.zip.log", "an earlier failure");
   EXPECT_EQ(Collect("D:\\Sent\\machine 1.zip"), kExitNothingFound);
+  EXPECT_FALSE(drive.Exists("D:\\Sent\\machine 1.zip.log"));
 
   EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip"));
   auto package = Package("D:\\Sent\\machine 1.zip");
@@ -189,6 +228,10 @@ TEST_F(Collection, AFailedBackupIsLoggedCountedAndStillPacked) {
   EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [LNF_INVTOOL] Error 5: Access is denied."),
             std::string::npos);
   EXPECT_EQ(package.count("LNF_INV/V4/iuhist.xml"), 1u);
+  EXPECT_EQ(result.problems, std::vector<std::string>{"[V2/V3.1] Backup failed: Error 5: Access "
+                                                      "is denied.  " +
+                                                      WU("a.gng")});
+  EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
 }
 
 // A package that cannot be written is said, counted, and leaves the
@@ -196,31 +239,109 @@ TEST_F(Collection, AFailedBackupIsLoggedCountedAndStillPacked) {
 TEST_F(Collection, APackageThatCannotBeWrittenKeepsTheEarlierOne) {
   AllThreeKinds();
   drive.AddFile("C:\\LNF_INV.zip", "an earlier package");
+  // An earlier package held open cannot be replaced: the complete new one
+  // does not stay beside it under its temporary name.
+  drive.HoldOpen("C:\\LNF_INV.zip");
+  EXPECT_EQ(Collect(), kExitFailed);
+  EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip"), "an earlier package");
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.~lnf-0.tmp"));
+  // Said where a script finds it: beside the package asked for.
+  EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
+  EXPECT_NE(
+      drive.Contents("C:\\LNF_INV.zip.log").find("[LNF_INV.zip] Package not written: Error 32"),
+      std::string::npos);
+
   drive.InjectFailure(MemoryPlatform::Operation::WriteFile, "C:\\LNF_INV.zip.~lnf-0.tmp",
                       kErrorDiskFull, -1);
   EXPECT_EQ(Collect(), kExitFailed);
-
   EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip"), "an earlier package");
   EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.~lnf-0.tmp"));
   EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256"));
   EXPECT_NE(form.Text(kLogConsole).find(") [LNF_INV.zip] Package not written: Error 112"),
             std::string::npos);
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_EQ(result.problems[0].rfind("[LNF_INV.zip] Package not written: Error 112", 0), 0u);
+  EXPECT_EQ(drive.Contents("C:\\LNF_INV.zip.log"), form.Text(kLogConsole) + "\r\n");
+
+  // A folder that is not there: the log goes into LNF_INV.
+  EXPECT_EQ(Collect("C:\\nosuch\\x.zip"), kExitFailed);
+  EXPECT_EQ(result.logFile, "C:\\LNF_INV\\x.zip.log");
+  const std::vector<std::string> told = StarterLines(result);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[0], "LNF_INVTOOL: " + result.problems[0]);
+  EXPECT_EQ(told[1], "LNF_INVTOOL: exit code 2; the log: C:\\LNF_INV\\x.zip.log");
+  EXPECT_NE(drive.Contents("C:\\LNF_INV\\x.zip.log").find("[x.zip] Package not written: Error 3"),
+            std::string::npos);
+  for (const std::string& path : drive.Tree("C:")) {
+    EXPECT_EQ(path.find("~lnf"), std::string::npos) << path;
+  }
 }
 
-// A file in LNF_INV that cannot be read (another program holds it) is left
-// out and said; the rest is packed, and the run counts as failed.
+// The package stands, but its checksum cannot be written: the run fails
+// with the checksum named, and no earlier checksum, which would not match,
+// stays beside it.
+TEST_F(Collection, AChecksumThatCannotBeWrittenFailsTheRunButKeepsThePackage) {
+  AllThreeKinds();
+  drive.AddFile("C:\\LNF_INV.zip.sha256", "an earlier checksum");
+  drive.InjectFailure(MemoryPlatform::Operation::WriteFile, "C:\\LNF_INV.zip.sha256.~lnf-0.tmp",
+                      kErrorDiskFull);
+  EXPECT_EQ(Collect(), kExitFailed);
+  EXPECT_EQ(Package().count("LNF_INV/a.gng"), 1u);
+  EXPECT_EQ(result.package, "C:\\LNF_INV.zip");
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_EQ(result.problems[0].rfind("[LNF_INV.zip.sha256] Checksum not written: Error 112", 0),
+            0u);
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256"));
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip.sha256.~lnf-0.tmp"));
+  EXPECT_TRUE(drive.Exists("C:\\LNF_INV.zip.log"));
+}
+
+// A path that names a folder cannot be a package: refused before anything
+// is written, as arguments not understood are.
+TEST_F(Collection, APackagePathNamingAFolderIsRefusedBeforeAnythingIsDone) {
+  AllThreeKinds();
+  drive.AddFolder("C:\\outdir");
+  drive.AddFolder("C:\\LNF_INV.zip");
+  for (const std::string out : {"C:\\outdir", ""}) {
+    SCOPED_TRACE(out);
+    EXPECT_EQ(Collect(out), kExitBadArguments);
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_NE(result.problems[0].find(out.empty() ? "C:\\LNF_INV.zip" : out), std::string::npos);
+    EXPECT_FALSE(drive.Exists("C:\\LNF_INV"));
+    EXPECT_TRUE(drive.Tree("C:\\outdir").empty());
+    EXPECT_TRUE(drive.Tree("C:\\LNF_INV.zip").empty());
+    EXPECT_EQ(result.logFile, "");
+  }
+}
+
+// A copy of this run that cannot be read (another program took hold of it
+// after the backup) is left out and said; the rest is packed, the run counts
+// as failed, and its kind is not "backed up".
 TEST_F(Collection, AFileThatCannotBeReadIsLeftOutAndSaid) {
   AllThreeKinds();
-  drive.AddFile("C:\\LNF_INV\\kept.txt", "kept");
-  drive.HoldOpen("C:\\LNF_INV\\kept.txt");
+  drive.onStaged = [&](const std::string&) {
+    if (drive.Exists("C:\\LNF_INV\\a.gng") && drive.Exists("C:\\LNF_INV\\90720.as")) {
+      drive.HoldOpen("C:\\LNF_INV\\a.gng");
+      drive.onStaged = nullptr;
+    }
+  };
   EXPECT_EQ(Collect(), kExitFailed);
 
   auto package = Package();
-  EXPECT_EQ(package.count("LNF_INV/kept.txt"), 0u);
-  EXPECT_EQ(package.count("LNF_INV/a.gng"), 1u);
-  EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [kept.txt] File not packed: Error 32"),
+  EXPECT_EQ(package.count("LNF_INV/a.gng"), 0u);
+  EXPECT_EQ(package.count("LNF_INV/90720.as"), 1u);
+  EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [a.gng] File not packed: Error 32"),
             std::string::npos);
-  EXPECT_EQ(Line(package["_lanternfall/manifest.txt"].data, "kind-v2-v3.1"), "found, backed up");
+  const std::string& manifest = package["_lanternfall/manifest.txt"].data;
+  EXPECT_EQ(
+      Line(manifest, "kind-v2-v3.1").rfind("found, failed: File not packed: a.gng: Error 32", 0),
+      0u)
+      << Line(manifest, "kind-v2-v3.1");
+  EXPECT_EQ(Line(manifest, "kind-v4"), "found, backed up");
+  EXPECT_EQ(manifest.find("a.gng\r\n"), std::string::npos);
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_EQ(result.problems[0].rfind("[a.gng] File not packed: Error 32", 0), 0u);
+  EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
 }
 
 // Names outside ASCII: marked UTF-8 on the NT family; on Windows 9x in the

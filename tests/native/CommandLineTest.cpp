@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -53,6 +54,53 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
     EXPECT_FALSE(parsed.problem.empty());
   }
   EXPECT_NE(ParseCommandLine({"/bogus"}).problem.find("/bogus"), std::string::npos);
+  // A line with "/collect" is a script's, understood or not: no box for it.
+  EXPECT_TRUE(ParseCommandLine({"/bogus", "-Collect"}).collect);
+  EXPECT_TRUE(ParseCommandLine({"/collect", "/out", ""}).collect);
+  EXPECT_TRUE(ParseCommandLine({"/collect", "/?"}).collect);
+  EXPECT_FALSE(ParseCommandLine({"/bogus", "collect"}).collect);
+  EXPECT_FALSE(ParseCommandLine({"/?"}).collect);
+}
+
+// Names that cannot be a package, whatever the disk holds, are refused
+// before anything is done; each refusal names the path and why.
+TEST(CommandLine, RefusesOutPathsThatCannotNameAPackage) {
+  const std::pair<const char*, const char*> refused[] = {{"C:\\outdir\\", "a folder"},
+                                                         {"C:\\outdir/", "a folder"},
+                                                         {"C:\\", "a folder"},
+                                                         {"C:", "a folder"},
+                                                         {"D:\\x\\..", "a folder"},
+                                                         {"x\\.", "a folder"},
+                                                         {"trail.zip.", "a dot or a blank"},
+                                                         {"C:\\x\\trail.zip ", "a dot or a blank"},
+                                                         {"con.zip", "a device"},
+                                                         {"C:\\out\\AUX", "a device"},
+                                                         {"nul", "a device"},
+                                                         {"Com1.zip", "a device"},
+                                                         {"lpt9.tar.gz", "a device"},
+                                                         {"C:\\x.zip:s", "a stream"},
+                                                         {"x.zip:s", "a stream"},
+                                                         {"1:\\x.zip", "a stream"},
+                                                         {"C:\\a:b\\x.zip", "a stream"},
+                                                         {"C:\\x?.zip", "a character"},
+                                                         {"C:\\x*.zip", "a character"},
+                                                         {"C:\\x|y.zip", "a character"},
+                                                         {"C:\\x\ty.zip", "a character"}};
+  for (const auto& [bad, why] : refused) {
+    SCOPED_TRACE(bad);
+    const CommandLine parsed = ParseCommandLine({"/collect", "/out", bad});
+    EXPECT_EQ(parsed.mode, CommandLine::Mode::Invalid);
+    EXPECT_NE(parsed.problem.find(bad), std::string::npos) << parsed.problem;
+    EXPECT_NE(parsed.problem.find(why), std::string::npos) << parsed.problem;
+  }
+  for (const char* good : {"C:\\LNF_INV.zip", "D:\\Sent\\machine 1.zip", "x.zip", "C:x.zip",
+                           "\\\\server\\share\\x.zip", "\\\\?\\C:\\x.zip", "com10.zip", "com0.zip",
+                           "console.zip", "C:\\con x\\a.zip", "x.zip.log"}) {
+    SCOPED_TRACE(good);
+    const CommandLine parsed = ParseCommandLine({"/collect", "/out", good});
+    EXPECT_EQ(parsed.mode, CommandLine::Mode::Collect) << parsed.problem;
+    EXPECT_EQ(parsed.outPath, good);
+  }
 }
 
 }  // namespace

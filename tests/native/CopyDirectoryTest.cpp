@@ -11,9 +11,10 @@ using testing::FormOnMemoryDrive;
 class CopyDirectoryTest : public ::testing::Test, public FormOnMemoryDrive {
  protected:
   bool CopyDirectory(const std::string& sourceDir, const std::string& destDir) {
-    BackupCopies copies(drive, "C:\\");
+    BackupCopies copies(drive, "C:\\", result);
     return lnf::CopyDirectory(form, sourceDir, destDir, copies);
   }
+  BackupResult result;
 };
 
 TEST_F(CopyDirectoryTest, FilesFirstThenSubfoldersDepthFirst) {
@@ -28,6 +29,16 @@ TEST_F(CopyDirectoryTest, FilesFirstThenSubfoldersDepthFirst) {
   EXPECT_EQ(drive.Copied(),
             (std::vector<std::string>{"C:\\dst\\top.txt", "C:\\dst\\A\\a.txt",
                                       "C:\\dst\\A\\A1\\a1.txt", "C:\\dst\\B\\b.txt"}));
+  // What the run tells it copied: each folder before what it holds, the
+  // empty one too, in the same order.
+  std::vector<std::string> told;
+  for (const BackupResult::Copy& copy : result.copies) {
+    told.push_back(copy.path + (copy.folder ? "\\" : ""));
+  }
+  EXPECT_EQ(told, (std::vector<std::string>{"C:\\dst\\", "C:\\dst\\top.txt", "C:\\dst\\A\\",
+                                            "C:\\dst\\A\\a.txt", "C:\\dst\\A\\A1\\",
+                                            "C:\\dst\\A\\A1\\a1.txt", "C:\\dst\\B\\",
+                                            "C:\\dst\\B\\b.txt"}));
 }
 
 TEST_F(CopyDirectoryTest, TrailingBackslashesMakeNoDifference) {

@@ -78,9 +78,15 @@ App::App(const Options& options) {
   }
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
+  if (options.output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = options.output;
+    startup.hStdError = options.output;
+  }
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(options.exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                      CREATE_UNICODE_ENVIRONMENT, &environment[0],
+  if (!CreateProcessW(options.exe.c_str(), &commandLine[0], nullptr, nullptr,
+                      options.output ? TRUE : FALSE, CREATE_UNICODE_ENVIRONMENT, &environment[0],
                       options.workDir.empty() ? nullptr : options.workDir.c_str(), &startup,
                       &info)) {
     error_ = "CreateProcess failed for " + Narrow(options.exe) + ", error " +

@@ -58,6 +58,9 @@ class App {
     // What follows the exe's name on its command line, one entry a word,
     // quoted as the C runtime splits them back.
     std::vector<std::wstring> arguments;
+    // An inheritable handle that the tool gets as its standard output and
+    // error, as a script's redirection hands one over; none when null.
+    HANDLE output = nullptr;
   };
 
   // Starts the tool. Check started() before use; error() tells why not.

@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "app/Events.h"
 #include "app/win32/MainWindow.h"
+#include "app/win32/StarterConsole.h"
 #include "form/MainForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Text.h"
@@ -39,12 +40,23 @@ std::string CommandLineText() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   lnf::Win32Platform platform;
   const lnf::CommandLine command = lnf::ParseCommandLine(lnf::SplitCommandLine(CommandLineText()));
+  // A line with "/collect" is a script's: what it is told goes to its
+  // console, and no box waits for a person.
   switch (command.mode) {
     case lnf::CommandLine::Mode::Usage:
-      platform.ShowMessage(lnf::UsageText(), lnf::kBoxInformation);
+      if (command.collect) {
+        lnf::TellStarter({lnf::UsageText()});
+      } else {
+        platform.ShowMessage(lnf::UsageText(), lnf::kBoxInformation);
+      }
       return 0;
     case lnf::CommandLine::Mode::Invalid:
-      platform.ShowMessage(command.problem + "\r\n\r\n" + lnf::UsageText(), lnf::kBoxExclamation);
+      if (command.collect) {
+        lnf::TellStarter({"LNF_INVTOOL: " + command.problem,
+                          "LNF_INVTOOL: exit code 3; nothing was done. /? shows the usage."});
+      } else {
+        platform.ShowMessage(command.problem + "\r\n\r\n" + lnf::UsageText(), lnf::kBoxExclamation);
+      }
       return lnf::kExitBadArguments;
     case lnf::CommandLine::Mode::Window:
     case lnf::CommandLine::Mode::Collect:
@@ -67,7 +79,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // Nothing else would tell the user why the program did not start; an
     // unattended run has nobody to tell, and says it by its exit code.
     const DWORD error = GetLastError();
-    if (collect) return lnf::kExitFailed;
+    if (collect) {
+      std::string text = platform.ErrorText(error);
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      lnf::TellStarter({"LNF_INVTOOL: The window could not be created. Error " +
+                            std::to_string(error) + ": " + text,
+                        "LNF_INVTOOL: exit code 2"});
+      return lnf::kExitFailed;
+    }
     platform.ShowMessage("The window could not be created.\r\n\r\nError " + std::to_string(error) +
                              ": " + platform.ErrorText(error),
                          lnf::kBoxCritical);
@@ -89,15 +108,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     lnf::LoggedPrompts& boxes;
     lnf::Win32Platform& platform;
     const std::string& outPath;
-    int exitCode = lnf::kExitFailed;
+    lnf::CollectionResult result;
     static void Run(void* context) {
       auto& run = *static_cast<Collection*>(context);
-      run.exitCode =
-          lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
+      run.result = lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
     }
-  } collection{form, logged, platform, command.outPath};
+  } collection{form, logged, platform, command.outPath, {}};
   window.RunWork(Collection::Run, &collection);
   window.Close();
   window.RunMessageLoop();
-  return collection.exitCode;
+  lnf::TellStarter(lnf::StarterLines(collection.result));
+  return collection.result.exitCode;
 }
