@@ -174,6 +174,7 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   for (const std::string& name : bent) this->File(name, "is " + name, 0, kOld);
   this->File("trail.inv", "the other file", 0, kNewer);
   this->File("com0.bm", "no device", 0, kOld);
+  this->File("com10.bm", "no device either", 0, kOld);
   this->Folder("CON");
   this->File("CON\\inside.txt", "in CON");
   this->Folder("backup");
@@ -194,8 +195,9 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
     this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), EntryFilter::kFiles); });
     this->platform().CopyFileReplacing(this->At("trail.inv"), this->At("backup\\trail.inv"));
     this->platform().CopyFileReplacing(this->At("com0.bm"), this->At("backup\\com0.bm"));
+    this->platform().CopyFileReplacing(this->At("com10.bm"), this->At("backup\\com10.bm"));
     EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders),
-              (Names{".", "..", "com0.bm", "trail.inv"}));
+              (Names{".", "..", "com0.bm", "com10.bm", "trail.inv"}));
     EXPECT_EQ(this->world.Contents(this->At("backup\\com0.bm")), "no device");
     EXPECT_EQ(this->world.Contents(this->At("backup\\trail.inv")), "the other file");
     return;
@@ -204,6 +206,7 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   Names files = bent;
   files.push_back("trail.inv");
   files.push_back("com0.bm");
+  files.push_back("com10.bm");
   std::sort(files.begin(), files.end());
   EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), files);
   EXPECT_EQ(this->List(this->At("CON\\"), EntryFilter::kFiles), (Names{"inside.txt"}));

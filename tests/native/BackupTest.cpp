@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "TestSupport.h"
 #include "backup/Backups.h"
 
@@ -281,10 +283,16 @@ TEST_F(Backup, AStagingFolderThatCannotBeUsedGivesWayToStagingBeside) {
   drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\~lnf-0.tmp"), kErrorAccessDenied);
   BackUp(kCommand3);
   drive.MountVolume(Root("~lnf-staging"));
+  // Beside means in the destination's own folder, where the sweeps look.
+  std::set<std::string> beside;
+  drive.onStaged = [&](const std::string& staged) {
+    if (staged.rfind(Root("~lnf-staging\\"), 0) != 0) beside.insert(staged);
+  };
   BackUp(kCommand3);
   BackUp(kCommand5);
   BackUp(kCommand5);
 
+  EXPECT_EQ(beside, (std::set<std::string>{Root("OU\\Sub\\~lnf-0.tmp"), Root("~lnf-0.tmp")}));
   EXPECT_EQ(MessageTexts().size(), 6u);
   for (const std::string& text : MessageTexts()) EXPECT_EQ(text.rfind("Backup done", 0), 0u);
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
@@ -336,6 +344,17 @@ TEST_F(Backup, ACopyThatCannotTakeItsPlaceLeavesTheEarlierOne) {
     ASSERT_EQ(run.MessageTexts().size(), 1u);
     EXPECT_EQ(run.MessageTexts()[0].rfind("Error 32: ", 0), 0u) << run.MessageTexts()[0];
     EXPECT_EQ(run.drive.Contents(Root("a.gng")), "earlier");
+
+    // With the new copy held as well, a folder in its way is what is told
+    // (access denied), not the rename's sharing violation.
+    run.drive.Remove(WU("a.gng"));
+    run.drive.AddFile(WU("b.gng"), "b", Date(2005));
+    run.drive.AddFolder(Root("b.gng"));
+    run.drive.ClearMessages();
+    run.BackUp(kCommand3);
+    ASSERT_EQ(run.MessageTexts().size(), 1u);
+    EXPECT_EQ(run.MessageTexts()[0].rfind("Error 5: ", 0), 0u) << run.MessageTexts()[0];
+    EXPECT_TRUE(run.drive.IsFolder(Root("b.gng")));
   }
 }
 
