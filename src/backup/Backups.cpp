@@ -204,11 +204,16 @@ void BackUpV2V31(MainForm& form, BackupResult& result) {
       files.Enumerate(form.WUDIR + kStagingFolder, EntryFilter::kFiles)->Next().empty();
   BackupCopies copies(form.platform(), root, result, stagingNameFree);
   while (!name.empty()) {
-    const std::string source = form.WUDIR + "\\" + name;
+    // A Windows 9x name with characters the ANSI code page lacks comes as
+    // "??????.inv", which opens nothing: the file is read through its short
+    // name, and the copy takes that name too, as no file can be made under
+    // the '?' one. The log keeps the name the system gives.
+    const std::string openable = listing->OpenableName();
+    const std::string source = form.WUDIR + "\\" + openable;
     // -1, a date that could not be read, counts as old: the file is copied
     // rather than silently left out of the backup.
     if (GetFileCreationYear(form, source) < kCutOffYear) {
-      copies.Copy(source, root + "\\" + name);
+      copies.Copy(source, root + "\\" + openable);
       form.AppendLog(") [" + name + "] File copied successfully.");
     } else {
       form.AppendLog(") [" + name + "] File not copied. Reason: file date is newer than 2012.");
@@ -286,8 +291,10 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   copies.NoteFolder(destDir);
 
   auto ordinary = files.Enumerate(sourceDir + "*.*", EntryFilter::kFiles);
+  // By the names that open them (short names for what a 9x code page
+  // cannot spell), copies and folders alike, as the V2/V3.1 backup does.
   for (std::string name = ordinary->Next(); !name.empty(); name = ordinary->Next()) {
-    copies.Copy(sourceDir + name, destDir + name);
+    copies.Copy(sourceDir + ordinary->OpenableName(), destDir + ordinary->OpenableName());
   }
 
   // The whole listing is taken before the first nested copy, so that the
@@ -295,7 +302,7 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   std::vector<std::string> entries;
   auto listing = files.Enumerate(sourceDir, EntryFilter::kWithFolders);
   for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
-    entries.push_back(name);
+    entries.push_back(listing->OpenableName());
   }
   listing.reset();
   for (const std::string& name : entries) {

@@ -28,6 +28,7 @@ constexpr std::uint32_t kErrorDirNotEmpty = 145;
 constexpr std::uint32_t kErrorBadPathname = 161;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorDirectory = 267;
+constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
 constexpr std::uint32_t kErrorCantResolveFilename = 1921;
 
 }  // namespace lnf

@@ -16,6 +16,7 @@ class WatchedEnumeration final : public DirectoryEnumeration {
     watcher_.BeforeOperation();
     return inner_->Next();
   }
+  std::string OpenableName() const override { return inner_->OpenableName(); }
 
  private:
   std::unique_ptr<DirectoryEnumeration> inner_;

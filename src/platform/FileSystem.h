@@ -44,6 +44,12 @@ class DirectoryEnumeration {
   virtual ~DirectoryEnumeration() = default;
   // The next matching bare name, or the empty string once none is left.
   virtual std::string Next() = 0;
+  // A name by which the entry Next gave last can be opened in its folder:
+  // that name itself, except on Windows 9x for a name the ANSI code page
+  // cannot spell. The system gives such a name with '?' for each character
+  // it lacks, which opens nothing (and is a wildcard to a search); the
+  // entry's short name ("______~1.INV" for "Привет.inv") reaches it.
+  virtual std::string OpenableName() const = 0;
 };
 
 // A backup run's own staging folder, for its copies in progress. Going, it

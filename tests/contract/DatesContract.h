@@ -33,18 +33,24 @@ TYPED_TEST_P(FileDates, LastWriteTimeTakesTheOffsetInForceAtTheFilesDate) {
     GTEST_SKIP() << "needs UTC+1 with summer time (TZ=Europe/Berlin)";
   this->world.MakeFileWrittenAt(this->At("newyear.gng"), "x", {2011, 12, 31, 22, 30, 0});
   this->world.MakeFileWrittenAt(this->At("summer.gng"), "x", {2011, 6, 30, 21, 30, 0});
+  // February, read back at midnight in winter time.
+  this->world.MakeFileWrittenAt(this->At("february.gng"), "x", {2011, 2, 27, 23, 0, 0});
 
   const std::string newYear = Text(this->platform().GetLastWriteTime(this->At("newyear.gng")));
   const std::string summer = Text(this->platform().GetLastWriteTime(this->At("summer.gng")));
+  const std::string february = Text(this->platform().GetLastWriteTime(this->At("february.gng")));
   if (this->world.Nt()) {
     EXPECT_EQ(newYear, "2011-12-31 23:30:00");
     EXPECT_EQ(summer, "2011-06-30 23:30:00");
+    EXPECT_EQ(february, "2011-02-28 00:00:00");
   } else if (this->world.SummerTimeNow()) {
     EXPECT_EQ(newYear, "2012-01-01 00:30:00");
     EXPECT_EQ(summer, "2011-06-30 23:30:00");
+    EXPECT_EQ(february, "2011-02-28 01:00:00");
   } else {
     EXPECT_EQ(newYear, "2011-12-31 23:30:00");
     EXPECT_EQ(summer, "2011-06-30 22:30:00");
+    EXPECT_EQ(february, "2011-02-28 00:00:00");
   }
 }
 

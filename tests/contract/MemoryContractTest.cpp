@@ -32,7 +32,10 @@ class MemoryWorld {
   }
   // Another program has the file open.
   void HoldOpen(const std::string& path) { drive_.HoldOpen(path); }
-  bool CanName(const std::string&) const { return true; }
+  // Windows 9x spells names in the drive's ANSI code page.
+  bool CanName(const std::string& name) const {
+    return !windows9x_ || MemoryPlatform::AnsiSpelling(name) == name;
+  }
   bool HandlesLongPaths() const { return true; }
   bool Nt() const { return !windows9x_; }
   bool MakeLink(const std::string& path, const std::string& target, bool folder) {

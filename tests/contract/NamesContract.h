@@ -2,6 +2,8 @@
 // names that path parsing would change.
 #pragma once
 
+#include <map>
+
 #include "ContractTest.h"
 
 namespace lnf::contract {
@@ -172,6 +174,7 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   for (const std::string& name : bent) this->File(name, "is " + name, 0, kOld);
   this->File("trail.inv", "the other file", 0, kNewer);
   this->File("com0.bm", "no device", 0, kOld);
+  this->File("com10.bm", "no device either", 0, kOld);
   this->Folder("CON");
   this->File("CON\\inside.txt", "in CON");
   this->Folder("backup");
@@ -192,8 +195,9 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
     this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), EntryFilter::kFiles); });
     this->platform().CopyFileReplacing(this->At("trail.inv"), this->At("backup\\trail.inv"));
     this->platform().CopyFileReplacing(this->At("com0.bm"), this->At("backup\\com0.bm"));
+    this->platform().CopyFileReplacing(this->At("com10.bm"), this->At("backup\\com10.bm"));
     EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders),
-              (Names{".", "..", "com0.bm", "trail.inv"}));
+              (Names{".", "..", "com0.bm", "com10.bm", "trail.inv"}));
     EXPECT_EQ(this->world.Contents(this->At("backup\\com0.bm")), "no device");
     EXPECT_EQ(this->world.Contents(this->At("backup\\trail.inv")), "the other file");
     return;
@@ -202,6 +206,7 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   Names files = bent;
   files.push_back("trail.inv");
   files.push_back("com0.bm");
+  files.push_back("com10.bm");
   std::sort(files.begin(), files.end());
   EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), files);
   EXPECT_EQ(this->List(this->At("CON\\"), EntryFilter::kFiles), (Names{"inside.txt"}));
@@ -229,6 +234,41 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   EXPECT_EQ(this->world.Contents(this->At("backup\\CON\\inside.txt")), "in CON");
 }
 
-REGISTER_TYPED_TEST_SUITE_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre);
+// Windows 9x lists a name its ANSI code page cannot spell with '?' for each
+// character it lacks, a name that opens nothing; the listing offers another
+// (the short name) that opens the file. Elsewhere the name is offered as it
+// is listed.
+TYPED_TEST_P(LiteralNames, NamesTheCodePageCannotSpellOpenByTheNameTheListingOffers) {
+  const std::string cyrillic = "Привет.inv";
+  this->File(cyrillic, "privet", 0, kOld);
+  this->File("plain.inv", "plain", 0, kNewer);
+  this->Folder("backup");
+
+  std::map<std::string, std::string> offered;
+  auto listing = this->platform().Enumerate(this->At("*.inv"), EntryFilter::kFiles);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    offered[name] = listing->OpenableName();
+  }
+  listing.reset();
+  const bool spelled = this->world.CanName(cyrillic);
+  const std::string listed = spelled ? cyrillic : "??????.inv";
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered["plain.inv"], "plain.inv");
+  ASSERT_EQ(offered.count(listed), 1u) << offered.begin()->first;
+  const std::string openable = offered[listed];
+  if (spelled) {
+    EXPECT_EQ(openable, cyrillic);
+  } else {
+    EXPECT_EQ(openable.find('?'), std::string::npos) << openable;
+    EXPECT_EQ(this->FailureOf([&] { this->platform().GetAttributes(this->At(listed)); }).number(),
+              123u);
+  }
+  EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(openable))), Text(kOld));
+  this->platform().CopyFileReplacing(this->At(openable), this->At("backup\\" + openable));
+  EXPECT_EQ(this->world.Contents(this->At("backup\\" + openable)), "privet");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre,
+                            NamesTheCodePageCannotSpellOpenByTheNameTheListingOffers);
 
 }  // namespace lnf::contract

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "TestSupport.h"
 #include "backup/Backups.h"
 
@@ -302,10 +304,16 @@ TEST_F(Backup, AStagingFolderThatCannotBeUsedGivesWayToStagingBeside) {
   drive.InjectFailure(Op::CopyFile, Root("~lnf-staging\\0\\~lnf-0.tmp"), kErrorAccessDenied);
   BackUp(kCommand3);
   drive.MountVolume(Root("~lnf-staging"));
+  // Beside means in the destination's own folder, where the sweeps look.
+  std::set<std::string> beside;
+  drive.onStaged = [&](const std::string& staged) {
+    if (staged.rfind(Root("~lnf-staging\\"), 0) != 0) beside.insert(staged);
+  };
   BackUp(kCommand3);
   BackUp(kCommand5);
   BackUp(kCommand5);
 
+  EXPECT_EQ(beside, (std::set<std::string>{Root("OU\\Sub\\~lnf-0.tmp"), Root("~lnf-0.tmp")}));
   EXPECT_EQ(MessageTexts().size(), 6u);
   for (const std::string& text : MessageTexts()) EXPECT_EQ(text.rfind("Backup done", 0), 0u);
   EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
@@ -357,7 +365,54 @@ TEST_F(Backup, ACopyThatCannotTakeItsPlaceLeavesTheEarlierOne) {
     ASSERT_EQ(run.MessageTexts().size(), 1u);
     EXPECT_EQ(run.MessageTexts()[0].rfind("Error 32: ", 0), 0u) << run.MessageTexts()[0];
     EXPECT_EQ(run.drive.Contents(Root("a.gng")), "earlier");
+
+    // With the new copy held as well, a folder in its way is what is told
+    // (access denied), not the rename's sharing violation.
+    run.drive.Remove(WU("a.gng"));
+    run.drive.AddFile(WU("b.gng"), "b", Date(2005));
+    run.drive.AddFolder(Root("b.gng"));
+    run.drive.ClearMessages();
+    run.BackUp(kCommand3);
+    ASSERT_EQ(run.MessageTexts().size(), 1u);
+    EXPECT_EQ(run.MessageTexts()[0].rfind("Error 5: ", 0), 0u) << run.MessageTexts()[0];
+    EXPECT_TRUE(run.drive.IsFolder(Root("b.gng")));
   }
+}
+
+// Windows 9x lists a name its ANSI code page cannot spell with '?' in it,
+// which opens nothing. Such a file is copied through its short name, under
+// that name, and logged under the name the system gives; the files after it
+// are copied too. The Office Update tree gets the same, folders too.
+TEST_F(Backup, On9xNamesTheCodePageCannotSpellAreCopiedByTheirShortNames) {
+  drive.SetWindows9x(true);
+  drive.AddFile(WU("a.gng"), "a", Date(2001));
+  drive.AddFile(WU("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.inv"), "privet",
+                Date(2001));  // "Привет.inv"
+  drive.AddFile(WU("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBA\xD0\xB0\xD0\xB7.inv"), "prikaz",
+                Date(2001));                              // "Приказ.inv": the same short stem
+  drive.AddFile(WU("\xC3\x96l.gng"), "oel", Date(2001));  // "Öl.gng": Western, spelled
+  drive.AddFile(WU("z.gng"), "z", Date(2001));
+  drive.AddFile(OU("\xD0\x96\\\xD1\x88.txt"), "sh");  // "Ж\ш.txt"
+  Check();
+  BackUp(kCommand3);
+  BackUp(kCommand5);
+
+  EXPECT_EQ(drive.Tree("C:\\LNF_INV"),
+            (std::vector<std::string>{"OU\\", "OU\\_~1\\", "OU\\_~1\\_~1.TXT", "______~1.INV",
+                                      "______~2.INV", "a.gng", "z.gng", "\xC3\x96l.gng"}));
+  EXPECT_EQ(drive.Contents(Root("______~1.INV")), "privet");
+  EXPECT_EQ(drive.Contents(Root("______~2.INV")), "prikaz");
+  EXPECT_EQ(drive.Contents(Root("OU\\_~1\\_~1.TXT")), "sh");
+  EXPECT_EQ(EntriesSinceCheck(), (std::vector<std::string>{
+                                     ") [a.gng] File copied successfully.",
+                                     ") [??????.inv] File copied successfully.",
+                                     ") [??????.inv] File copied successfully.",
+                                     ") [\xC3\x96l.gng] File copied successfully.",
+                                     ") [z.gng] File copied successfully.",
+                                     ") [OfficeUpdate] Directory copied successfully.",
+                                 }));
+  EXPECT_EQ(MessageTexts().size(), 2u);
+  for (const std::string& text : MessageTexts()) EXPECT_EQ(text.rfind("Backup done", 0), 0u);
 }
 
 // On a folder that tells case apart, "A.inv" and "a.inv" are two files; in

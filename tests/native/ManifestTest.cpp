@@ -90,6 +90,11 @@ TEST(Manifest, GivesUtcAcrossDayYearAndLeapDayAndNoneForWhatIsMissing) {
   EXPECT_EQ(Fact(text, "collected-local"), "2028-03-01T01:00:00+05:45");
   EXPECT_EQ(Fact(text, "collected-utc"), "2028-02-29T19:15:00Z");
 
+  // In February, and exactly midnight UTC: the first second of its day.
+  f.collectedLocal = {2027, 2, 14, 1, 0, 0};
+  f.utcOffsetMinutes = 60;
+  EXPECT_EQ(Fact(ComposeManifest(f), "collected-utc"), "2027-02-14T00:00:00Z");
+
   f.collectedLocal = {2027, 3, 1, 0, 10, 0};
   f.utcOffsetMinutes = 0;
   f.windowsMajor = 4;

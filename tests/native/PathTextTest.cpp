@@ -18,6 +18,10 @@ TEST(Wildcards, MatchLikeWindowsWithoutRegardToCase) {
   EXPECT_TRUE(WildcardMatch("a*b*c", "aXXbYYc"));
   EXPECT_FALSE(WildcardMatch("a*b*c", "aXXbYY"));
   EXPECT_TRUE(WildcardMatch("*.as", "\xD0\xB0\xD0\xB1.as"));  // Cyrillic
+  EXPECT_TRUE(WildcardMatch("*.zip", "A.ZIP"));
+  EXPECT_TRUE(WildcardMatch("AZ.*", "az.bm"));
+  EXPECT_TRUE(WildcardMatch("iuhist.*", "IUHIST"));
+  EXPECT_FALSE(WildcardMatch("iuhist.*", "iuhistx"));
 }
 
 TEST(Paths, AbsoluteOnlyWithADriveAndItsRootOrAServer) {
@@ -49,6 +53,11 @@ TEST(Utf, RoundTripsEveryPlaneAndRepairsBadInput) {
   EXPECT_EQ(Utf16ToUtf8(wide), text);
   EXPECT_EQ(Utf8ToUtf16("\xC3"), std::u16string(1, 0xFFFD));
   EXPECT_EQ(Utf8ToUtf16("\xC0\x80"), (std::u16string{0xFFFD, 0xFFFD}));  // overlong
+  // The last two-byte and the first three-byte character, both ways.
+  EXPECT_EQ(Utf8ToUtf16("\xDF\xBF\xE0\xA0\x80"), (std::u16string{0x7FF, 0x800}));
+  EXPECT_EQ(Utf16ToUtf8({0x7FF, 0x800}), "\xDF\xBF\xE0\xA0\x80");
+  // A surrogate encoded on its own is no character.
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), std::u16string(1, 0xFFFD));
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, 0xD800)), "\xEF\xBF\xBD");
 }
 

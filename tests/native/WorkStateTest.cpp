@@ -163,9 +163,10 @@ TEST(WorkState, TheFileSystemAndTheBoxesTellTheirWatcher) {
     Events events;
   } watcher;
   MemoryPlatform drive;
-  drive.AddFile("C:\\a\\x.txt");
+  drive.AddFile("C:\\a\\x.txt", "xy");
   drive.AddFile("C:\\a\\y.txt");
   drive.FileSystem::SetWatcher(&watcher);
+  drive.FileStreams::SetWatcher(&watcher);
   drive.Prompts::SetWatcher(&watcher);
 
   auto listing = drive.Enumerate("C:\\a\\*.*", EntryFilter::kFiles);
@@ -177,6 +178,13 @@ TEST(WorkState, TheFileSystemAndTheBoxesTellTheirWatcher) {
   drive.UpperCaseName("x.txt");
   drive.GetEnvironmentValue("windir");
   EXPECT_EQ(watcher.events, Events{"op"});
+  watcher.events.clear();
+  // Each read of a stream, where packing a big file spends its time.
+  auto stream = drive.OpenRead("C:\\a\\x.txt");
+  char byte;
+  while (stream->Read(&byte, 1) != 0) {
+  }
+  EXPECT_EQ(watcher.events, (Events{"op", "op", "op", "op"}));
   watcher.events.clear();
 
   drive.onMessage = [&](const MemoryPlatform::Message&) {

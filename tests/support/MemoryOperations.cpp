@@ -28,6 +28,8 @@ std::string DescribeError(std::uint32_t number) {
       return "The device is not ready.";
     case kErrorDirectory:
       return "The directory name is invalid.";
+    case kErrorNoUnicodeTranslation:
+      return "No mapping for the Unicode character exists in the target multi-byte code page.";
     case kErrorCantResolveFilename:
       return "The name of the file cannot be resolved by the system.";
     case kErrorFileExists:
@@ -45,13 +47,20 @@ std::string DescribeError(std::uint32_t number) {
 
 namespace {
 
+// Each name as listed, with the name that opens it.
 class SnapshotEnumeration : public DirectoryEnumeration {
  public:
-  explicit SnapshotEnumeration(std::vector<std::string> names) : names_(std::move(names)) {}
-  std::string Next() override { return next_ < names_.size() ? names_[next_++] : std::string(); }
+  explicit SnapshotEnumeration(std::vector<std::pair<std::string, std::string>> names)
+      : names_(std::move(names)) {}
+  std::string Next() override {
+    return next_ < names_.size() ? names_[next_++].first : std::string();
+  }
+  std::string OpenableName() const override {
+    return next_ > 0 && next_ <= names_.size() ? names_[next_ - 1].second : std::string();
+  }
 
  private:
-  std::vector<std::string> names_;
+  std::vector<std::pair<std::string, std::string>> names_;
   std::size_t next_ = 0;
 };
 
@@ -120,12 +129,19 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::DoEnumerate(const std::str
   if (refusal == 0 && windows9x_ && PathHoldsNameThatParsingChanges(pattern)) {
     Fail(kErrorInvalidName, pattern);
   }
-  std::vector<std::string> names;
+  std::vector<std::pair<std::string, std::string>> names;
   const bool valid = !split.folder.empty() && ValidKey(Key(split.folder));
   const std::string folderKey = valid ? ResolveFor(split.folder, true) : std::string();
   if (refusal == 0) refusal = valid ? SearchRefusal(folderKey) : kErrorInvalidName;
   if (refusal != 0 && !MeansNoSuchEntry(refusal)) Fail(refusal, subject);
   const bool isFolder = refusal == 0;
+  // Windows 9x lists through the ANSI code page; what it cannot spell is
+  // reached by the short name.
+  auto add = [&](const Node* child) {
+    const std::string spelled = windows9x_ ? AnsiSpelling(child->name) : child->name;
+    const std::string alias = windows9x_ ? ShortNameOf(folderKey, *child) : std::string();
+    names.emplace_back(spelled, alias.empty() ? spelled : alias);
+  };
   // A file link whose target is gone is not listed.
   auto listed = [&](const Node* child) {
     return Yieldable(child->attributes, attributeFilter) &&
@@ -134,14 +150,14 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::DoEnumerate(const std::str
   };
   if (isFolder && split.name.empty()) {
     if (attributeFilter == EntryFilter::kWithFolders && folderKey.size() > 2) {
-      names = {".", ".."};
+      names = {{".", "."}, {"..", ".."}};
     }
     for (const Node* child : Children(folderKey)) {
-      if (listed(child)) names.push_back(child->name);
+      if (listed(child)) add(child);
     }
   } else if (isFolder) {
     for (const Node* child : Children(folderKey)) {
-      if (listed(child) && WildcardMatch(split.name, child->name)) names.push_back(child->name);
+      if (listed(child) && WildcardMatch(split.name, child->name)) add(child);
     }
   }
   return std::make_unique<SnapshotEnumeration>(std::move(names));

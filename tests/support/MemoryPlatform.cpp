@@ -47,7 +47,81 @@ std::string UpperCaseText(const std::string& text) {
   return Utf16ToUtf8(units);
 }
 
+// Windows-1252, the ANSI code page of Western systems: ASCII, Latin-1 and
+// the letters and signs it keeps in 0x80-0x9F.
+bool InAnsiCodePage(char32_t c) {
+  static const char32_t kExtras[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D, 0x2018,
+                                     0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
+                                     0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return true;
+  return std::find(std::begin(kExtras), std::end(kExtras), c) != std::end(kExtras);
+}
+
+// The code points of `text`, a surrogate pair as one.
+std::u32string CodePoints(const std::string& text) {
+  const std::u16string units = Utf8ToUtf16(text);
+  std::u32string points;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const char16_t unit = units[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      points += static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00));
+    } else {
+      points += unit;
+    }
+  }
+  return points;
+}
+
+// One part of a short name: letters upper-cased, blanks and dots left out,
+// and '_' for what an 8.3 name cannot hold, every character beyond ASCII
+// among them (the tests' names lack OEM forms too).
+std::string ShortPart(const std::u32string& points, std::size_t most) {
+  std::string part;
+  for (char32_t c : points) {
+    if (part.size() == most) break;
+    if (c == ' ' || c == '.') continue;
+    const bool fits =
+        c < 0x80 && c > ' ' && std::string("\"*+,/:;<=>?[]|").find(char(c)) == std::string::npos;
+    part += fits ? static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c) : '_';
+  }
+  return part;
+}
+
 }  // namespace
+
+std::string MemoryPlatform::AnsiSpelling(const std::string& name) {
+  std::string spelled;
+  for (char32_t c : CodePoints(name)) {
+    spelled += InAnsiCodePage(c) ? Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(c))) : "?";
+  }
+  return spelled;
+}
+
+// Windows makes "PRIVET~1.INV"-like aliases, numbered in the order the
+// names came into the folder; only the names the ANSI code page cannot
+// spell get one here, as only they are reached through it.
+std::string MemoryPlatform::ShortNameOf(const std::string& folderKey, const Node& node) const {
+  if (AnsiSpelling(node.name) == node.name) return {};
+  const auto stemAndExtension = [](const std::string& name) {
+    const std::u32string points = CodePoints(name);
+    const std::size_t dot = points.rfind(U'.');
+    const bool hasExtension = dot != std::u32string::npos && dot > 0;
+    return std::make_pair(ShortPart(hasExtension ? points.substr(0, dot) : points, 6),
+                          hasExtension ? ShortPart(points.substr(dot + 1), 3) : std::string());
+  };
+  const auto own = stemAndExtension(node.name);
+  int number = 1;
+  for (const Node* sibling : Children(folderKey)) {
+    if (sibling == &node) break;
+    if (AnsiSpelling(sibling->name) != sibling->name && stemAndExtension(sibling->name) == own) {
+      ++number;
+    }
+  }
+  const std::string tail = "~" + std::to_string(number);
+  return own.first.substr(0, 8 - tail.size()) + tail + (own.second.empty() ? "" : "." + own.second);
+}
 
 // Names compare as Windows compares them, except inside folders made case
 // sensitive, where each name is taken as it is.
@@ -96,6 +170,7 @@ std::string MemoryPlatform::Resolve(const std::string& key, bool followLast) con
     std::size_t end = key.find('\\', start);
     if (end == std::string::npos) end = key.size();
     done += (done.empty() && start == 0 ? "" : "\\") + key.substr(start, end - start);
+    if (windows9x_ && !nodes_.count(done)) done = ByShortName(done);
     const bool last = end == key.size();
     for (auto it = nodes_.find(done);
          it != nodes_.end() && !it->second.linkTarget.empty() && (!last || followLast);
@@ -109,8 +184,23 @@ std::string MemoryPlatform::Resolve(const std::string& key, bool followLast) con
   return done;
 }
 
+std::string MemoryPlatform::ByShortName(const std::string& key) const {
+  const std::string folder = ParentKey(key);
+  if (folder.empty()) return key;
+  const std::string alias = key.substr(folder.size() + 1);
+  for (const auto& [childKey, child] : nodes_) {
+    if (ParentKey(childKey) == folder && childKey != folder && !alias.empty() &&
+        ShortNameOf(folder, child) == alias) {
+      return childKey;
+    }
+  }
+  return key;
+}
+
 std::string MemoryPlatform::ResolveFor(const std::string& path, bool followLast) const {
   if (windows9x_ && PathHoldsNameThatParsingChanges(path)) Fail(kErrorInvalidName, path);
+  // Windows 9x reaches files through the ANSI code page only.
+  if (windows9x_ && AnsiSpelling(path) != path) Fail(kErrorNoUnicodeTranslation, path);
   const std::string key = Key(path);
   const std::string resolved = Resolve(key, followLast);
   if (resolved.empty() && !key.empty()) Fail(kErrorCantResolveFilename, path);

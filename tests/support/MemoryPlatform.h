@@ -106,8 +106,13 @@ class MemoryPlatform : public FileSystem,
 
   // --- The system the drive plays. The NT family takes every name literally;
   // Windows 9x refuses names that its path parsing would change (a trailing
-  // dot or blank, a device name) and dates files with today's offset.
+  // dot or blank, a device name), lists names through a Western ANSI code
+  // page (Windows-1252: '?' for each character it lacks, the file reached
+  // by its short name, "______~1.INV") and dates files with today's offset.
   void SetWindows9x(bool windows9x) { windows9x_ = windows9x; }
+  // `name` as Windows 9x lists it: '?' for each character that code page
+  // lacks.
+  static std::string AnsiSpelling(const std::string& name);
   // The local time zone: `standardOffset` minutes east of UTC, with the
   // European Union's summer time (an hour more from the last Sunday of March
   // to the last Sunday of October, 01:00 UTC) when `summerTime`. UTC by
@@ -212,6 +217,11 @@ class MemoryPlatform : public FileSystem,
   };
 
   std::string Key(const std::string& path) const;
+  // The 8.3 alias of `node` in `folderKey`; empty where none is modelled.
+  std::string ShortNameOf(const std::string& folderKey, const Node& node) const;
+  // On 9x, the key of the entry whose short name `key`'s last part is;
+  // `key` itself when none is.
+  std::string ByShortName(const std::string& key) const;
   // A usable key is a drive ("c:") or a drive followed by components.
   static bool ValidKey(const std::string& key);
   // `key` with every link on its way replaced by its target (the last
@@ -219,7 +229,7 @@ class MemoryPlatform : public FileSystem,
   // follows.
   std::string Resolve(const std::string& key, bool followLast) const;
   // Resolve for the platform's own operations: too many links fail as they
-  // do on Windows, and so, on 9x, do names it cannot take.
+  // do on Windows, and so, on 9x, do names it cannot take or spell.
   std::string ResolveFor(const std::string& path, bool followLast) const;
   int OffsetAt(const LocalDateTime& utc) const;
   LocalDateTime ToUtc(const LocalDateTime& local) const;

@@ -25,6 +25,10 @@ std::string FindFile::Name() const {
   return IsNtFamily() ? FromSystem(wide_.cFileName) : FromSystem(ansi_.cFileName);
 }
 
+std::string FindFile::ShortName() const {
+  return IsNtFamily() ? FromSystem(wide_.cAlternateFileName) : FromSystem(ansi_.cAlternateFileName);
+}
+
 DWORD FindFile::Attributes() const {
   return IsNtFamily() ? wide_.dwFileAttributes : ansi_.dwFileAttributes;
 }

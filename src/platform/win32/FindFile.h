@@ -28,6 +28,8 @@ class FindFile {
 
   // The entry found last.
   std::string Name() const;
+  // Its 8.3 alias; empty when the name itself is one.
+  std::string ShortName() const;
   DWORD Attributes() const;
   FILETIME LastWrite() const;
   std::uint64_t Size() const;

@@ -54,16 +54,30 @@ class FindEnumeration final : public DirectoryEnumeration {
       if (started_ && !Advance()) break;
       started_ = true;
       const std::string name = find_.Name();
-      if (Yields(name, find_.Attributes())) return name;
+      if (Yields(name, find_.Attributes())) {
+        openable_ = OpenableOf(name);
+        return name;
+      }
     }
+    openable_.clear();
     return {};
   }
+
+  std::string OpenableName() const override { return openable_; }
 
  private:
   bool Advance() {
     if (find_.Next()) return true;
     if (find_.Error() != ERROR_NO_MORE_FILES) Fail(find_.Error(), subject_);
     return false;
+  }
+
+  // No file name holds '?', so one in a 9x name is a character the ANSI
+  // code page lacks; the short name is made of characters it has.
+  std::string OpenableOf(const std::string& name) const {
+    if (IsNtFamily() || name.find('?') == std::string::npos) return name;
+    const std::string alias = find_.ShortName();
+    return alias.empty() ? name : alias;
   }
 
   bool Yields(const std::string& name, DWORD attributes) const {
@@ -87,6 +101,7 @@ class FindEnumeration final : public DirectoryEnumeration {
   EntryFilter filter_;
   FindFile find_;
   bool started_ = false;
+  std::string openable_;
 };
 
 }  // namespace
