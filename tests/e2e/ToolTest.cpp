@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace lnf::e2e {
 
@@ -42,10 +43,18 @@ std::unique_ptr<App> StartTool(
 void TakeScreenshot(const std::string& name, App* app) {
   const std::wstring dir = ScreenshotDir();
   if (dir.empty()) return;
-  // Have everything painted and passed on to the display first; the pause is
-  // for the picture only, nothing is judged by it.
-  if (app) app->Repaint();
-  Sleep(500);
+  // Have everything painted and passed on to the screen first.
+  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (app) {
+    app->Repaint();
+    app->SettledPixels(screen);
+  } else {
+    std::vector<DWORD> before = ScreenPixels(screen);
+    WaitUntil([&] {
+      std::vector<DWORD> now = ScreenPixels(screen);
+      return now == std::exchange(before, std::move(now));
+    });
+  }
   MakeFolders(dir);
   if (!App::SaveScreenshot(dir + L"\\" + Widen(name) + L".bmp")) {
     ADD_FAILURE() << "could not save screenshot " << name;
