@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 
 namespace lnf::e2e {
 
@@ -43,17 +42,12 @@ std::unique_ptr<App> StartTool(
 void TakeScreenshot(const std::string& name, App* app) {
   const std::wstring dir = ScreenshotDir();
   if (dir.empty()) return;
-  // Have everything painted and passed on to the screen first.
-  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  // Have everything painted and passed on to the screen first. Without the
+  // window, what is taken is a box, whose icon has been read already, and
+  // so is painted.
   if (app) {
     app->Repaint();
-    app->SettledPixels(screen);
-  } else {
-    std::vector<DWORD> before = ScreenPixels(screen);
-    WaitUntil([&] {
-      std::vector<DWORD> now = ScreenPixels(screen);
-      return now == std::exchange(before, std::move(now));
-    });
+    app->SettledPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
   }
   MakeFolders(dir);
   if (!App::SaveScreenshot(dir + L"\\" + Widen(name) + L".bmp")) {
