@@ -45,22 +45,23 @@
 # loader; only where that one is gone does it fall back to the 64-bit one,
 # and then `wine --version` succeeds although no 32-bit program can run. So
 # what tells is starting the 32-bit loader itself (lnf_wine_can_start).
-# What 64-bit Wine does otherwise:
+# What 64-bit Wine does otherwise (Debian's wine64 8.0, with the 32-bit
+# loader unable to start):
 #  - The base of an x86_64 build is a win64 prefix (WINEARCH=win64, booted
-#    with `wine64 wineboot -i`): about as quick to make as a win32 one; with
-#    no 32-bit loader it reports one harmless error, that it could not start
-#    syswow64\rundll32.exe, and the prefix works.
+#    with `wine64 wineboot -i`), made about as quickly as a win32 one. The
+#    boot reports one harmless error, that C:\windows\syswow64\rundll32.exe
+#    cannot be opened: with no 32-bit loader, syswow64 stays empty.
+#  - It has C:\Program Files and C:\Program Files (x86); the registry's
+#    ProgramFilesDir, which a 64-bit program reads, is the first, so the
+#    64-bit tool finds the client folders where the 32-bit one does under
+#    32-bit Wine. A 64-bit program sees no file system redirection.
+#  - Posing as Windows 98 (--version win98), it reports that version to
+#    64-bit programs too, so the tool takes its Windows 9x paths there as the
+#    32-bit one does.
 #  - Once wine64 is installed, /usr/lib/wine/wineserver is the 64-bit server
-#    for both kinds of prefix; a 32-bit prefix stays 32-bit only because its
-#    base is booted with WINEARCH=win32 (without it the 32-bit loader would
-#    make a win64 prefix on a machine that has wine64).
-#  - A win64 prefix has C:\Program Files and C:\Program Files (x86), and
-#    system32 holds the 64-bit DLLs, syswow64 the 32-bit ones. The x86_64
-#    programs see neither redirection nor the (x86) folder: to them it is
-#    the plain 64-bit Windows of the registry's ProgramFilesDir.
-#  - A 64-bit process never sees the Windows 9x family: Wine posing as
-#    Windows 98 (--version win98) still reports that version to it, so the
-#    tool takes its 9x paths there too, as the 32-bit one does.
+#    for both kinds of prefix; a 32-bit prefix stays one because its base is
+#    booted with WINEARCH=win32 (without it, the 32-bit loader makes a win64
+#    prefix wherever wine64 is installed).
 
 # What the base holds beyond a plain boot. A base whose stamp differs was
 # made by an older version of this script and is made anew; the prefixes
