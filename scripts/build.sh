@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the three flavours: product (the shipped exe), wintests (tests run
-# under Wine, which need the product exe) and native (core tests).
-#   scripts/build.sh                 all three
+# Builds the flavours: product (the shipped exe), wintests (tests run under
+# Wine, which need the product exe), their x86_64 twins product64 and
+# wintests64 (the same sources, for 64-bit Wine where a machine cannot start
+# 32-bit programs) and native (core tests).
+#   scripts/build.sh                 all of them
 #   scripts/build.sh product ...     only the named ones, in the order above
 set -euo pipefail
 
@@ -10,15 +12,15 @@ cd "$root"
 "$root/scripts/setup.sh"
 
 wanted=("$@")
-[ "${#wanted[@]}" -eq 0 ] && wanted=(product wintests native)
+[ "${#wanted[@]}" -eq 0 ] && wanted=(product wintests product64 wintests64 native)
 want() {
   local w
   for w in "${wanted[@]}"; do [ "$w" = "$1" ] && return 0; done
   return 1
 }
 for w in "${wanted[@]}"; do
-  case "$w" in product | wintests | native) ;; *)
-    echo "build: unknown flavour '$w' (native, product, wintests)" >&2
+  case "$w" in product | wintests | product64 | wintests64 | native) ;; *)
+    echo "build: unknown flavour '$w' (native, product, wintests, product64, wintests64)" >&2
     exit 2
     ;;
   esac
@@ -40,6 +42,6 @@ build_flavour() {
   fi
 }
 
-for flavour in product wintests native; do
+for flavour in product wintests product64 wintests64 native; do
   if want "$flavour"; then build_flavour "$flavour"; fi
 done

@@ -9,13 +9,17 @@ log="$log_dir/setup.log"
 
 # Wine is installed without its recommends, which would pull in sound,
 # video and GL stacks; what it needs to draw windows with legible text is
-# named here instead: its own fonts and the X extensions its driver uses.
+# named here instead: its own fonts and the X extensions its driver uses,
+# for the 32-bit Wine and the 64-bit one (libz-mingw-w64-dev holds zlib for
+# both MinGW targets).
 packages=(
   cmake g++ make googletest python3 zlib1g-dev unzip
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 fonts-wine fonts-liberation fonts-droid-fallback
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine fonts-liberation fonts-droid-fallback
   libxrender1:i386 libxext6:i386 libxrandr2:i386 libxi6:i386
   libxcursor1:i386 libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
+  libxrender1 libxext6 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxxf86vm1
   xvfb xauth x11-utils imagemagick
 )
 

@@ -23,11 +23,15 @@ log="$build/start.log"
 id_check=136 id_v3btn=134 id_v4btn=133 id_oubtn=119 id_log=118
 
 export WINEDEBUG="${WINEDEBUG:--all}"
+# shellcheck source=scripts/wine.sh
+source "$root/scripts/wine.sh"
 # Wine's loader for 32-bit Windows programs is a 32-bit Linux program, which
-# some virtual machines' kernels cannot start at all.
-if ! wine --version >/dev/null 2>&1; then
-  echo "start: built $exe, but this machine cannot start Wine ('wine --version' fails:" \
-    "no 32-bit programs here?); run the exe on Windows, or here on a machine that runs Wine" >&2
+# some virtual machines' kernels cannot start at all. It is asked itself:
+# `wine --version` may answer through the 64-bit loader.
+if ! lnf_wine_can_start win32; then
+  echo "start: built $exe, but this machine cannot start 32-bit Wine (its loader does not" \
+    "start: no 32-bit programs here?); run the exe on Windows, or here on a machine that runs" \
+    "32-bit programs" >&2
   exit 1
 fi
 if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
@@ -36,8 +40,6 @@ else
   if [ -n "${WINEPREFIX:-}" ]; then
     echo "start: WINEPREFIX=$WINEPREFIX does not exist; using the demo prefix" >&2
   fi
-  # shellcheck source=scripts/wine.sh
-  source "$root/scripts/wine.sh"
   prefix="$(lnf_wine_prefix "$build" demo --desktop 800x600 2>>"$log")" || {
     echo "start: making the demo prefix failed" >&2
     cat "$log" >&2

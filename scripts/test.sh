@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Builds every flavour and runs every test: the native core tests, then the
 # tests that run under Wine (their fixtures start an X server when needed).
-# Ends with one line "N passed, N failed, N skipped" summed over both runs.
+# Ends with a line naming the Wine that ran them, then one line
+# "N passed, N failed, N skipped" summed over all runs.
 #
-# The Wine tests need a machine that can run 32-bit Linux programs (Wine's
-# loader for 32-bit Windows programs is one). Some virtual machines' kernels
-# cannot: there they are skipped, loudly, and counted as skipped, unless
-# LNF_REQUIRE_WINE=1 makes that a failure.
+# The Wine tests run on the i686 build under 32-bit Wine, whose loader is a
+# 32-bit Linux program. Some virtual machines' kernels cannot start one:
+# there they run on the x86_64 build of the same sources under 64-bit Wine
+# instead (the checks of the i686 exe itself run everywhere, for they only
+# read it). Only where neither Wine starts are they skipped, loudly, and
+# counted as skipped, unless LNF_REQUIRE_WINE=1 makes that a failure.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -50,13 +53,26 @@ run_ctest() {
   if [ "$rc" -ne 0 ] || [ "$f" -ne 0 ]; then status=1; fi
 }
 
+# shellcheck source=scripts/wine.sh
+. "$root/scripts/wine.sh"
+
 run_ctest native -j2
-if wine --version >/dev/null 2>&1; then
+# `wine --version` does not tell: where the 32-bit loader cannot start,
+# Debian's wine command may fall back to the 64-bit one. Each loader is
+# started itself.
+if lnf_wine_can_start win32; then
+  wine_ran="wine: i686 under 32-bit Wine"
   run_ctest wintests
+elif lnf_wine_can_start win64; then
+  wine_ran="wine: x86_64 under 64-bit Wine (this machine cannot start 32-bit programs)"
+  echo "test: this machine cannot start 32-bit programs; the Wine tests run on the x86_64 build" >&2
+  run_ctest wintests64 -L wine
+  # The i686 exe's own checks, which read it without running it.
+  run_ctest wintests -LE wine
 else
-  # Only the checks of the exe itself, which read it without running it.
   skipped="$(ctest --test-dir "$root/build/wintests" -N -L wine | sed -nE 's/^Total Tests: ([0-9]+)$/\1/p')"
-  notice="test: this machine cannot start Wine ('wine --version' fails: no 32-bit programs here?); the $skipped Wine tests are skipped"
+  wine_ran="wine: none (this machine starts neither 32-bit nor 64-bit Wine)"
+  notice="test: this machine cannot start Wine (neither its 32-bit nor its 64-bit loader starts); the $skipped Wine tests are skipped"
   if [ "${LNF_REQUIRE_WINE:-0}" = 1 ]; then
     echo "$notice, and LNF_REQUIRE_WINE=1 makes that a failure" >&2
     failed=$((failed + skipped))
@@ -68,5 +84,6 @@ else
   run_ctest wintests -LE wine
 fi
 
+echo "$wine_ran"
 echo "$passed passed, $failed failed, $skipped skipped"
 exit "$status"

@@ -3,7 +3,7 @@
 # prefix $LNF_WINEPREFIX (made, by default, as BUILD_DIR/wine/contract with the
 # null graphics driver, so that no display is needed) and exits with the
 # program's own exit code. BUILD_DIR is $LNF_BUILD_DIR, else the current
-# folder.
+# folder; its programs' kind (32 or 64-bit) picks the Wine loader.
 set -euo pipefail
 
 # shellcheck source=scripts/wine.sh
@@ -14,5 +14,6 @@ if [ -z "${LNF_WINEPREFIX:-}" ]; then
   LNF_WINEPREFIX="$(lnf_wine_prefix "$build" contract --null-graphics)"
 fi
 
-export WINEPREFIX="$LNF_WINEPREFIX" WINEDEBUG=-all
-exec wine "$@"
+loader="$(lnf_wine_loader "$build")"
+export WINEPREFIX="$LNF_WINEPREFIX" WINEDEBUG=-all WINELOADER="$loader"
+exec "$loader" "$@"

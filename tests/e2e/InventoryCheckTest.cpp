@@ -150,12 +150,12 @@ TEST_F(InventoryCheck, WithAClientFolderOfNoKindShowsTheNoticeAndKeepsTheHint) {
   RECT hint;
   ASSERT_TRUE(GetWindowRect(app().Control(kSelectText), &hint));
   app().Repaint();
-  const std::vector<DWORD> withHint = ScreenPixels(hint);
+  const std::vector<DWORD> withHint = app().SettledPixels(hint);
   ASSERT_TRUE(RemoveTree(layout().wuDir));
   EXPECT_EQ(CheckNow(), Lines{});
   ASSERT_FALSE(app().OwnVisible(kSelectText));
   app().Repaint();
-  EXPECT_TRUE(withHint == ScreenPixels(hint)) << "the hint shows through the notice";
+  EXPECT_TRUE(withHint == app().SettledPixels(hint)) << "the hint shows through the notice";
 }
 
 // Setup names the program-files folder in the system's language

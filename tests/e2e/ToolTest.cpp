@@ -42,10 +42,13 @@ std::unique_ptr<App> StartTool(
 void TakeScreenshot(const std::string& name, App* app) {
   const std::wstring dir = ScreenshotDir();
   if (dir.empty()) return;
-  // Have everything painted and passed on to the display first; the pause is
-  // for the picture only, nothing is judged by it.
-  if (app) app->Repaint();
-  Sleep(500);
+  // Have everything painted and passed on to the screen first. Without the
+  // window, what is taken is a box, whose icon has been read already, and
+  // so is painted.
+  if (app) {
+    app->Repaint();
+    app->SettledPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  }
   MakeFolders(dir);
   if (!App::SaveScreenshot(dir + L"\\" + Widen(name) + L".bmp")) {
     ADD_FAILURE() << "could not save screenshot " << name;

@@ -58,19 +58,22 @@ setup() {
     }
     xvfb_pid="$lnf_xvfb_pid" display="$lnf_xvfb_display"
   fi
+  local loader
+  loader="$(lnf_wine_loader "$build")"
   {
     echo "export WINEPREFIX='$prefix'"
     echo "export DISPLAY='$display'"
+    echo "export WINELOADER='$loader'"
     echo "xvfb_pid='$xvfb_pid'"
   } >"$state/state.env"
 
   # A server that outlives each test program and holds no test's output
   # open, so that CTest does not wait for it.
   (
-    export WINEPREFIX="$prefix" DISPLAY="$display" WINEDEBUG=-all
+    export WINEPREFIX="$prefix" DISPLAY="$display" WINEDEBUG=-all WINELOADER="$loader"
     setsid wineserver -p </dev/null >/dev/null 2>&1
     # Bring up the desktop now rather than inside the first test.
-    wine reg query 'HKCU\Software\Wine\Explorer' </dev/null >/dev/null 2>&1 || true
+    "$loader" reg query 'HKCU\Software\Wine\Explorer' </dev/null >/dev/null 2>&1 || true
   )
   echo "e2e: prefix $prefix, display $display"
 }
@@ -85,7 +88,7 @@ run() {
   local log="$state/run-$$.log" rc=0
   # Output through a file: Wine processes that outlive the program (the
   # desktop of a screen-size case) must not hold CTest's pipe open.
-  wine "$@" </dev/null >"$log" 2>&1 || rc=$?
+  "$WINELOADER" "$@" </dev/null >"$log" 2>&1 || rc=$?
   cat "$log"
   rm -f "$log"
   local shots="${LNF_E2E_SCREENSHOTS:-}" bmp

@@ -67,7 +67,9 @@ inline bool RunOnHost(const std::string& command) {
   }
   if (process.hThread) CloseHandle(process.hThread);
   if (process.hProcess) CloseHandle(process.hProcess);
-  for (int waited = 0; waited < 1000; ++waited) {
+  // At least two minutes: a busy machine may be slow to start a host
+  // program; CTest's time limit ends one that hangs.
+  for (int waited = 0; waited < 6000; ++waited) {
     const HANDLE file = CreateFileW(marker.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {

@@ -32,6 +32,6 @@ add_test(NAME wine_prefix_win98
 set_tests_properties(wine_prefix_win98 PROPERTIES FIXTURES_SETUP wine_win98 TIMEOUT 300)
 add_test(NAME win32_contract_tests_win98 COMMAND win32_contract_tests)
 set_tests_properties(win32_contract_tests_win98 PROPERTIES
-  ENVIRONMENT "LNF_WINEPREFIX=${CMAKE_BINARY_DIR}/wine/win98;TZ=Europe/Berlin"
+  ENVIRONMENT "LNF_BUILD_DIR=${CMAKE_BINARY_DIR};LNF_WINEPREFIX=${CMAKE_BINARY_DIR}/wine/win98;TZ=Europe/Berlin"
   FIXTURES_REQUIRED wine_win98
   TIMEOUT 300)

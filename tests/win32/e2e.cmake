@@ -86,7 +86,7 @@ function(lnf_e2e_config name winver dpi groups filter)
     set(env_e ${env})
     list(FILTER env_e EXCLUDE REGEX "^LNF_E2E_(DRIVE|SCREENSHOTS)=")
     set_tests_properties(e2e_${name}_OtherDrive PROPERTIES FIXTURES_REQUIRED ${fixture}
-      RESOURCE_LOCK ${fixture} ENVIRONMENT "${env_e};LNF_E2E_DRIVE=E" TIMEOUT 240)
+      RESOURCE_LOCK ${fixture} ENVIRONMENT "${env_e};LNF_E2E_DRIVE=E" TIMEOUT 600)
   endif()
   foreach(group IN LISTS groups)
     add_test(NAME e2e_${name}_${group}
@@ -94,9 +94,11 @@ function(lnf_e2e_config name winver dpi groups filter)
     list(APPEND tests e2e_${name}_${group})
   endforeach()
   # One prefix and one scratch drive per configuration: its tests take turns.
+  # The backup group takes 10 s on an idle machine and 100 s on a busy one;
+  # the limit is for a hung run only.
   if(tests)
     set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED ${fixture}
-      RESOURCE_LOCK ${fixture} ENVIRONMENT "${env}" TIMEOUT 240)
+      RESOURCE_LOCK ${fixture} ENVIRONMENT "${env}" TIMEOUT 600)
   endif()
 endfunction()
 

@@ -135,6 +135,11 @@ class App {
   std::optional<bool> Working(DWORD timeoutMs) const;
   // Has the tool paint its whole window now.
   void Repaint() const;
+  // What the screen shows in `rect` (screen coordinates) once the tool's
+  // painting has reached it: read again, with the tool gone idle between the
+  // reads, until two reads agree. (Wine passes a window's painting on to
+  // the screen after the painting, when the tool's thread next waits.)
+  std::vector<DWORD> SettledPixels(const RECT& rect) const;
 
   // Asks the window to close and waits for the process to end. False when it
   // did not end, or when a message box was still open.
@@ -156,8 +161,9 @@ class App {
   std::string error_;
 };
 
-// What the screen shows in `rect` (screen coordinates): one 0xRRGGBB value
-// per pixel, row by row.
+// What the screen shows in `rect` (screen coordinates) right now: one
+// 0xRRGGBB value per pixel, row by row. To compare what a tool shows, read
+// App::SettledPixels instead.
 std::vector<DWORD> ScreenPixels(const RECT& rect);
 
 // Reads what a message box shows.

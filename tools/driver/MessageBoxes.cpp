@@ -25,7 +25,23 @@ int Difference(const Pixels& a, const Pixels& b) {
   return differing;
 }
 
-BoxIcon RecogniseIcon(HWND iconControl) {
+// Whether every corner and the middle of `rect` (screen coordinates) show
+// `box`, not a window over it: another instance's window may lie on top of a
+// box that came up behind it.
+bool ShowsBox(HWND box, const RECT& rect) {
+  const POINT points[] = {{rect.left, rect.top},
+                          {rect.right - 1, rect.top},
+                          {rect.left, rect.bottom - 1},
+                          {rect.right - 1, rect.bottom - 1},
+                          {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}};
+  for (const POINT& p : points) {
+    HWND at = WindowFromPoint(p);
+    if (!at || GetAncestor(at, GA_ROOT) != box) return false;
+  }
+  return true;
+}
+
+BoxIcon RecogniseIcon(HWND box, HWND iconControl) {
   struct Candidate {
     BoxIcon icon;
     LPCWSTR resource;
@@ -42,11 +58,19 @@ BoxIcon RecogniseIcon(HWND iconControl) {
   const int height = std::min<int>(rect.bottom - rect.top, GetSystemMetrics(SM_CYICON));
   if (width <= 0 || height <= 0) return BoxIcon::None;
 
+  const RECT shownRect = {rect.left, rect.top, rect.left + width, rect.top + height};
+
   BoxIcon best = BoxIcon::Unrecognised;
   int bestDifference = width * height;
-  // The box may not have painted yet: look again until one icon matches
-  // exactly, and settle for a close match only when none ever does.
+  // The box may not have painted yet, or may lie under another window: read
+  // only what shows the box, brought to the top when covered, and look again
+  // until one icon matches exactly; settle for a close match only when none
+  // ever does.
   WaitUntil([&] {
+    if (!ShowsBox(box, shownRect)) {
+      SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      return false;
+    }
     const Pixels shown = CaptureScreen(rect.left, rect.top, width, height);
     const bool blank = std::all_of(shown.rgb.begin(), shown.rgb.end(),
                                    [&](DWORD v) { return v == shown.rgb.front(); });
@@ -127,7 +151,7 @@ MessageBoxInfo ReadMessageBox(HWND box) {
       !SendMessageW(iconControl, STM_GETICON, 0, 0)) {
     info.icon = BoxIcon::None;
   } else {
-    info.icon = RecogniseIcon(iconControl);
+    info.icon = RecogniseIcon(box, iconControl);
   }
   return info;
 }

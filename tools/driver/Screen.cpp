@@ -65,6 +65,19 @@ std::vector<DWORD> ScreenPixels(const RECT& rect) {
   return CaptureScreen(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top).rgb;
 }
 
+std::vector<DWORD> App::SettledPixels(const RECT& rect) const {
+  std::vector<DWORD> before = ScreenPixels(rect);
+  std::vector<DWORD> now;
+  WaitUntil([&] {
+    Sync();
+    now = ScreenPixels(rect);
+    if (now == before) return true;
+    before = now;
+    return false;
+  });
+  return now;
+}
+
 bool App::SaveScreenshot(const std::wstring& path) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);

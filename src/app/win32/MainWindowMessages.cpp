@@ -74,13 +74,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
   if (message == WM_NCCREATE) {
     self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
-    win::SetWindowData(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    win::SetWindowData(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   } else {
-    self = reinterpret_cast<MainWindow*>(win::GetWindowData(hwnd, GWL_USERDATA));
+    self = reinterpret_cast<MainWindow*>(win::GetWindowData(hwnd, GWLP_USERDATA));
   }
   if (!self) return win::DefaultProc(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    win::SetWindowData(hwnd, GWL_USERDATA, 0);
+    win::SetWindowData(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     return win::DefaultProc(hwnd, message, wParam, lParam);
   }

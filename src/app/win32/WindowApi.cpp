@@ -79,19 +79,19 @@ LRESULT CallProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 WNDPROC ReplaceWindowProc(HWND hwnd, WNDPROC proc) {
   const LONG_PTR value = reinterpret_cast<LONG_PTR>(proc);
-  return reinterpret_cast<WNDPROC>(IsNtFamily() ? SetWindowLongW(hwnd, GWL_WNDPROC, value)
-                                                : SetWindowLongA(hwnd, GWL_WNDPROC, value));
+  return reinterpret_cast<WNDPROC>(IsNtFamily() ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, value)
+                                                : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, value));
 }
 
 LONG_PTR GetWindowData(HWND hwnd, int index) {
-  return IsNtFamily() ? GetWindowLongW(hwnd, index) : GetWindowLongA(hwnd, index);
+  return IsNtFamily() ? GetWindowLongPtrW(hwnd, index) : GetWindowLongPtrA(hwnd, index);
 }
 
 void SetWindowData(HWND hwnd, int index, LONG_PTR value) {
   if (IsNtFamily()) {
-    SetWindowLongW(hwnd, index, value);
+    SetWindowLongPtrW(hwnd, index, value);
   } else {
-    SetWindowLongA(hwnd, index, value);
+    SetWindowLongPtrA(hwnd, index, value);
   }
 }
 
