@@ -12,8 +12,8 @@
 #include "app/win32/MainWindow.h"
 #include "form/MainForm.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 // The runtime's default reaction to an uncaught exception prints the type's
 // demangled name to a console that a GUI program does not have, and brings

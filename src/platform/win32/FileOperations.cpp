@@ -12,8 +12,8 @@
 #include "platform/win32/NativePath.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 
