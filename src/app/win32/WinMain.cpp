@@ -84,20 +84,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!collect) return window.RunMessageLoop();
 
   // A person watching sees the console grow; the window closes by itself.
-  struct Collection {
-    lnf::MainForm& form;
-    lnf::LoggedPrompts& boxes;
-    lnf::Win32Platform& platform;
-    const std::string& outPath;
-    int exitCode = lnf::kExitFailed;
-    static void Run(void* context) {
-      auto& run = *static_cast<Collection*>(context);
-      run.exitCode =
-          lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
-    }
-  } collection{form, logged, platform, command.outPath};
-  window.RunWork(Collection::Run, &collection);
+  int exitCode = lnf::kExitFailed;
+  const auto collection = [&] {
+    exitCode = lnf::RunCollection(form, logged, platform, platform, command.outPath);
+  };
+  window.RunWork(collection);
   window.Close();
   window.RunMessageLoop();
-  return collection.exitCode;
+  return exitCode;
 }

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "platform/win32/NativePath.h"
-#include "win32/OwnedHandle.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
+#include "win32/OwnedHandle.h"
 #include "win32/WindowsFamily.h"
 
 namespace lnf {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/win32/MachineSettings.h"
-#include "win32/OwnedHandle.h"
 #include "platform/win32/Win32Platform.h"
+#include "win32/OwnedHandle.h"
 #include "win32/Win32Text.h"
 #include "win32/WindowsFamily.h"
 
