@@ -2,9 +2,9 @@
 
 namespace lnf {
 
-void WorkState::Click(ControlId id) { Enqueue({id, nullptr, nullptr}); }
+void WorkState::Click(ControlId id) { Enqueue({id, std::nullopt}); }
 
-void WorkState::Run(Work work, void* context) { Enqueue({kNoControl, work, context}); }
+void WorkState::Run(Work work) { Enqueue({kNoControl, work}); }
 
 void WorkState::Enqueue(const Pending& pending) {
   pending_.push_back(pending);
@@ -18,7 +18,7 @@ void WorkState::Enqueue(const Pending& pending) {
     // clicks behind it waiting for good.
     try {
       if (next.work) {
-        next.work(next.context);
+        (*next.work)();
       } else {
         actions_.RunClick(next.click);
       }

@@ -13,8 +13,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 #include "form/ControlIds.h"
+#include "platform/FunctionRef.h"
 
 namespace lnf {
 
@@ -57,12 +59,11 @@ class WorkState {
 
   void Click(ControlId id);
   // Work of the window's own that no click starts (an unattended
-  // collection): `work(context)` runs as a click's handler does, at once or
-  // after the ones at work, and may not let a failure through. A plain
-  // function, not a std::function: the link-time optimizer of the Windows
-  // build fails on the latter here.
-  using Work = void (*)(void* context);
-  void Run(Work work, void* context);
+  // collection): `work()` runs as a click's handler does, at once or after
+  // the ones at work, and may not let a failure through. The callable must
+  // live until it has run.
+  using Work = FunctionRef<void()>;
+  void Run(Work work);
   // True: close now. False: handlers run, and the window closes once they
   // have ended.
   bool AskClose();
@@ -81,8 +82,7 @@ class WorkState {
   // A click's control, or the window's own work.
   struct Pending {
     ControlId click;
-    Work work;
-    void* context;
+    std::optional<Work> work;
   };
 
   void Enqueue(const Pending& pending);

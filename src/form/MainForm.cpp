@@ -99,7 +99,7 @@ void MainForm::Dispatch(EventHandler handler) {
 // The one place where a failure that a handler lets through is caught: the
 // user is told its number and description, whatever the handler did before it
 // stays, and the window goes on.
-void MainForm::Run(const std::function<void()>& work) {
+void MainForm::Run(FunctionRef<void()> work) {
   try {
     work();
   } catch (const PlatformError& error) {

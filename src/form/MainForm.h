@@ -9,11 +9,11 @@
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <limits>
 #include <string>
 
 #include "form/ControlIds.h"
+#include "platform/FunctionRef.h"
 #include "platform/Platform.h"
 
 namespace lnf {
@@ -68,7 +68,7 @@ class MainForm {
   // Runs `work` as the dispatcher runs a handler: a failure it lets through
   // is told in a box, and the view catches up. For work that hands back
   // values, which a handler cannot (the unattended collection's backups).
-  void Run(const std::function<void()>& work);
+  void Run(FunctionRef<void()> work);
 
   // --- Controls.
   void Show(ControlId id) { SetVisible(id, true); }

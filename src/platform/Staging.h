@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/FunctionRef.h"
 
 namespace lnf {
 
@@ -42,7 +42,7 @@ class FileSteps {
   virtual std::uint32_t Delete(const std::string& path) = 0;
   // Every entry of `folder` but "." and "..", hidden and system ones too.
   virtual void List(const std::string& folder,
-                    const std::function<void(const std::string& name, std::uint32_t)>& each) = 0;
+                    FunctionRef<void(const std::string& name, std::uint32_t)> each) = 0;
   // Creates `path`, which must not exist, and holds it open; null and the
   // error number on failure.
   virtual std::unique_ptr<HeldFile> HoldNew(const std::string& path, std::uint32_t& error) = 0;

@@ -278,7 +278,7 @@ class MemoryPlatform::Steps final : public FileSteps {
     return 0;
   }
   void List(const std::string& folder,
-            const std::function<void(const std::string&, std::uint32_t)>& each) override {
+            FunctionRef<void(const std::string&, std::uint32_t)> each) override {
     if (!d_.IsFolder(folder)) return;
     for (const Node* child : d_.Children(d_.Key(folder))) each(child->name, child->attributes);
   }

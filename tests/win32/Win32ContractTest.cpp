@@ -11,7 +11,7 @@
 #include "Win32World.h"
 #include "app/Events.h"
 #include "form/MainForm.h"
-#include "platform/win32/OwnedHandle.h"
+#include "win32/OwnedHandle.h"
 
 namespace lnf::contract {
 namespace {

@@ -13,7 +13,7 @@
 #include "SystemTime.h"
 #include "platform/PathText.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf::contract {
 

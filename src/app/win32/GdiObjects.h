@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/OwnedHandle.h"
+#include "win32/OwnedHandle.h"
 
 namespace lnf {
 

@@ -8,7 +8,7 @@
 #include "app/win32/ControlStyle.h"
 #include "app/win32/LabelInk.h"
 #include "app/win32/WindowApi.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

@@ -34,7 +34,7 @@ class MainWindow : public FormView {
   int RunMessageLoop();
   // Runs `work` as a click's handler runs, the window kept alive meanwhile;
   // returns once it has ended.
-  void RunWork(WorkState::Work work, void* context) { pump_.Run(work, context); }
+  void RunWork(WorkState::Work work) { pump_.Run(work); }
   // Closes the window as its close box would, once the work at hand is done.
   void Close() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 

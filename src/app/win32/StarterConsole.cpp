@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/win32/OwnedHandle.h"
-#include "platform/win32/Win32Text.h"
+#include "win32/OwnedHandle.h"
+#include "win32/Win32Text.h"
 
 namespace lnf {
 

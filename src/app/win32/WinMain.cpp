@@ -13,8 +13,8 @@
 #include "app/win32/StarterConsole.h"
 #include "form/MainForm.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 // The runtime's default reaction to an uncaught exception prints the type's
 // demangled name to a console that a GUI program does not have, and brings
@@ -103,20 +103,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!collect) return window.RunMessageLoop();
 
   // A person watching sees the console grow; the window closes by itself.
-  struct Collection {
-    lnf::MainForm& form;
-    lnf::LoggedPrompts& boxes;
-    lnf::Win32Platform& platform;
-    const std::string& outPath;
-    lnf::CollectionResult result;
-    static void Run(void* context) {
-      auto& run = *static_cast<Collection*>(context);
-      run.result = lnf::RunCollection(run.form, run.boxes, run.platform, run.platform, run.outPath);
-    }
-  } collection{form, logged, platform, command.outPath, {}};
-  window.RunWork(Collection::Run, &collection);
+  lnf::CollectionResult result;
+  const auto collection = [&] {
+    result = lnf::RunCollection(form, logged, platform, platform, command.outPath);
+  };
+  window.RunWork(collection);
   window.Close();
   window.RunMessageLoop();
-  lnf::TellStarter(lnf::StarterLines(collection.result));
-  return collection.result.exitCode;
+  lnf::TellStarter(lnf::StarterLines(result));
+  return result.exitCode;
 }

@@ -25,7 +25,7 @@ class WorkPump final : public PlatformWatcher, private WorkActions, private Tick
   // A push button was clicked: its handler runs now, or after the ones at work.
   void Click(ControlId id) { state_.Click(id); }
   // The window's own work, kept alive the same way.
-  void Run(WorkState::Work work, void* context) { state_.Run(work, context); }
+  void Run(WorkState::Work work) { state_.Run(work); }
 
   // What the window answers to `message` while handlers run; false for the
   // messages it handles as always.

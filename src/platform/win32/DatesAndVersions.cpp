@@ -9,7 +9,7 @@
 #include "platform/win32/FindFile.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

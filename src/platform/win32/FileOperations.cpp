@@ -1,7 +1,6 @@
 // Files and folders: attributes, new folders, the replacing copy with the
 // staging folders of the runs, and a finished file put in place of another
 // or removed, over the rules of platform/Staging.h.
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -12,8 +11,8 @@
 #include "platform/win32/NativePath.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 
@@ -70,7 +69,7 @@ class Win32Steps final : public FileSteps {
     return ErrorOf(IsNtFamily() ? DeleteFileW(Ptr(native.wide)) : DeleteFileA(native.ansi.c_str()));
   }
   void List(const std::string& folder,
-            const std::function<void(const std::string&, std::uint32_t)>& each) override {
+            FunctionRef<void(const std::string&, std::uint32_t)> each) override {
     FindFile find;
     if (!find.First(Native(WithSeparator(folder) + "*"))) return;
     do {

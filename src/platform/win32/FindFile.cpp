@@ -1,6 +1,6 @@
 #include "platform/win32/FindFile.h"
 
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

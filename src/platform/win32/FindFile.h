@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32/NativePath.h"
-#include "platform/win32/OwnedHandle.h"
+#include "win32/OwnedHandle.h"
 
 namespace lnf {
 

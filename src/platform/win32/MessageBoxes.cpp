@@ -2,8 +2,8 @@
 #include <string>
 
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

@@ -4,7 +4,7 @@
 
 #include "platform/PathText.h"
 #include "platform/win32/SystemError.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

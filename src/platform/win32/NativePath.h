@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/win32/Win32Text.h"
+#include "win32/Win32Text.h"
 
 namespace lnf {
 

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "platform/win32/NativePath.h"
-#include "platform/win32/OwnedHandle.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/OwnedHandle.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

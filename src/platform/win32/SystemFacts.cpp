@@ -6,8 +6,8 @@
 #include "platform/win32/MachineSettings.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

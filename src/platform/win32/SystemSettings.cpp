@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/win32/MachineSettings.h"
-#include "platform/win32/OwnedHandle.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Text.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/OwnedHandle.h"
+#include "win32/Win32Text.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

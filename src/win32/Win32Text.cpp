@@ -1,7 +1,7 @@
-#include "platform/win32/Win32Text.h"
+#include "win32/Win32Text.h"
 
 #include "platform/PathText.h"
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 namespace lnf {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/WindowsFamily.h"
+#include "win32/WindowsFamily.h"
 
 #include <windows.h>
 

@@ -1,0 +1,1 @@
+// The layer's one source, which includes none of its headers.
