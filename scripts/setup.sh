@@ -11,7 +11,7 @@ log="$log_dir/setup.log"
 # video and GL stacks; what it needs to draw windows with legible text is
 # named here instead: its own fonts and the X extensions its driver uses.
 packages=(
-  cmake g++ make googletest python3 zlib1g-dev unzip
+  cmake g++ make googletest python3 zlib1g-dev unzip p7zip-full libarchive-tools
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 fonts-wine fonts-liberation fonts-droid-fallback
   libxrender1:i386 libxext6:i386 libxrandr2:i386 libxi6:i386
