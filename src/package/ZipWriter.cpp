@@ -60,6 +60,11 @@ const std::uint16_t kCodePage437[128] = {
     0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
+[[noreturn]] void ThrowGrew(const std::string& name) {
+  throw ZipLimitError("\"" + name +
+                      "\" grew past 4 GiB while it was packed, with no room left for its size.");
+}
+
 int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
 
 }  // namespace
@@ -113,11 +118,6 @@ ZipWriter::~ZipWriter() = default;
 void ZipWriter::Check(bool condition, const char* what) const {
   if (broken_) throw ZipError("The zip archive was abandoned after an error.");
   if (!condition) throw ZipError(what);
-}
-
-void ZipWriter::Refuse(const std::string& message) {
-  broken_ = true;
-  throw ZipLimitError(message);
 }
 
 void ZipWriter::Emit(const void* data, std::size_t size) {
@@ -217,8 +217,8 @@ void ZipWriter::DrainDeflater(int flush) {
     }
     const std::size_t produced = kChunk - z.avail_out;
     if (!entry.zip64Sizes && entry.compressedSize + produced > limits_.maxSize) {
-      Refuse("\"" + entry.name.bytes +
-             "\" grew past 4 GiB while it was packed, with no room left for its size.");
+      broken_ = true;
+      ThrowGrew(entry.name.bytes);
     }
     Emit(deflater_->buffer, produced);
     entry.compressedSize += produced;
@@ -232,8 +232,8 @@ void ZipWriter::WriteFileData(const void* data, std::size_t size) {
   Check(inFile_, "File data came outside a file entry.");
   Entry& entry = entries_.back();
   if (!entry.zip64Sizes && entry.size + size > limits_.maxSize) {
-    Refuse("\"" + entry.name.bytes +
-           "\" grew past 4 GiB while it was packed, with no room left for its size.");
+    broken_ = true;
+    ThrowGrew(entry.name.bytes);
   }
   const auto* bytes = static_cast<const Bytef*>(data);
   z_stream& z = deflater_->stream;

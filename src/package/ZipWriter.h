@@ -83,7 +83,9 @@ class ZipError : public std::exception {
 // record, so no reader takes it for a complete archive.
 class ZipLimitError : public ZipError {
  public:
-  using ZipError::ZipError;
+  // Not inherited (using ZipError::ZipError): the MinGW compiler's link-time
+  // optimizer fails on the inherited constructor.
+  explicit ZipLimitError(std::string message) : ZipError(std::move(message)) {}
 };
 
 // Beyond these an archive needs ZIP64 records: a size or offset that a
@@ -137,7 +139,6 @@ class ZipWriter {
   bool NeedsZip64(const Entry& entry) const;
   void Emit(const void* data, std::size_t size);
   void DrainDeflater(int flush);
-  void Refuse(const std::string& message);
 
   ZipOutput& out_;
   ZipLimits limits_;
