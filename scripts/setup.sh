@@ -13,7 +13,7 @@ log="$log_dir/setup.log"
 # for the 32-bit Wine and the 64-bit one (libz-mingw-w64-dev holds zlib for
 # both MinGW targets).
 packages=(
-  cmake g++ make googletest python3 zlib1g-dev unzip
+  cmake g++ make googletest python3 zlib1g-dev unzip p7zip-full libarchive-tools
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine fonts-liberation fonts-droid-fallback

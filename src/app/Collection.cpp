@@ -17,8 +17,6 @@ namespace {
 
 constexpr const char* kToolName = "Lanternfall Tallyglass (LNF_INVTOOL)";
 constexpr std::size_t kChunk = 64 * 1024;
-// A file the zip cannot record without ZIP64 is left out, said in the log.
-constexpr std::uint64_t kLargestFile = 0xFFFFFFFEu;
 
 std::string FailureText(const PlatformError& error) {
   std::string text = "Error " + std::to_string(error.number()) + ": " + error.description();
@@ -42,9 +40,12 @@ bool IsAscii(const std::string& text) {
 }
 
 // A name inside the zip: "LNF_INV/" and the path with forward slashes. ASCII
-// as it is; otherwise, on Windows 9x, in the code page readers assume when
-// it spells the name exactly (Windows' own zip folders know no other), and
-// UTF-8, marked as such, everywhere else.
+// as it is. Otherwise, on Windows 9x, in the OEM code page, as Windows' own
+// zip folders read a name without the UTF-8 mark, with its UTF-8 form in
+// the Unicode Path field for the readers that know it; but only where the
+// code page spells the name exactly and with the bytes of code page 437,
+// which readers that know no Unicode Path (Python's zipfile) assume.
+// Everywhere else UTF-8, marked as such.
 ZipName ArchiveName(SystemFacts& facts, bool nt, const std::string& path) {
   std::string slashed = path;
   for (char& c : slashed) {
@@ -66,7 +67,7 @@ ZipName ArchiveName(SystemFacts& facts, bool nt, const std::string& path) {
       bytes += '/';
       start = slash + 1;
     }
-    if (exact) return {bytes, false};
+    if (exact && ReadAsCodePage437(bytes) == slashed) return {bytes, false, slashed};
   }
   return {slashed, true};
 }
@@ -82,11 +83,18 @@ CalendarTime Calendar(const UtcDateTime& t) {
   return c;
 }
 
-// Zip readers take an entry's time as local time.
-DosDateTime LocalDosTime(const UtcDateTime& utc, int offsetMinutes) {
-  const CalendarTime local = ShiftedByMinutes(Calendar(utc), offsetMinutes);
-  return MakeDosDateTime(local.year, local.month, local.day, local.hour, local.minute,
-                         local.second);
+// An entry's time: the local time zip readers show, and the moment in UTC,
+// which the readers that know it show in their own zone.
+ZipTime EntryTime(const CalendarTime& local, const CalendarTime& utc) {
+  return ZipTime(
+      MakeDosDateTime(local.year, local.month, local.day, local.hour, local.minute, local.second),
+      SecondsSince1970(utc));
+}
+
+// A copy's time: its local time as the system shows the file's, with the
+// offset in force at its own date, not today's.
+ZipTime FileTime(SystemFacts& facts, const UtcDateTime& utc) {
+  return EntryTime(Calendar(facts.LocalTimeAt(utc)), Calendar(utc));
 }
 
 class StreamOutput final : public ZipOutput {
@@ -311,8 +319,8 @@ void DescribeSystem(MainForm& form, SystemFacts& facts, ManifestFacts& manifest)
 
 // Packs this run's copies, the manifest and the log into `outPath`, each
 // copy read once: hashed and deflated in the same pass. A file that cannot be
-// read or is too big for the zip is left out and said in the log; the run
-// then counts as failed, and the package is written all the same.
+// read is left out and said in the log; the run then counts as failed, and
+// the package is written all the same.
 void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
           const std::string& outPath) {
   const std::string root = BackupRoot(form);
@@ -320,40 +328,38 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   const std::vector<Entry> entries = ThisRunsCopies(run, root);
   const bool nt = run.facts.windowsNt;
   const int offset = run.facts.utcOffsetMinutes;
-  const UtcDateTime nowUtc = [&] {
-    const CalendarTime t = ShiftedByMinutes(run.facts.collectedLocal, -offset);
-    return UtcDateTime{t.year, t.month, t.day, t.hour, t.minute, t.second};
-  }();
+  // The package's own entries (its folders, the manifest, the log): the
+  // collection's time.
+  const ZipTime packedAt =
+      EntryTime(run.facts.collectedLocal, ShiftedByMinutes(run.facts.collectedLocal, -offset));
 
   std::string temporary;
   auto stream = CreateBeside(form.files(), streams, outPath, temporary);
   StreamOutput output(*stream);
   ZipWriter zip(output);
-  zip.AddFolder(ArchiveName(facts, nt, "LNF_INV"), LocalDosTime(nowUtc, offset));
+  zip.AddFolder(ArchiveName(facts, nt, "LNF_INV"), packedAt);
   std::vector<char> buffer(kChunk);
   for (const Entry& entry : entries) {
     const std::string path = root + "\\" + entry.path;
     const ZipName name = ArchiveName(facts, nt, "LNF_INV\\" + entry.path);
     if (entry.folder) {
-      zip.AddFolder(name, LocalDosTime(nowUtc, offset));
+      zip.AddFolder(name, packedAt);
       continue;
     }
     // Everything that can fail before the entry begins is asked first, so
     // that a file left out leaves no half entry behind.
     FileFacts file;
     std::unique_ptr<ReadStream> reading;
+    ZipTime written = packedAt;
     try {
       file = streams.GetFileFacts(path);
-      if (file.size > kLargestFile) {
-        LeaveOut(form, run, entry, "larger than a zip holds.");
-        continue;
-      }
+      written = FileTime(facts, file.lastWrite);
       reading = streams.OpenRead(path);
     } catch (const PlatformError& error) {
       LeaveOut(form, run, entry, FailureText(error));
       continue;
     }
-    zip.BeginFile(name, LocalDosTime(file.lastWrite, offset));
+    zip.BeginFile(name, written, file.size);
     Sha256 hash;
     for (std::size_t got; (got = reading->Read(buffer.data(), buffer.size())) != 0;) {
       hash.Update(buffer.data(), got);
@@ -364,11 +370,11 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   }
 
   const std::string manifest = ComposeManifest(run.facts);
-  zip.BeginFile({"_lanternfall/manifest.txt", false}, LocalDosTime(nowUtc, offset));
+  zip.BeginFile({"_lanternfall/manifest.txt", false}, packedAt);
   zip.WriteFileData(manifest.data(), manifest.size());
   zip.EndFile();
   const std::string& log = form.Text(kLogConsole);
-  zip.BeginFile({"_lanternfall/log.txt", false}, LocalDosTime(nowUtc, offset));
+  zip.BeginFile({"_lanternfall/log.txt", false}, packedAt);
   zip.WriteFileData(log.data(), log.size());
   zip.EndFile();
   zip.Finish();

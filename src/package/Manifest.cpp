@@ -40,6 +40,15 @@ CalendarTime CivilFromSeconds(long long seconds) {
   return t;
 }
 
+}  // namespace
+
+long long SecondsSince1970(const CalendarTime& t) {
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600LL + t.minute * 60LL +
+         t.second;
+}
+
+namespace {
+
 // Zero-padded to `width` digits; no printf, whose 64-bit and padding support
 // differs between the C runtimes the tool meets.
 std::string Padded(long long value, std::size_t width) {

@@ -44,6 +44,9 @@ struct ManifestFacts {
   std::vector<ManifestFile> files;  // in the package's order
 };
 
+// The seconds from 1970-01-01T00:00:00 to `t`, both in the same zone.
+long long SecondsSince1970(const CalendarTime& t);
+
 // `t` moved by `minutes` (back when negative), across days, months and years.
 CalendarTime ShiftedByMinutes(const CalendarTime& t, int minutes);
 

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <exception>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,14 +33,36 @@ struct DosDateTime {
 // odd seconds round down.
 DosDateTime MakeDosDateTime(int year, int month, int day, int hour, int minute, int second);
 
+// When an entry was last written: the local time readers show, in MS-DOS
+// form, and where known the moment itself (seconds since 1970, UTC), which
+// goes in the extended timestamp field that Info-ZIP, 7-Zip and libarchive
+// read in place of the local time. A moment outside what the field holds
+// (1901 to 2038) is left out.
+struct ZipTime {
+  ZipTime(DosDateTime local) : local(local) {}  // NOLINT: a local time alone is a ZipTime
+  ZipTime(DosDateTime local, std::int64_t utc) : local(local), hasUtc(true), utc(utc) {}
+  DosDateTime local;
+  bool hasUtc = false;
+  std::int64_t utc = 0;
+};
+
 // An entry name as the archive stores it: bytes with forward slashes, either
-// UTF-8 (flagged as such) or in the code page the reader will assume (no
-// flag). The writer does not touch the bytes: in a code page a backslash byte
-// may be half of a character.
+// UTF-8 (flagged as such) or in a code page (no flag). The writer does not
+// touch the bytes: in a code page a backslash byte may be half of a
+// character. A name in a code page may carry its UTF-8 form as well, in
+// Info-ZIP's Unicode Path field, for the readers that would otherwise guess
+// the code page.
 struct ZipName {
+  ZipName(std::string bytes, bool utf8, std::string unicodePath = {})
+      : bytes(std::move(bytes)), utf8(utf8), unicodePath(std::move(unicodePath)) {}
   std::string bytes;
   bool utf8 = false;
+  std::string unicodePath;  // empty: none
 };
+
+// The text a reader that knows nothing but the format's own code page (437,
+// the IBM PC's) makes of a name without the UTF-8 mark, in UTF-8.
+std::string ReadAsCodePage437(const std::string& bytes);
 
 // Why the writer stopped. Derives from std::exception, not
 // std::runtime_error: the latter drags the library's second string
@@ -54,21 +76,26 @@ class ZipError : public std::exception {
   std::string message_;
 };
 
-// What no archive without ZIP64 can hold: a file or an archive of 4 GiB or
-// more, or 65535 entries or more (all-ones values are the marks by which
-// readers look for ZIP64 records). Thrown before a byte that would need them
-// is written; what was written by then has no end record, so no reader
-// takes it for a complete archive.
+// What the writer refuses rather than write an archive no reader would take:
+// a file that grows past 4 GiB after it was said to be smaller, since its
+// local header has no room for the sizes then. Thrown before a byte that
+// would need the room is written; what was written by then has no end
+// record, so no reader takes it for a complete archive.
 class ZipLimitError : public ZipError {
  public:
-  using ZipError::ZipError;
+  // Not inherited (using ZipError::ZipError): the MinGW compiler's link-time
+  // optimizer fails on the inherited constructor.
+  explicit ZipLimitError(std::string message) : ZipError(std::move(message)) {}
 };
 
-// The limits above, lower in tests so that refusals can be seen without
-// writing gigabytes.
+// Beyond these an archive needs ZIP64 records: a size or offset that a
+// 32-bit field cannot hold (all ones marks ZIP64), or more entries than a
+// 16-bit count. Only the entries and the end records that pass them get
+// ZIP64, so that an archive within them stays plain. Lower in tests, so that
+// ZIP64 can be seen without writing gigabytes.
 struct ZipLimits {
-  std::uint64_t maxSize = 0xFFFFFFFEu;  // any size or offset the archive records
-  std::uint32_t maxEntries = 0xFFFEu;
+  std::uint64_t maxSize = 0xFFFFFFFEu;  // the largest size or offset a plain record holds
+  std::uint32_t maxEntries = 0xFFFEu;   // the most entries a plain end record counts
 };
 
 class ZipWriter {
@@ -79,9 +106,12 @@ class ZipWriter {
   ZipWriter& operator=(const ZipWriter&) = delete;
 
   // A folder entry; a slash is added to the name when it lacks one.
-  void AddFolder(ZipName name, DosDateTime when);
+  void AddFolder(ZipName name, ZipTime when);
   // A deflated file: BeginFile, any number of WriteFileData, EndFile.
-  void BeginFile(ZipName name, DosDateTime when);
+  // `expectedSize` is the size the file is known to have: from 4 GiB on,
+  // its local header makes room for ZIP64 sizes, which must be written
+  // before the data.
+  void BeginFile(ZipName name, ZipTime when, std::uint64_t expectedSize = 0);
   void WriteFileData(const void* data, std::size_t size);
   void EndFile();
   // The central directory and the end record; the archive is complete only
@@ -91,21 +121,24 @@ class ZipWriter {
  private:
   struct Entry {
     ZipName name;
-    DosDateTime when;
+    ZipTime when;
     std::uint16_t method;
-    std::uint32_t crc;
-    std::uint64_t compressedSize;
-    std::uint64_t size;
-    std::uint64_t headerOffset;
     std::uint32_t attributes;
+    std::uint64_t headerOffset;
+    bool zip64Sizes;  // the local header has ZIP64 sizes
+    std::uint32_t crc = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t size = 0;
   };
   struct Deflater;
 
   void Check(bool condition, const char* what) const;
-  void StartEntry(ZipName name, DosDateTime when, std::uint16_t method, std::uint32_t attributes);
+  void StartEntry(ZipName name, ZipTime when, std::uint16_t method, std::uint32_t attributes,
+                  bool zip64Sizes);
+  std::string Extras(const Entry& entry, bool central) const;
+  bool NeedsZip64(const Entry& entry) const;
   void Emit(const void* data, std::size_t size);
   void DrainDeflater(int flush);
-  void Refuse(const std::string& message);
 
   ZipOutput& out_;
   ZipLimits limits_;

@@ -1,6 +1,6 @@
 // What a collection tells the people who receive it about the system it ran
 // on: the Windows version, the system's language, Internet Explorer's
-// version, the clock with its offset from UTC, and how a file name is
+// version, the clock with its offset from UTC, a moment's local time, and how a file name is
 // spelt in the code page that zip readers assume for names not marked as
 // UTF-8. None of it takes long.
 #pragma once
@@ -39,6 +39,11 @@ class SystemFacts {
   // when none is recorded.
   virtual std::string GetInternetExplorerVersion() = 0;
   virtual ClockReading ReadClock() = 0;
+  // The local time of the moment `utc`, as the system shows a file's time
+  // (FileSystem::GetLastWriteTime): on the NT family with the offset in
+  // force at that date as far as the system knows it, on Windows 9x with
+  // today's. Throws when the system cannot convert it.
+  virtual LocalDateTime LocalTimeAt(const UtcDateTime& utc) = 0;
   // `utf8` in the OEM code page, which zip readers assume for a name that is
   // not marked as UTF-8; false when some character has no exact form there.
   virtual bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) = 0;

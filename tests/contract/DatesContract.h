@@ -2,13 +2,24 @@
 #pragma once
 
 #include "ContractTest.h"
+#include "platform/FileStreams.h"
+#include "platform/SystemFacts.h"
 
 namespace lnf::contract {
 
 // --- Dates and the environment ----------------------------------------------
 
 template <typename World>
-class FileDates : public ContractTest<World> {};
+class FileDates : public ContractTest<World> {
+ protected:
+  // The local time of a file's UTC time (SystemFacts::LocalTimeAt).
+  template <typename Platform>
+  LocalDateTime LocalAt(Platform& platform, const std::string& name) {
+    FileStreams& streams = platform;
+    SystemFacts& facts = platform;
+    return facts.LocalTimeAt(streams.GetFileFacts(this->At(name)).lastWrite);
+  }
+};
 TYPED_TEST_SUITE_P(FileDates);
 
 TYPED_TEST_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten) {
@@ -17,6 +28,8 @@ TYPED_TEST_P(FileDates, LastWriteTimeIsTheLocalTimeTheFileWasWritten) {
 
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("old.gng"))), Text(kOld));
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("newer.gng"))), Text(kNewer));
+  // The same from the file's UTC time, as a collection dates its copies.
+  EXPECT_EQ(Text(this->LocalAt(this->platform(), "old.gng")), Text(kOld));
 }
 
 TYPED_TEST_P(FileDates, LastWriteTimeOfAMissingFileThrows) {
@@ -39,6 +52,8 @@ TYPED_TEST_P(FileDates, LastWriteTimeTakesTheOffsetInForceAtTheFilesDate) {
   const std::string newYear = Text(this->platform().GetLastWriteTime(this->At("newyear.gng")));
   const std::string summer = Text(this->platform().GetLastWriteTime(this->At("summer.gng")));
   const std::string february = Text(this->platform().GetLastWriteTime(this->At("february.gng")));
+  EXPECT_EQ(Text(this->LocalAt(this->platform(), "newyear.gng")), newYear);
+  EXPECT_EQ(Text(this->LocalAt(this->platform(), "summer.gng")), summer);
   if (this->world.Nt()) {
     EXPECT_EQ(newYear, "2011-12-31 23:30:00");
     EXPECT_EQ(summer, "2011-06-30 23:30:00");

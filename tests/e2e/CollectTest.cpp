@@ -320,6 +320,127 @@ TEST_F(Collect, BacksUpEveryKindFoundAndPacksItWithAManifestThatTheHostConfirms)
                                  box + BackupDone(layout().backupRoot + L"\\OU")}));
 }
 
+// The receivers' clients, each as the team would run it on the host: how it
+// lists a package (one entry a line, a folder ending in "/"), how it unpacks
+// one into a folder, and whether it gives the files the time the package
+// records (Python's zipfile sets none).
+struct Receiver {
+  const char* name;
+  std::string list;     // followed by the package
+  std::string extract;  // with ZIP and DIR in it
+  bool setsTimes;
+};
+
+// No double quote in a command: the host runs it inside one.
+const Receiver kReceivers[] = {
+    {"unzip", "unzip -qql", "unzip -q ZIP -d DIR", true},
+    {"zipinfo", "zipinfo -1", "", false},
+    {"7z", "7z l -slt", "7z x -bd -y -oDIR ZIP >/dev/null", true},
+    {"bsdtar", "bsdtar -tf", "bsdtar -xf ZIP -C DIR", true},
+    {"python3 zipfile",
+     "python3 -c 'import sys, zipfile; "
+     "print(chr(10).join(zipfile.ZipFile(sys.argv[1]).namelist()))'",
+     "python3 -m zipfile -e ZIP DIR", false},
+};
+
+std::string Replaced(std::string text, const std::string& what, const std::string& with) {
+  for (std::size_t at; (at = text.find(what)) != std::string::npos;)
+    text.replace(at, what.size(), with);
+  return text;
+}
+
+// The files (not the folders) a receiver lists in the package, sorted.
+Lines ListedFiles(const Receiver& receiver, const std::wstring& zip) {
+  const HostRun run = RunWithOutput("LC_ALL=C.UTF-8 " + receiver.list + " " + HostPath(zip));
+  EXPECT_TRUE(run.ok) << receiver.name << " cannot list the package:\n" << run.output;
+  Lines files;
+  std::istringstream output(run.output);
+  const std::string tool = receiver.name;
+  // 7-Zip: "Path = " and "Folder = +" or "-" for each entry, after a line
+  // of dashes that ends the archive's own.
+  bool entries = tool != "7z";
+  std::string path;
+  for (std::string line; std::getline(output, line);) {
+    if (tool == "7z") {
+      if (line.rfind("----------", 0) == 0) entries = true;
+      if (!entries) continue;
+      if (line.rfind("Path = ", 0) == 0) path = line.substr(7);
+      if (line.rfind("Folder = ", 0) != 0) continue;
+      line = line == "Folder = +" ? path + "/" : path;
+    } else if (tool == "unzip") {
+      // "  size  date time   name"
+      std::istringstream fields(line);
+      std::string size, date, time;
+      fields >> size >> date >> time;
+      std::getline(fields >> std::ws, line);
+    }
+    if (!line.empty() && line.back() != '/') files.push_back(Widen(line));
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Names in every script: every receiver lists and unpacks exactly what the
+// manifest names, byte for byte, and those that set times give each file
+// its own. On Windows 9x, names its ANSI code page spells: one its OEM code
+// page spells too (stored there, with its UTF-8 form beside it) and one it
+// does not (stored in UTF-8).
+TEST_F(Collect, EveryReceiverFindsTheNamesTheManifestGives) {
+  // The Office Update kind alone; the check looks no further without the
+  // Windows Update folder.
+  ASSERT_TRUE(MakeFolders(layout().wuDir));
+  Put(Ou(L"oudetect.ini"), Bytes("detect"), kNew);
+  if (IsWindows9x()) {
+    Put(Ou(L"\u00F6l.cab"), Bytes("oil"));
+    Put(Ou(L"\u00DCbersicht\\sm\u00F8rrebr\u00F8d.cab"), Bytes("danish"), kNew);
+  } else {
+    Put(Ou(L"\u00F6l.cab"), Bytes("oil"));
+    Put(Ou(L"\u041F\u0440\u0438\u0432\u0435\u0442\\\u043E\u0442\u0447\u0451\u0442.inv"),
+        Bytes("cyrillic"), kNew);
+    Put(Ou(L"\u65E5\u672C\u8A9E.dat"), Bytes("japanese"));
+  }
+  EXPECT_EQ(RunToEnd({L"/collect"}), 0u);
+
+  const Files unpacked = Unpack(DefaultPackage());
+  Lines named = {L"_lanternfall/log.txt", L"_lanternfall/manifest.txt"};
+  for (const std::wstring& line : FileLines(ManifestLines(unpacked))) {
+    // "file: <hex> <size> <date> <path>"
+    std::wistringstream fields(line);
+    std::wstring key, hex, size, date, path;
+    fields >> key >> hex >> size >> date;
+    std::getline(fields >> std::ws, path);
+    named.push_back(L"LNF_INV/" + path);
+  }
+  std::sort(named.begin(), named.end());
+  ASSERT_EQ(named.size(), IsWindows9x() ? 5u : 6u);
+
+  const Files saved = Tree(layout().backupRoot);
+  for (const Receiver& receiver : kReceivers) {
+    SCOPED_TRACE(receiver.name);
+    EXPECT_EQ(ListedFiles(receiver, DefaultPackage()), named);
+    if (receiver.extract.empty()) continue;
+    const std::wstring folder =
+        layout().drive + L"\\lnf-e2e\\unpacked-" + std::to_wstring(&receiver - kReceivers);
+    RemoveTree(folder);
+    ASSERT_TRUE(MakeFolders(folder));
+    const HostRun run = RunWithOutput(
+        "LC_ALL=C.UTF-8 " + Replaced(Replaced(receiver.extract, "ZIP", HostPath(DefaultPackage())),
+                                     "DIR", HostPath(folder)));
+    EXPECT_TRUE(run.ok) << "it cannot unpack the package:\n" << run.output;
+    EXPECT_EQ(Within(Tree(folder), L"LNF_INV"), saved);
+    if (receiver.setsTimes) {
+      for (const auto& [path, bytes] : saved) {
+        if (bytes == kFolder) continue;
+        const auto copy = LastWrite(layout().backupRoot + L"\\" + path);
+        const auto out = LastWrite(folder + L"\\LNF_INV\\" + path);
+        ASSERT_TRUE(copy && out) << Narrow(path);
+        EXPECT_EQ(UtcIso(*out), UtcIso(*copy)) << Narrow(path);
+      }
+    }
+    RemoveTree(folder);
+  }
+}
+
 // With no client folder there is nothing to back up, yet the team hears of
 // the machine: the package holds the manifest and the log. "/out" sends it
 // into another folder, under a name with a blank.

@@ -128,13 +128,24 @@ TEST_F(Collection, PacksEveryKindFoundWithItsManifestLogAndChecksum) {
                                       "LNF_INV/OU/A/", "LNF_INV/OU/A/a.cab", "LNF_INV/OU/A/Empty/",
                                       "_lanternfall/manifest.txt", "_lanternfall/log.txt"}));
   auto package = Package();
-  // Zip readers take an entry's time as local time: the file's UTC time
-  // moved by the clock's offset.
-  const DosDateTime local = MakeDosDateTime(2001, 6, 15, 13, 0, 0);
+  // A copy's time: its UTC moment, and the local time the system shows for
+  // it (the drive's zone is UTC). The package's own entries: the
+  // collection's, in local time and, an hour earlier, in UTC.
+  const DosDateTime local = MakeDosDateTime(2001, 6, 15, 12, 0, 0);
   EXPECT_EQ(package["LNF_INV/a.gng"].date, local.date);
   EXPECT_EQ(package["LNF_INV/a.gng"].time, local.time);
+  EXPECT_EQ(package["LNF_INV/a.gng"].utc, SecondsSince1970({2001, 6, 15, 12, 0, 0}));
+  const DosDateTime collected = MakeDosDateTime(2026, 12, 7, 9, 43, 50);
+  for (const char* own :
+       {"LNF_INV/", "LNF_INV/OU/A/", "_lanternfall/manifest.txt", "_lanternfall/log.txt"}) {
+    EXPECT_EQ(package[own].date, collected.date) << own;
+    EXPECT_EQ(package[own].time, collected.time) << own;
+    EXPECT_TRUE(package[own].hasUtc) << own;
+    EXPECT_EQ(package[own].utc, SecondsSince1970({2026, 12, 7, 8, 43, 50})) << own;
+  }
   for (const auto& [name, entry] : package) {
     EXPECT_EQ(entry.flags & 0x800, 0u) << name << ": ASCII names need no UTF-8 mark";
+    EXPECT_FALSE(entry.zip64) << name;
     if (name.back() == '/' || name.rfind("LNF_INV/", 0) != 0) continue;
     std::string path = "C:\\" + name;
     for (char& c : path) c = c == '/' ? '\\' : c;
@@ -344,12 +355,54 @@ TEST_F(Collection, AFileThatCannotBeReadIsLeftOutAndSaid) {
   EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
 }
 
-// Names outside ASCII: marked UTF-8 on the NT family; on Windows 9x in the
-// code page readers assume where it spells them, UTF-8 only where not.
+// Each copy keeps the time of its own date: in New York, a file written at
+// 12:00 in July (summer time, 16:00 UTC) and packed in January reads 12:00,
+// not 11:00, on the NT family; Windows 9x knows only today's offset, and
+// its copies read as the system shows them there. Every entry carries the
+// UTC moment. The drive plays a zone five hours west of UTC with summer
+// time.
+TEST_F(Collection, EachCopyKeepsTheLocalTimeOfItsOwnDate) {
+  drive.SetTimeZone(-300, true);
+  drive.SetNowUtc({2027, 1, 15, 15, 0, 0});
+  drive.SetClock({2027, 1, 15, 10, 0, 0}, -300);
+  drive.AddFolder(kWU);
+  drive.AddFile(OU("july.cab"), "july", {2026, 7, 15, 12, 0, 0});
+  drive.AddFile(OU("january.cab"), "january", {2026, 1, 15, 12, 0, 0});
+  for (bool nt : {true, false}) {
+    SCOPED_TRACE(nt ? "NT" : "9x");
+    drive.SetWindowsVersion({nt ? 5 : 4, nt ? 1 : 10, 2600, "", nt});
+    drive.SetWindows9x(!nt);
+    drive.Remove("C:\\LNF_INV");
+    EXPECT_EQ(Collect(), kExitCollected);
+    auto package = Package();
+    const ReadEntry& july = package["LNF_INV/OU/july.cab"];
+    EXPECT_EQ(july.date, MakeDosDateTime(2026, 7, 15, 12, 0, 0).date);
+    EXPECT_EQ(july.time, MakeDosDateTime(2026, 7, 15, nt ? 12 : 11, 0, 0).time);
+    EXPECT_EQ(july.utc, SecondsSince1970({2026, 7, 15, 16, 0, 0}));
+    const ReadEntry& january = package["LNF_INV/OU/january.cab"];
+    EXPECT_EQ(january.time, MakeDosDateTime(2026, 1, 15, 12, 0, 0).time);
+    EXPECT_EQ(january.utc, SecondsSince1970({2026, 1, 15, 17, 0, 0}));
+    const ReadEntry& manifest = package["_lanternfall/manifest.txt"];
+    EXPECT_EQ(manifest.date, MakeDosDateTime(2027, 1, 15, 10, 0, 0).date);
+    EXPECT_EQ(manifest.time, MakeDosDateTime(2027, 1, 15, 10, 0, 0).time);
+    EXPECT_EQ(manifest.utc, SecondsSince1970({2027, 1, 15, 15, 0, 0}));
+  }
+}
+
+// Names outside ASCII: marked UTF-8 on the NT family, and said to be made
+// on NTFS (Info-ZIP's unzip takes an MS-DOS name for the code page even
+// when marked). On Windows 9x in the OEM code page, with the UTF-8 form in
+// the Unicode Path field, where the code page spells the name with the
+// bytes of code page 437, which readers without that field assume; UTF-8
+// where not.
 TEST_F(Collection, NamesAreStoredAsTheReadersOfTheirSystemExpect) {
   drive.AddFolder(kWU);
   drive.AddFile(OU("\xC3\x84rger.cab"), "umlaut");  // Ärger
   drive.AddFile(OU("\xD0\xB6.cab"), "cyrillic");    // ж
+  drive.AddFile(OU("\xC3\x9C"
+                   "ber\\br\xC3\xB8"
+                   "d.cab"),
+                "dane");  // Über\brød: ø is 0x9B in 850 only
   for (bool nt : {true, false}) {
     SCOPED_TRACE(nt ? "NT" : "9x");
     drive.SetWindowsVersion({nt ? 5 : 4, nt ? 1 : 10, 2600, "", nt});
@@ -359,9 +412,31 @@ TEST_F(Collection, NamesAreStoredAsTheReadersOfTheirSystemExpect) {
     const std::string umlaut = nt ? "LNF_INV/OU/\xC3\x84rger.cab" : "LNF_INV/OU/\x8Erger.cab";
     ASSERT_EQ(package.count(umlaut), 1u);
     EXPECT_EQ(package[umlaut].flags & 0x800, nt ? 0x800u : 0u);
+    EXPECT_EQ(package[umlaut].madeBy >> 8, nt ? 10u : 0u);
+    EXPECT_EQ(package[umlaut].unicodePath, nt ? "" : "LNF_INV/OU/\xC3\x84rger.cab");
     EXPECT_EQ(package[umlaut].data, "umlaut");
-    ASSERT_EQ(package.count("LNF_INV/OU/\xD0\xB6.cab"), 1u);
-    EXPECT_EQ(package["LNF_INV/OU/\xD0\xB6.cab"].flags & 0x800, 0x800u);
+    const std::string folder = nt ? "LNF_INV/OU/\xC3\x9C"
+                                    "ber/"
+                                  : "LNF_INV/OU/\x9A"
+                                    "ber/";
+    ASSERT_EQ(package.count(folder), 1u);
+    EXPECT_EQ(package[folder].unicodePath, nt ? ""
+                                              : "LNF_INV/OU/\xC3\x9C"
+                                                "ber/");
+    for (const std::string utf8 : {"LNF_INV/OU/\xD0\xB6.cab",
+                                   "LNF_INV/OU/\xC3\x9C"
+                                   "ber/br\xC3\xB8"
+                                   "d.cab"}) {
+      ASSERT_EQ(package.count(utf8), 1u) << utf8;
+      EXPECT_EQ(package[utf8].flags & 0x800, 0x800u) << utf8;
+      EXPECT_EQ(package[utf8].madeBy >> 8, 10u) << utf8;
+      EXPECT_EQ(package[utf8].unicodePath, "") << utf8;
+    }
+    EXPECT_EQ(package["LNF_INV/OU/\xC3\x9C"
+                      "ber/br\xC3\xB8"
+                      "d.cab"]
+                  .data,
+              "dane");
   }
 }
 

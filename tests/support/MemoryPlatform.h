@@ -158,8 +158,11 @@ class MemoryPlatform : public FileSystem,
   SystemLanguage GetSystemLanguage() override { return language_; }
   std::string GetInternetExplorerVersion() override { return ieVersion_; }
   ClockReading ReadClock() override;
-  // ASCII as it is and a few letters of code page 437 (the umlauts, "é",
-  // "ß"); nothing else has a form here.
+  // As the drive dates its files (GetLastWriteTime).
+  LocalDateTime LocalTimeAt(const UtcDateTime& utc) override { return ToLocal(utc); }
+  // ASCII as it is and a few letters of code page 850, the Western OEM
+  // code page (the umlauts, "é" and "ß", where code page 437 has them too,
+  // and "ø", which 437 lacks); nothing else has a form here.
   bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
 
   // --- SystemInfo.

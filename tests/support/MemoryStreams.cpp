@@ -129,8 +129,8 @@ ClockReading MemoryPlatform::ReadClock() {
 
 bool MemoryPlatform::ToArchiveCodePage(const std::string& utf8, std::string& bytes) {
   static const std::pair<char16_t, unsigned char> kLetters[] = {
-      {u'ä', 0x84}, {u'ö', 0x94}, {u'ü', 0x81}, {u'Ä', 0x8E},
-      {u'Ö', 0x99}, {u'Ü', 0x9A}, {u'é', 0x82}, {u'ß', 0xE1}};
+      {u'ä', 0x84}, {u'ö', 0x94}, {u'ü', 0x81}, {u'Ä', 0x8E}, {u'Ö', 0x99},
+      {u'Ü', 0x9A}, {u'é', 0x82}, {u'ß', 0xE1}, {u'ø', 0x9B}};
   bytes.clear();
   bool exact = true;
   for (const char16_t unit : Utf8ToUtf16(utf8)) {

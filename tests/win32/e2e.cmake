@@ -105,13 +105,15 @@ endfunction()
 lnf_e2e_config(win10-96 win10 96 "${LNF_E2E_RUN_GROUPS}" "")
 
 if(LNF_E2E_MATRIX)
-  # Start-up, a check that finds all three kinds, one backup of each kind and
+  # Start-up, a check that finds all three kinds, one backup of each kind,
   # the names no ANSI code page can spell (skipped where Windows 9x has no
-  # way to name them).
+  # way to name them), and a package's names as its receivers read them
+  # (stored otherwise on Windows 9x).
   set(smoke
     MainWindow.IsTheToolsOneWindow* MainWindow.ShowsOnlyTheHeading*
     MainWindow.PlacesEveryControl* InventoryCheck.ListsDecodesAndLogsAllThreeKinds*
-    Backup.V3Copies* Backup.V4CopiesThe* Backup.OfficeUpdateCopies* NonAnsiNames.*)
+    Backup.V3Copies* Backup.V4CopiesThe* Backup.OfficeUpdateCopies* NonAnsiNames.*
+    Collect.EveryReceiverFindsTheNamesTheManifestGives)
   list(JOIN smoke ":" smoke)
   foreach(config IN ITEMS "win98;96" "win2k;96" "winxp;96" "win10;120" "win10;144")
     list(GET config 0 winver)

@@ -175,21 +175,31 @@ std::string Win32SystemInfo::NowAsGeneralDate() {
   return FormatGeneralDate({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }
 
-LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
-  const FILETIME written = RecordOf(path).lastWrite;
-  SYSTEMTIME st;
+namespace {
+
+// A file time as the system shows it in local time; false on failure.
+bool ShownLocal(const FILETIME& written, SYSTEMTIME& st) {
   if (IsNtFamily()) {
     SYSTEMTIME utc;
-    if (!FileTimeToSystemTime(&written, &utc) || !LocalAtItsDate(utc, st)) {
-      Fail(GetLastError(), path);
-    }
-  } else {
-    // Windows 9x knows no other offset than today's.
-    FILETIME local;
-    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) {
-      Fail(GetLastError(), path);
-    }
+    return FileTimeToSystemTime(&written, &utc) && LocalAtItsDate(utc, st);
   }
+  // Windows 9x knows no other offset than today's.
+  FILETIME local;
+  return FileTimeToLocalFileTime(&written, &local) && FileTimeToSystemTime(&local, &st);
+}
+
+}  // namespace
+
+LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
+  SYSTEMTIME st;
+  if (!ShownLocal(RecordOf(path).lastWrite, st)) Fail(GetLastError(), path);
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+LocalDateTime Win32SystemFacts::LocalTimeAt(const UtcDateTime& utc) {
+  FILETIME moment;
+  SYSTEMTIME st = ToSystemTime(utc);
+  if (!SystemTimeToFileTime(&st, &moment) || !ShownLocal(moment, st)) Fail(GetLastError(), {});
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 

@@ -66,6 +66,7 @@ class Win32SystemFacts : public SystemFacts {
   SystemLanguage GetSystemLanguage() override;
   std::string GetInternetExplorerVersion() override;
   ClockReading ReadClock() override;
+  LocalDateTime LocalTimeAt(const UtcDateTime& utc) override;
   bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
 };
 
