@@ -7,7 +7,7 @@ add_executable(win32_contract_tests
   ${CMAKE_CURRENT_LIST_DIR}/Win32ContractTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ContractVersion.rc
 )
-target_link_libraries(win32_contract_tests PRIVATE lnf_win32_platform lnf_handlers GTest::gtest_main
+target_link_libraries(win32_contract_tests PRIVATE lnf_platform_win32 lnf_app GTest::gtest_main
   user32 kernel32)
 target_link_options(win32_contract_tests PRIVATE -static)
 
