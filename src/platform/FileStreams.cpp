@@ -33,10 +33,10 @@ std::unique_ptr<ReadStream> FileStreams::OpenRead(const std::string& path) {
   return std::make_unique<WatchedRead>(std::move(stream), *watcher_);
 }
 
-void FileStreams::ReplaceFile(const std::string& from, const std::string& to) {
-  lnf::ReplaceFile(files_, from, to);
+void FileStreams::Replace(const std::string& from, const std::string& to) {
+  ReplaceByRename(files_, from, to);
 }
 
-void FileStreams::RemoveFile(const std::string& path) { lnf::RemoveFile(files_, path); }
+void FileStreams::Remove(const std::string& path) { lnf::RemoveFile(files_, path); }
 
 }  // namespace lnf

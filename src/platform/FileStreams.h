@@ -71,9 +71,9 @@ class FileStreams {
   // place of a file there: on the NT family with one rename; on Windows 9x
   // the earlier file steps aside and comes back if the new one cannot take
   // its place. An earlier file is never lost to a failure.
-  void ReplaceFile(const std::string& from, const std::string& to);
+  void ReplaceFile(const std::string& from, const std::string& to) { Replace(from, to); }
   // Removes a file; one that is not there is no failure.
-  void RemoveFile(const std::string& path);
+  void RemoveFile(const std::string& path) { Remove(path); }
 
  protected:
   virtual std::unique_ptr<ReadStream> DoOpenRead(const std::string& path) = 0;
@@ -85,6 +85,11 @@ class FileStreams {
   }
 
  private:
+  // Out of line under names that <windows.h> leaves alone: it turns
+  // ReplaceFile into a macro.
+  void Replace(const std::string& from, const std::string& to);
+  void Remove(const std::string& path);
+
   FileSystem& files_;
   PlatformWatcher* watcher_ = nullptr;
 };

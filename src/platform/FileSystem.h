@@ -120,9 +120,9 @@ class FileSystem {
   // Copies a file as the system does, with its last-write time and its
   // attributes (the read-only bit too). What a failure half-way left at
   // `to` stays there.
-  void CopyFile(const std::string& from, const std::string& to, Existing existing) {
+  void Copy(const std::string& from, const std::string& to, Existing existing) {
     Tell();
-    DoCopyFile(from, to, existing);
+    DoCopy(from, to, existing);
   }
   // Gives a file or a folder another name on the same volume.
   void Move(const std::string& from, const std::string& to, Existing existing) {
@@ -131,9 +131,9 @@ class FileSystem {
   }
   // Removes a file; throws for a read-only one, a folder, or one another
   // program holds open.
-  void DeleteFile(const std::string& path) {
+  void Delete(const std::string& path) {
     Tell();
-    DoDeleteFile(path);
+    DoDelete(path);
   }
 
   // `name` upper-cased character by character, as the system compares file
@@ -160,9 +160,9 @@ class FileSystem {
   virtual void DoSetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   virtual void DoCreateFolder(const std::string& path) = 0;
   virtual void DoRemoveFolder(const std::string& path) = 0;
-  virtual void DoCopyFile(const std::string& from, const std::string& to, Existing existing) = 0;
+  virtual void DoCopy(const std::string& from, const std::string& to, Existing existing) = 0;
   virtual void DoMove(const std::string& from, const std::string& to, Existing existing) = 0;
-  virtual void DoDeleteFile(const std::string& path) = 0;
+  virtual void DoDelete(const std::string& path) = 0;
   virtual std::string DoUpperCaseName(const std::string& name) = 0;
   virtual LocalDateTime DoGetLastWriteTime(const std::string& path) = 0;
 

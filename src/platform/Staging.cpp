@@ -68,13 +68,13 @@ void SetAttributesQuietly(FileSystem& files, const std::string& path, std::uint3
 // over from its source first.
 void RemoveOwnFile(FileSystem& files, const std::string& path) {
   SetAttributesQuietly(files, path, kAttrArchive);
-  Attempt([&] { files.DeleteFile(path); });
+  Attempt([&] { files.Delete(path); });
 }
 
 // What a copy onto a folder in the way fails with, as the system's copy
 // itself says it: the copy cannot replace a folder, so nothing changes.
 Failure FolderInTheWay(FileSystem& files, const std::string& fresh, const std::string& to) {
-  return Attempt([&] { files.CopyFile(fresh, to, Existing::kReplace); });
+  return Attempt([&] { files.Copy(fresh, to, Existing::kReplace); });
 }
 
 // Puts the complete copy `fresh` in the place of `to` on NT: one rename,
@@ -142,7 +142,7 @@ Failure CopyThrough(FileSystem& files, const std::string& from, const std::strin
   for (int number = 0;; ++number) {
     fresh = staging + StagingFileName(number, ".tmp");
     if (beside && files.UpperCaseName(fresh) == own) continue;
-    const Failure failure = Attempt([&] { files.CopyFile(from, fresh, Existing::kFail); });
+    const Failure failure = Attempt([&] { files.Copy(from, fresh, Existing::kFail); });
     if (!failure) break;
     // A name still taken: a user's file beside the destination, or what an
     // interrupted run left there.
@@ -177,7 +177,7 @@ Failure CopyReplacing(FileSystem& files, const std::string& from, const std::str
   if (earlier & kAttrReadOnly) {
     SetAttributesQuietly(files, to, earlier & ~static_cast<std::uint32_t>(kAttrReadOnly));
   }
-  const Failure inPlace = Attempt([&] { files.CopyFile(from, to, Existing::kReplace); });
+  const Failure inPlace = Attempt([&] { files.Copy(from, to, Existing::kReplace); });
   if (inPlace && AttributesOf(files, to) != kInvalidAttributes) {
     SetAttributesQuietly(files, to, earlier);
   }
@@ -244,7 +244,7 @@ void SweepDeadRuns(FileSystem& files, const std::string& parent) {
   }
   for (const std::string& run : runs) {
     const std::string folder = parent + "\\" + run;
-    const Failure failure = Attempt([&] { files.DeleteFile(folder + "\\" + kLockName); });
+    const Failure failure = Attempt([&] { files.Delete(folder + "\\" + kLockName); });
     if (!failure) {
       SweepRunFolder(files, folder);
     } else if (failure.number == kErrorFileNotFound) {
@@ -325,13 +325,13 @@ void CopyFileReplacing(FileSystem& files, const std::string& source, const std::
 }
 
 void CopyNewFile(FileSystem& files, const std::string& source, const std::string& destination) {
-  const Failure failure = Attempt([&] { files.CopyFile(source, destination, Existing::kFail); });
+  const Failure failure = Attempt([&] { files.Copy(source, destination, Existing::kFail); });
   if (!failure) return;
   if (!IsExistsError(failure.number)) RemoveOwnFile(files, destination);
   Throw(failure, source + " -> " + destination);
 }
 
-void ReplaceFile(FileSystem& files, const std::string& fresh, const std::string& to) {
+void ReplaceByRename(FileSystem& files, const std::string& fresh, const std::string& to) {
   if (const Failure failure = PutInPlace(files, fresh, to, SplitAtLastSeparator(to).folder)) {
     Throw(failure, fresh + " -> " + to);
   }
@@ -339,7 +339,7 @@ void ReplaceFile(FileSystem& files, const std::string& fresh, const std::string&
 
 void RemoveFile(FileSystem& files, const std::string& path) {
   try {
-    files.DeleteFile(path);
+    files.Delete(path);
   } catch (const PlatformError& error) {
     if (error.number() != kErrorFileNotFound && error.number() != kErrorPathNotFound) throw;
   }

@@ -40,7 +40,7 @@ void CopyNewFile(FileSystem& files, const std::string& source, const std::string
 // the earlier file first); on Windows 9x the earlier file steps aside beside
 // it and comes back if the new one cannot take its place. An earlier file is
 // never lost to a failure, and `fresh` stays where it was.
-void ReplaceFile(FileSystem& files, const std::string& fresh, const std::string& to);
+void ReplaceByRename(FileSystem& files, const std::string& fresh, const std::string& to);
 
 // Removes a file; one that is not there is no failure.
 void RemoveFile(FileSystem& files, const std::string& path);

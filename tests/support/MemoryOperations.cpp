@@ -233,7 +233,7 @@ void MemoryPlatform::DoRemoveFolder(const std::string& path) {
 }
 
 // CopyFile: the read-only bit comes along, the link's target is copied.
-void MemoryPlatform::DoCopyFile(const std::string& from, const std::string& to, Existing existing) {
+void MemoryPlatform::DoCopy(const std::string& from, const std::string& to, Existing existing) {
   const std::string subject = from + " -> " + to;
   MaybeFail(Operation::CopyFile, from, subject);
   MaybeFail(Operation::CopyFile, to, subject);
@@ -293,7 +293,7 @@ void MemoryPlatform::DoMove(const std::string& from, const std::string& to, Exis
   if (staged && !IsCopyInProgressName(SplitAtLastSeparator(to).name)) copied_.push_back(to);
 }
 
-void MemoryPlatform::DoDeleteFile(const std::string& path) {
+void MemoryPlatform::DoDelete(const std::string& path) {
   const Node* node = nullptr;
   if (const std::uint32_t error = Look(path, node)) Fail(error, path);
   if (node->attributes & (kAttrDirectory | kAttrReadOnly)) Fail(kErrorAccessDenied, path);

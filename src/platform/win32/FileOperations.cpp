@@ -26,19 +26,18 @@ std::uint32_t Win32FileSystem::DoGetAttributes(const std::string& path) {
 }
 
 void Win32FileSystem::DoSetAttributes(const std::string& path, std::uint32_t attributes) {
-  if (!SetAttributesOf(Prepare(path), attributes)) Fail(GetLastError(), path);
+  if (!lnf::SetAttributesOf(Prepare(path), attributes)) Fail(GetLastError(), path);
 }
 
 void Win32FileSystem::DoCreateFolder(const std::string& path) {
-  if (!MakeFolder(Prepare(path, kFolderPathLimit))) Fail(GetLastError(), path);
+  if (!lnf::MakeFolder(Prepare(path, kFolderPathLimit))) Fail(GetLastError(), path);
 }
 
 void Win32FileSystem::DoRemoveFolder(const std::string& path) {
-  if (!RemoveFolder(Prepare(path, kFolderPathLimit))) Fail(GetLastError(), path);
+  if (!lnf::RemoveFolder(Prepare(path, kFolderPathLimit))) Fail(GetLastError(), path);
 }
 
-void Win32FileSystem::DoCopyFile(const std::string& from, const std::string& to,
-                                 Existing existing) {
+void Win32FileSystem::DoCopy(const std::string& from, const std::string& to, Existing existing) {
   const std::string subject = Pair(from, to);
   const NativePath source = Prepare(from, kPathLimit, subject);
   const NativePath target = Prepare(to, kPathLimit, subject);
@@ -55,11 +54,11 @@ void Win32FileSystem::DoMove(const std::string& from, const std::string& to, Exi
   const NativePath target = Prepare(to, kPathLimit, subject);
   const BOOL ok = existing == Existing::kReplace
                       ? MoveFileExW(Ptr(source.wide), Ptr(target.wide), MOVEFILE_REPLACE_EXISTING)
-                      : Rename(source, target);
+                      : lnf::Rename(source, target);
   if (!ok) Fail(GetLastError(), subject);
 }
 
-void Win32FileSystem::DoDeleteFile(const std::string& path) {
+void Win32FileSystem::DoDelete(const std::string& path) {
   const NativePath native = Prepare(path);
   if (!(IsNtFamily() ? DeleteFileW(Ptr(native.wide)) : DeleteFileA(native.ansi.c_str()))) {
     Fail(GetLastError(), path);

@@ -23,9 +23,9 @@ class Win32FileSystem : public FileSystem {
   void DoSetAttributes(const std::string& path, std::uint32_t attributes) override;
   void DoCreateFolder(const std::string& path) override;
   void DoRemoveFolder(const std::string& path) override;
-  void DoCopyFile(const std::string& from, const std::string& to, Existing existing) override;
+  void DoCopy(const std::string& from, const std::string& to, Existing existing) override;
   void DoMove(const std::string& from, const std::string& to, Existing existing) override;
-  void DoDeleteFile(const std::string& path) override;
+  void DoDelete(const std::string& path) override;
   std::string DoUpperCaseName(const std::string& name) override;
   LocalDateTime DoGetLastWriteTime(const std::string& path) override;
 };
