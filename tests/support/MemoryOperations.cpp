@@ -1,5 +1,5 @@
-// The platform's operations on the drive, with the failures Windows gives
-// them, the injected ones, the staging of copies and the message boxes.
+// The file system's primitives on the drive, with the failures Windows
+// gives them and the injected ones, and the message boxes.
 #include <algorithm>
 #include <utility>
 
