@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FunctionRef.h"
 #include "platform/PathText.h"
 
 namespace lnf {
@@ -25,8 +26,9 @@ struct Failure {
   explicit operator bool() const { return number != 0; }
 };
 
-template <typename Step>
-Failure Attempt(Step&& step) {
+// One function, not a template per step: each try costs the exe its own
+// unwinding tables.
+Failure Attempt(FunctionRef<void()> step) {
   try {
     step();
     return {};
