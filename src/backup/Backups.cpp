@@ -6,6 +6,8 @@
 
 #include "form/MainForm.h"
 #include "platform/PathText.h"
+#include "platform/Staging.h"
+#include "platform/TreeWalk.h"
 
 namespace lnf {
 
@@ -67,7 +69,7 @@ std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV";
 BackupCopies::BackupCopies(const Platform& platform, const std::string& backupRoot,
                            BackupResult& result, bool useStaging)
     : files_(platform.files), system_(platform.system), result_(result) {
-  if (useStaging) staging_ = files_.OpenStaging(backupRoot + kStagingFolder);
+  if (useStaging) staging_ = OpenStaging(files_, platform.streams, backupRoot + kStagingFolder);
 }
 
 BackupCopies::~BackupCopies() {
@@ -89,9 +91,9 @@ void BackupCopies::Copy(const std::string& source, const std::string& destinatio
         return destination.compare(0, folder.first.size() + 1, folder.first + "\\") == 0;
       });
   if (inFolderBeingBuilt) {
-    files_.CopyNewFile(source, destination);
+    CopyNewFile(files_, source, destination);
   } else {
-    files_.CopyFileReplacing(source, destination, staging_ ? staging_->Folder() : std::string());
+    CopyFileReplacing(files_, source, destination, staging_ ? staging_->Folder() : std::string());
   }
   written_.insert(std::move(key));
   result_.copies.push_back({RealName(destination), false});
@@ -142,7 +144,7 @@ void BackupCopies::PlaceFolders() {
   building_.clear();
   for (const auto& [built, folder] : building) {
     try {
-      files_.RenameFolder(built, folder);
+      files_.Move(built, folder, Existing::kFail);
     } catch (const PlatformError& error) {
       // Another run made the folder meanwhile, or the staging folder is
       // another volume (a mount point): the copies go over one by one.
@@ -156,22 +158,33 @@ void BackupCopies::PlaceFolders() {
 }
 
 void BackupCopies::MergeInto(const std::string& built, const std::string& folder) {
+  // Each file replaces its namesake, in a folder made where missing.
+  class Merge final : public TreeVisitor {
+   public:
+    Merge(FileSystem& files, const std::string& built, const std::string& folder,
+          const std::string& staging)
+        : files_(files), built_(built), folder_(folder), staging_(staging) {}
+    void File(const std::string& from, const DirectoryEntry& file) override {
+      CopyFileReplacing(files_, from + file.name, Into(from) + file.name, staging_);
+    }
+    bool Folder(const std::string& from, const DirectoryEntry& subfolder) override {
+      EnsureFolder(files_, Into(from) + subfolder.name);
+      return true;
+    }
+    void FolderLink(const std::string&, const DirectoryEntry&) override {}
+
+   private:
+    std::string Into(const std::string& from) const { return folder_ + from.substr(built_.size()); }
+
+    FileSystem& files_;
+    const std::string& built_;
+    const std::string& folder_;
+    const std::string& staging_;
+  };
   EnsureFolder(files_, folder);
   const std::string staging = staging_ ? staging_->Folder() : std::string();
-  auto ordinary = files_.Enumerate(built + "\\*.*", EntryFilter::kFiles);
-  for (std::string name = ordinary->Next(); !name.empty(); name = ordinary->Next()) {
-    files_.CopyFileReplacing(built + "\\" + name, folder + "\\" + name, staging);
-  }
-  std::vector<std::string> folders;
-  auto listing = files_.Enumerate(built + "\\", EntryFilter::kWithFolders);
-  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
-    if (name != "." && name != ".." &&
-        (files_.GetAttributes(built + "\\" + name) & kAttrDirectory)) {
-      folders.push_back(name);
-    }
-  }
-  listing.reset();
-  for (const std::string& name : folders) MergeInto(built + "\\" + name, folder + "\\" + name);
+  Merge merge(files_, built, folder, staging);
+  WalkTree(files_, built, merge);
 }
 
 void BackupCopies::Close() {
@@ -280,6 +293,39 @@ void Command5_Click(MainForm& form) {
 
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
                    BackupCopies& copies) {
+  // By the names that open them (short names for what a 9x code page
+  // cannot spell), copies and folders alike, as the V2/V3.1 backup does.
+  class Copy final : public TreeVisitor {
+   public:
+    Copy(MainForm& form, const std::string& sourceDir, const std::string& destDir,
+         BackupCopies& copies)
+        : form_(form), sourceDir_(sourceDir), destDir_(destDir), copies_(copies) {}
+    void File(const std::string& folder, const DirectoryEntry& file) override {
+      copies_.Copy(folder + file.openableName, Into(folder) + file.openableName);
+    }
+    bool Folder(const std::string& folder, const DirectoryEntry& subfolder) override {
+      const std::string into = Into(folder) + subfolder.openableName;
+      EnsureFolder(form_.files(), into);
+      copies_.NoteFolder(into);
+      return true;
+    }
+    // The log names a link by its full path, so that the user can find what
+    // was left out.
+    void FolderLink(const std::string& folder, const DirectoryEntry& link) override {
+      form_.AppendLog(") [" + folder + link.openableName + "] Folder link not followed.");
+    }
+
+   private:
+    std::string Into(const std::string& folder) const {
+      return destDir_ + folder.substr(sourceDir_.size());
+    }
+
+    MainForm& form_;
+    const std::string& sourceDir_;
+    const std::string& destDir_;
+    BackupCopies& copies_;
+  };
+
   FileSystem& files = form.files();
   sourceDir = WithTrailingBackslash(sourceDir);
   destDir = WithTrailingBackslash(destDir);
@@ -289,37 +335,8 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   }
   EnsureFolder(files, destDir);
   copies.NoteFolder(destDir);
-
-  auto ordinary = files.Enumerate(sourceDir + "*.*", EntryFilter::kFiles);
-  // By the names that open them (short names for what a 9x code page
-  // cannot spell), copies and folders alike, as the V2/V3.1 backup does.
-  for (std::string name = ordinary->Next(); !name.empty(); name = ordinary->Next()) {
-    copies.Copy(sourceDir + ordinary->OpenableName(), destDir + ordinary->OpenableName());
-  }
-
-  // The whole listing is taken before the first nested copy, so that the
-  // nested enumerations cannot disturb it.
-  std::vector<std::string> entries;
-  auto listing = files.Enumerate(sourceDir, EntryFilter::kWithFolders);
-  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
-    entries.push_back(listing->OpenableName());
-  }
-  listing.reset();
-  for (const std::string& name : entries) {
-    if (name == "." || name == "..") continue;
-    const std::uint32_t attributes = files.GetAttributes(sourceDir + name);
-    if (!(attributes & kAttrDirectory)) continue;
-    // A junction or symbolic link is not descended into: one that points
-    // back up the tree would be copied until the paths grow too long, one
-    // that points at a drive's root would copy the whole drive. The log
-    // names it by its full path, so that the user can find what was left out.
-    if (attributes & kAttrReparsePoint) {
-      form.AppendLog(") [" + sourceDir + name + "] Folder link not followed.");
-      continue;
-    }
-    EnsureFolder(files, destDir + name);
-    CopyDirectory(form, sourceDir + name, destDir + name, copies);
-  }
+  Copy copy(form, sourceDir, destDir, copies);
+  WalkTree(files, sourceDir, copy);
   return true;
 }
 

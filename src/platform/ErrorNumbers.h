@@ -23,6 +23,8 @@ constexpr std::uint32_t kErrorBadNetName = 67;
 // What the system says when a file it was told not to overwrite is there.
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorDiskFull = 112;
+// What Windows 9x's stubs of the NT-only functions answer.
+constexpr std::uint32_t kErrorCallNotImplemented = 120;
 constexpr std::uint32_t kErrorInvalidName = 123;
 constexpr std::uint32_t kErrorDirNotEmpty = 145;
 constexpr std::uint32_t kErrorBadPathname = 161;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/Staging.h"
+
 namespace lnf {
 
 namespace {
@@ -30,5 +32,11 @@ std::unique_ptr<ReadStream> FileStreams::OpenRead(const std::string& path) {
   if (!watcher_) return stream;
   return std::make_unique<WatchedRead>(std::move(stream), *watcher_);
 }
+
+void FileStreams::Replace(const std::string& from, const std::string& to) {
+  ReplaceByRename(files_, from, to);
+}
+
+void FileStreams::Remove(const std::string& path) { lnf::RemoveFile(files_, path); }
 
 }  // namespace lnf

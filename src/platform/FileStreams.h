@@ -1,8 +1,10 @@
 // Files read and written by the byte, for the one-file package of a
 // collection: the backups copy files whole and never look inside; a
 // collection hashes each copy and packs it. Every failure is thrown as a
-// PlatformError naming the path. The public operations tell the watcher (if
-// any) and pass on to the protected ones an implementation provides.
+// PlatformError naming the path, as on the file system. The public
+// operations tell the watcher (if any) and pass on to the protected ones an
+// implementation provides; putting a whole file in place and removing one
+// are the file system's rules (platform/Staging.h) over its primitives.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "platform/CalendarDateTime.h"
+#include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
 #include "platform/PlatformWatcher.h"
 
@@ -43,7 +46,11 @@ class WriteStream {
 
 class FileStreams {
  public:
+  // Streams on the files of `files`.
+  explicit FileStreams(FileSystem& files) : files_(files) {}
   virtual ~FileStreams() = default;
+  FileStreams(const FileStreams&) = delete;
+  FileStreams& operator=(const FileStreams&) = delete;
   void SetWatcher(PlatformWatcher* watcher) { watcher_ = watcher; }
 
   // Opens a file for reading, shared with readers and writers alike (the
@@ -54,7 +61,8 @@ class FileStreams {
     Tell();
     return DoGetFileFacts(path);
   }
-  // Creates a new file for writing; fails when something stands at `path`.
+  // Creates a new file for writing, shared with nobody while it is open;
+  // fails when something stands at `path`.
   std::unique_ptr<WriteStream> CreateNew(const std::string& path) {
     Tell();
     return DoCreateNew(path);
@@ -63,28 +71,26 @@ class FileStreams {
   // place of a file there: on the NT family with one rename; on Windows 9x
   // the earlier file steps aside and comes back if the new one cannot take
   // its place. An earlier file is never lost to a failure.
-  void ReplaceFile(const std::string& from, const std::string& to) {
-    Tell();
-    DoReplaceFile(from, to);
-  }
+  void ReplaceFile(const std::string& from, const std::string& to) { Replace(from, to); }
   // Removes a file; one that is not there is no failure.
-  void RemoveFile(const std::string& path) {
-    Tell();
-    DoRemoveFile(path);
-  }
+  void RemoveFile(const std::string& path) { Remove(path); }
 
  protected:
   virtual std::unique_ptr<ReadStream> DoOpenRead(const std::string& path) = 0;
   virtual FileFacts DoGetFileFacts(const std::string& path) = 0;
   virtual std::unique_ptr<WriteStream> DoCreateNew(const std::string& path) = 0;
-  virtual void DoReplaceFile(const std::string& from, const std::string& to) = 0;
-  virtual void DoRemoveFile(const std::string& path) = 0;
 
   void Tell() {
     if (watcher_) watcher_->BeforeOperation();
   }
 
  private:
+  // Out of line under names that <windows.h> leaves alone: it turns
+  // ReplaceFile into a macro.
+  void Replace(const std::string& from, const std::string& to);
+  void Remove(const std::string& path);
+
+  FileSystem& files_;
   PlatformWatcher* watcher_ = nullptr;
 };
 

@@ -16,7 +16,7 @@ class WatchedEnumeration final : public DirectoryEnumeration {
     watcher_.BeforeOperation();
     return inner_->Next();
   }
-  std::string OpenableName() const override { return inner_->OpenableName(); }
+  const DirectoryEntry& Entry() const override { return inner_->Entry(); }
 
  private:
   std::unique_ptr<DirectoryEnumeration> inner_;

@@ -1,11 +1,14 @@
-// The file system as the tool sees it: listings, attributes, new folders,
-// the replacing copy with its staging, and file dates. Every failure is
-// thrown as a PlatformError; nothing is returned as an error code.
+// The file system as the tool sees it: its primitives, on files and folders.
+// Every failure is thrown as a PlatformError carrying the system's error
+// number (number()), its description and the path(s) worked on; nothing is
+// returned as an error code. A rule that branches on a failure catches it
+// and looks at its number.
 //
-// Text is UTF-8 throughout; implementations convert at this boundary. The
-// public operations tell the watcher (if any) and pass on to the protected
-// virtual ones that an implementation provides, so that a new operation
-// touches this interface and its implementations only.
+// The copies, their staging and the replacing and removing of whole files
+// are written once above these primitives (platform/Staging.h), so that an
+// implementation provides only the primitives. Text is UTF-8 throughout;
+// implementations convert at this boundary. The public operations tell the
+// watcher (if any) and pass on to the protected virtual ones.
 #pragma once
 
 #include <cstdint>
@@ -35,35 +38,43 @@ enum FileAttribute : std::uint32_t {
 enum class EntryFilter {
   kFiles = 0,         // ordinary files only
   kWithFolders = 16,  // folders as well
+  // Every entry, hidden and system ones and links whose target is gone too:
+  // for the code that cleans up after itself, never for what a user sees.
+  kEverything = 22,
+};
+
+// One entry of a listing, with the facts the system's search gave for it:
+// no further call is needed to know what it is.
+struct DirectoryEntry {
+  std::string name;  // as the system spells it
+  // A name by which the entry can be opened in its folder: `name` itself,
+  // except on Windows 9x for a name the ANSI code page cannot spell. The
+  // system gives such a name with '?' for each character it lacks, which
+  // opens nothing (and is a wildcard to a search); the entry's short name
+  // ("______~1.INV" for "Привет.inv") reaches it.
+  std::string openableName;
+  std::uint32_t attributes = 0;  // a link's own
+  std::uint64_t size = 0;
+  UtcDateTime lastWrite;
 };
 
 // One directory enumeration with its own state, so that nested listings never
-// disturb each other.
+// disturb each other. The order of the entries is the system's.
 class DirectoryEnumeration {
  public:
   virtual ~DirectoryEnumeration() = default;
-  // The next matching bare name, or the empty string once none is left.
+  // Moves to the next matching entry: its bare name, or the empty string once
+  // none is left.
   virtual std::string Next() = 0;
-  // A name by which the entry Next gave last can be opened in its folder:
-  // that name itself, except on Windows 9x for a name the ANSI code page
-  // cannot spell. The system gives such a name with '?' for each character
-  // it lacks, which opens nothing (and is a wildcard to a search); the
-  // entry's short name ("______~1.INV" for "Привет.inv") reaches it.
-  virtual std::string OpenableName() const = 0;
+  // The entry Next gave last; an empty one once none is left.
+  virtual const DirectoryEntry& Entry() const = 0;
+  const std::string& OpenableName() const { return Entry().openableName; }
 };
 
-// A backup run's own staging folder, for its copies in progress. Going, it
-// removes the folder with what is left in it (an earlier copy set aside
-// excepted), then the parent once empty; it never throws, as it runs while
-// failures are on their way out.
-class StagingArea {
- public:
-  virtual ~StagingArea() = default;
-  virtual const std::string& Folder() const = 0;
-  // Whether a folder may be built inside it, to take its real name later:
-  // not on Windows 9x, where every path is held to MAX_PATH and one inside
-  // the staging folder is longer than the real one.
-  virtual bool MayBuildFolders() const = 0;
+// What a copy or a move does about a file already at its destination.
+enum class Existing {
+  kFail,     // fails with the system's "exists" error
+  kReplace,  // replaces it (a move: on the NT family only)
 };
 
 class FileSystem {
@@ -71,6 +82,10 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Told before every operation and every listed name; null: nobody is.
   void SetWatcher(PlatformWatcher* watcher) { watcher_ = watcher; }
+  // The family of the system the files are on: the NT family takes every
+  // name literally and long paths; Windows 9x holds every path to MAX_PATH
+  // and cannot replace a file by moving another onto it.
+  bool NtFamily() const { return nt_; }
 
   // Starts listing `pattern`: a path whose last component may hold `*` and `?`
   // (matched without regard to case; "*.*" matches every name). A pattern
@@ -78,8 +93,8 @@ class FileSystem {
   // wildcards names one entry. kFiles yields ordinary files only;
   // kWithFolders adds folders and, for a whole-folder listing, "." and "..".
   // Hidden and system entries are never yielded, nor links whose target is
-  // gone. A missing folder yields nothing; only a failure to read an
-  // existing one throws.
+  // gone (kEverything excepted). A missing folder yields nothing; only a
+  // failure to read an existing one throws.
   std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& pattern, EntryFilter filter);
 
   // The attribute bits of `path`; a trailing backslash names the same folder.
@@ -88,45 +103,37 @@ class FileSystem {
     Tell();
     return DoGetAttributes(path);
   }
-
+  void SetAttributes(const std::string& path, std::uint32_t attributes) {
+    Tell();
+    DoSetAttributes(path, attributes);
+  }
   // Creates one folder. Throws when it exists already or its parent is missing.
   void CreateFolder(const std::string& path) {
     Tell();
     DoCreateFolder(path);
   }
-
-  // Copies a file, replacing one already at `destination`. The copy is made
-  // under a name of this file system's own in `stagingFolder` and takes the
-  // destination's name only once complete, so that nothing half-written ever
-  // carries that name. An empty `stagingFolder`, or one that the system
-  // refuses or that no rename reaches the destination from (another volume),
-  // means the destination's own folder. On failure nothing is left at either
-  // place and an earlier copy at `destination` survives, unless the disk
-  // had no room for both: an earlier copy is then replaced in place.
-  void CopyFileReplacing(const std::string& source, const std::string& destination,
-                         const std::string& stagingFolder = {}) {
+  // Removes an empty folder; throws for one that is not.
+  void RemoveFolder(const std::string& path) {
     Tell();
-    DoCopyFileReplacing(source, destination, stagingFolder);
+    DoRemoveFolder(path);
   }
-  // Copies a file to `destination`, where nothing may stand yet, in a folder
-  // that nobody sees before it is complete; a failure leaves nothing there.
-  void CopyNewFile(const std::string& source, const std::string& destination) {
+  // Copies a file as the system does, with its last-write time and its
+  // attributes (the read-only bit too). What a failure half-way left at
+  // `to` stays there.
+  void Copy(const std::string& from, const std::string& to, Existing existing) {
     Tell();
-    DoCopyNewFile(source, destination);
+    DoCopy(from, to, existing);
   }
-  // Gives a folder another name on the same volume; fails when `to` exists.
-  void RenameFolder(const std::string& from, const std::string& to) {
+  // Gives a file or a folder another name on the same volume.
+  void Move(const std::string& from, const std::string& to, Existing existing) {
     Tell();
-    DoRenameFolder(from, to);
+    DoMove(from, to, existing);
   }
-
-  // Opens a staging folder of this run's own inside `parent` (made when
-  // missing), after sweeping what runs that ended without closing left
-  // there; other live runs' folders are left alone. Null when the system
-  // refuses it: copies are then staged beside their destinations.
-  std::unique_ptr<StagingArea> OpenStaging(const std::string& parent) {
+  // Removes a file; throws for a read-only one, a folder, or one another
+  // program holds open.
+  void Delete(const std::string& path) {
     Tell();
-    return DoOpenStaging(parent);
+    DoDelete(path);
   }
 
   // `name` upper-cased character by character, as the system compares file
@@ -143,17 +150,19 @@ class FileSystem {
   }
 
  protected:
+  void SetNtFamily(bool nt) { nt_ = nt; }
+
   // Names differ from the Win32 functions on purpose: <windows.h> turns
   // those into macros.
   virtual std::unique_ptr<DirectoryEnumeration> DoEnumerate(const std::string& pattern,
                                                             EntryFilter filter) = 0;
   virtual std::uint32_t DoGetAttributes(const std::string& path) = 0;
+  virtual void DoSetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   virtual void DoCreateFolder(const std::string& path) = 0;
-  virtual void DoCopyFileReplacing(const std::string& source, const std::string& destination,
-                                   const std::string& stagingFolder) = 0;
-  virtual void DoCopyNewFile(const std::string& source, const std::string& destination) = 0;
-  virtual void DoRenameFolder(const std::string& from, const std::string& to) = 0;
-  virtual std::unique_ptr<StagingArea> DoOpenStaging(const std::string& parent) = 0;
+  virtual void DoRemoveFolder(const std::string& path) = 0;
+  virtual void DoCopy(const std::string& from, const std::string& to, Existing existing) = 0;
+  virtual void DoMove(const std::string& from, const std::string& to, Existing existing) = 0;
+  virtual void DoDelete(const std::string& path) = 0;
   virtual std::string DoUpperCaseName(const std::string& name) = 0;
   virtual LocalDateTime DoGetLastWriteTime(const std::string& path) = 0;
 
@@ -163,6 +172,7 @@ class FileSystem {
   }
 
   PlatformWatcher* watcher_ = nullptr;
+  bool nt_ = true;
 };
 
 // Starts an enumeration and takes its first name only: true when one exists.

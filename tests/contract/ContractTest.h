@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Staging.h"
 
 namespace lnf::contract {
 

@@ -23,7 +23,7 @@ TYPED_TEST_P(FileCopy, CopiesEveryByteAndKeepsTheLastWriteTime) {
   this->File("source.bin", FileCopy<TypeParam>::Binary(), 0, kOld);
   this->Folder("backup");
 
-  this->platform().CopyFileReplacing(this->At("source.bin"), this->At("backup\\source.bin"));
+  CopyFileReplacing(this->platform(), this->At("source.bin"), this->At("backup\\source.bin"));
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\source.bin")), FileCopy<TypeParam>::Binary());
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\source.bin"))), Text(kOld));
@@ -35,7 +35,7 @@ TYPED_TEST_P(FileCopy, ReplacesAnEarlierCopyAndLeavesNothingElseBehind) {
   this->File("backup\\inv.gng", "earlier", 0, kOld);
   this->File("inv.gng", "newer", 0, kNewer);
 
-  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+  CopyFileReplacing(this->platform(), this->At("inv.gng"), this->At("backup\\inv.gng"));
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "newer");
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At("backup\\inv.gng"))), Text(kNewer));
@@ -45,10 +45,10 @@ TYPED_TEST_P(FileCopy, ReplacesAnEarlierCopyAndLeavesNothingElseBehind) {
 TYPED_TEST_P(FileCopy, ReplacesACopyOfAReadOnlyFile) {
   this->Folder("backup");
   this->File("inv.gng", "first run", kAttrReadOnly);
-  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+  CopyFileReplacing(this->platform(), this->At("inv.gng"), this->At("backup\\inv.gng"));
 
   this->File("inv.gng", "second run", kAttrReadOnly);
-  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
+  CopyFileReplacing(this->platform(), this->At("inv.gng"), this->At("backup\\inv.gng"));
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "second run");
   EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kFiles), (Names{"inv.gng"}));
@@ -59,7 +59,7 @@ TYPED_TEST_P(FileCopy, AMissingSourceThrowsAndLeavesNoDestination) {
   const std::string source = this->At("missing.gng");
 
   const PlatformError error = this->FailureOf(
-      [&] { this->platform().CopyFileReplacing(source, this->At("backup\\missing.gng")); });
+      [&] { CopyFileReplacing(this->platform(), source, this->At("backup\\missing.gng")); });
 
   EXPECT_NE(error.subject().find(source), std::string::npos) << error.subject();
   EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders), (Names{".", ".."}));
@@ -68,7 +68,7 @@ TYPED_TEST_P(FileCopy, AMissingSourceThrowsAndLeavesNoDestination) {
 TYPED_TEST_P(FileCopy, AMissingDestinationFolderThrows) {
   this->File("inv.gng");
   this->FailureOf(
-      [&] { this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("gone\\inv.gng")); });
+      [&] { CopyFileReplacing(this->platform(), this->At("inv.gng"), this->At("gone\\inv.gng")); });
   EXPECT_FALSE(this->world.Exists(this->At("gone")));
 }
 
@@ -84,16 +84,16 @@ TYPED_TEST_P(FileCopy, AFailedCopyKeepsTheEarlierGoodCopy) {
   // A source that is gone, a source that is a folder, a destination that is
   // held open by another program, a destination that is a folder.
   this->FailureOf([&] {
-    this->platform().CopyFileReplacing(this->At("missing.gng"), this->At("backup\\inv.gng"));
+    CopyFileReplacing(this->platform(), this->At("missing.gng"), this->At("backup\\inv.gng"));
   });
   this->FailureOf([&] {
-    this->platform().CopyFileReplacing(this->At("afolder.gng"), this->At("backup\\inv.gng"));
+    CopyFileReplacing(this->platform(), this->At("afolder.gng"), this->At("backup\\inv.gng"));
   });
   this->FailureOf([&] {
-    this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\locked.gng"));
+    CopyFileReplacing(this->platform(), this->At("locked.gng"), this->At("backup\\locked.gng"));
   });
   this->FailureOf([&] {
-    this->platform().CopyFileReplacing(this->At("locked.gng"), this->At("backup\\folder.gng"));
+    CopyFileReplacing(this->platform(), this->At("locked.gng"), this->At("backup\\folder.gng"));
   });
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "good");
@@ -117,11 +117,11 @@ TYPED_TEST_P(FileCopy, CopiesBesideTheDestinationPassOverTheNamesTaken) {
   this->File("~lnf-2.tmp", "user two");
   this->File("~lnf-1.old", "user old");
 
-  this->platform().CopyFileReplacing(this->At("inv.gng"), this->At("backup\\inv.gng"));
-  this->platform().CopyFileReplacing(this->At("~lnf-2.tmp"), this->At("backup\\~LNF-2.TMP"));
-  this->platform().CopyFileReplacing(this->At("~lnf-1.old"), this->At("backup\\~lnf-1.old"));
+  CopyFileReplacing(this->platform(), this->At("inv.gng"), this->At("backup\\inv.gng"));
+  CopyFileReplacing(this->platform(), this->At("~lnf-2.tmp"), this->At("backup\\~LNF-2.TMP"));
+  CopyFileReplacing(this->platform(), this->At("~lnf-1.old"), this->At("backup\\~lnf-1.old"));
   this->File("~lnf-2.tmp", "user two again");
-  this->platform().CopyFileReplacing(this->At("~lnf-2.tmp"), this->At("backup\\~LNF-2.TMP"));
+  CopyFileReplacing(this->platform(), this->At("~lnf-2.tmp"), this->At("backup\\~LNF-2.TMP"));
 
   EXPECT_EQ(this->world.Contents(this->At("backup\\inv.gng")), "inv");
   EXPECT_EQ(this->world.Contents(this->At("backup\\~lnf-0.tmp")), "user zero");
@@ -160,10 +160,10 @@ TYPED_TEST_P(FileCopy, EachRunStagesInAFolderOfItsOwnAndSweepsOnlyDeadRuns) {
   this->File("inv.gng", "newer", kAttrReadOnly);
   this->File("new.gng", "new");
   const auto copy = [&](const std::string& from, const std::string& to, const StagingArea& run) {
-    this->platform().CopyFileReplacing(this->At(from), this->At(to), run.Folder());
+    CopyFileReplacing(this->platform(), this->At(from), this->At(to), run.Folder());
   };
 
-  std::unique_ptr<StagingArea> first = this->platform().OpenStaging(parent);
+  std::unique_ptr<StagingArea> first = OpenStaging(this->platform(), this->platform(), parent);
   ASSERT_TRUE(first);
   Names left{".", "..", "~lnf-.tmp", "~lnf-1.old"};
   if (linked) left.insert(left.begin() + 2, "link");
@@ -171,7 +171,7 @@ TYPED_TEST_P(FileCopy, EachRunStagesInAFolderOfItsOwnAndSweepsOnlyDeadRuns) {
   EXPECT_EQ(this->world.Contents(parent + "\\0\\~lnf-1.old"), "set aside");
   EXPECT_EQ(this->world.Contents(this->At("kept\\k.cab")), "kept");
   EXPECT_FALSE(this->world.Exists(parent + "\\7"));
-  std::unique_ptr<StagingArea> second = this->platform().OpenStaging(parent);
+  std::unique_ptr<StagingArea> second = OpenStaging(this->platform(), this->platform(), parent);
   ASSERT_TRUE(second);
   const std::string secondFolder = second->Folder();
   EXPECT_NE(secondFolder, first->Folder());
@@ -186,7 +186,7 @@ TYPED_TEST_P(FileCopy, EachRunStagesInAFolderOfItsOwnAndSweepsOnlyDeadRuns) {
   second.reset();
   EXPECT_FALSE(this->world.Exists(secondFolder));
   // A third run sweeps nothing of the first, which copies on.
-  this->platform().OpenStaging(parent).reset();
+  OpenStaging(this->platform(), this->platform(), parent).reset();
   EXPECT_TRUE(this->world.Exists(first->Folder()));
   this->File("new.gng", "newer still");
   copy("new.gng", "root\\out\\new.gng", *first);
@@ -203,13 +203,13 @@ TYPED_TEST_P(FileCopy, EachRunStagesInAFolderOfItsOwnAndSweepsOnlyDeadRuns) {
   // A new parent is made, and goes once the run is done.
   const std::string fresh = this->At("root\\fresh");
   {
-    std::unique_ptr<StagingArea> run = this->platform().OpenStaging(fresh);
+    std::unique_ptr<StagingArea> run = OpenStaging(this->platform(), this->platform(), fresh);
     ASSERT_TRUE(run);
     copy("new.gng", "root\\out\\new.gng", *run);
   }
   EXPECT_FALSE(this->world.Exists(fresh));
-  EXPECT_FALSE(this->platform().OpenStaging(this->At("missing\\staging")));
-  EXPECT_FALSE(this->platform().OpenStaging(this->At("new.gng")));
+  EXPECT_FALSE(OpenStaging(this->platform(), this->platform(), this->At("missing\\staging")));
+  EXPECT_FALSE(OpenStaging(this->platform(), this->platform(), this->At("new.gng")));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(FileCopy, CopiesEveryByteAndKeepsTheLastWriteTime,

@@ -12,7 +12,7 @@ class Enumeration : public ContractTest<World> {};
 TYPED_TEST_SUITE_P(Enumeration);
 
 TYPED_TEST_P(Enumeration, FiltersLeaveOutFoldersUnlessAskedAndNeverYieldHiddenOrSystem) {
-  this->File("plain.txt");
+  this->File("plain.txt", "plain", 0, kNewer);
   this->File("readonly.txt", "x", kAttrReadOnly);
   this->File("hidden.txt", "x", kAttrHidden);
   this->File("system.txt", "x", kAttrSystem);
@@ -26,6 +26,24 @@ TYPED_TEST_P(Enumeration, FiltersLeaveOutFoldersUnlessAskedAndNeverYieldHiddenOr
             (Names{"plain.txt", "readonly.txt", "sub"}));
   EXPECT_EQ(this->List(this->At("*"), EntryFilter::kWithFolders),
             (Names{"plain.txt", "readonly.txt", "sub"}));
+  EXPECT_EQ(this->List(this->At("*"), EntryFilter::kEverything),
+            (Names{"both.txt", "hidden.txt", "hiddensub", "plain.txt", "readonly.txt", "sub",
+                   "system.txt", "systemsub"}));
+
+  // Each entry comes with the facts the file itself has, so that nobody
+  // needs to ask again.
+  auto listing = this->platform().Enumerate(this->At("*"), EntryFilter::kEverything);
+  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+    const DirectoryEntry& entry = listing->Entry();
+    EXPECT_EQ(entry.name, name);
+    EXPECT_EQ(entry.openableName, name);
+    EXPECT_EQ(entry.attributes, this->platform().GetAttributes(this->At(name))) << name;
+    if (entry.attributes & kAttrDirectory) continue;
+    const FileFacts facts = this->platform().GetFileFacts(this->At(name));
+    EXPECT_EQ(entry.size, facts.size) << name;
+    EXPECT_EQ(Text(entry.lastWrite), Text(facts.lastWrite)) << name;
+  }
+  EXPECT_TRUE(listing->Entry().name.empty());
 }
 
 TYPED_TEST_P(Enumeration, TrailingBackslashListsTheWholeFolderWithDotsOnlyForFolders) {

@@ -33,9 +33,9 @@ class UnusualPaths : public ContractTest<World> {
     EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(inv))), Text(kNewer));
 
     for (const std::string& name : files) {
-      this->platform().CopyFileReplacing(this->At(name), this->At(folder + "\\" + name));
+      CopyFileReplacing(this->platform(), this->At(name), this->At(folder + "\\" + name));
     }
-    this->platform().CopyFileReplacing(this->At(inv), this->At(folder + "\\" + gng));
+    CopyFileReplacing(this->platform(), this->At(inv), this->At(folder + "\\" + gng));
 
     EXPECT_EQ(this->List(this->At(folder + "\\"), EntryFilter::kFiles), files);
     EXPECT_EQ(this->world.Contents(this->At(folder + "\\" + gng)), inv);
@@ -83,8 +83,8 @@ TYPED_TEST_P(UnusualPaths, TreesDeeperThanMaxPathWork) {
   for (const std::string& level : levels) this->platform().CreateFolder(level);
   this->File("inv.gng", "deep", 0, kOld);
   const std::string copy = deep + "\\inv.gng";
-  this->platform().CopyFileReplacing(this->At("inv.gng"), copy);
-  this->platform().CopyFileReplacing(this->At("inv.gng"), copy);
+  CopyFileReplacing(this->platform(), this->At("inv.gng"), copy);
+  CopyFileReplacing(this->platform(), this->At("inv.gng"), copy);
 
   EXPECT_EQ(this->world.Contents(copy), "deep");
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(copy)), Text(kOld));
@@ -150,7 +150,7 @@ TYPED_TEST_P(Links, AreShownAsLinksAndCopiedAsTheirTargets) {
   EXPECT_EQ(this->List(this->At("*.*"), EntryFilter::kFiles), (Names{"filelink.txt"}));
   EXPECT_EQ(this->List(this->At("folderlink\\*.*"), EntryFilter::kFiles), (Names{"inside.txt"}));
 
-  this->platform().CopyFileReplacing(this->At("filelink.txt"), this->At("backup\\filelink.txt"));
+  CopyFileReplacing(this->platform(), this->At("filelink.txt"), this->At("backup\\filelink.txt"));
   EXPECT_EQ(this->world.Contents(this->At("backup\\filelink.txt")), "inside");
   EXPECT_FALSE(this->platform().GetAttributes(this->At("backup\\filelink.txt")) &
                kAttrReparsePoint);
@@ -186,16 +186,16 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
       EXPECT_EQ(this->FailureOf([&] { this->platform().GetAttributes(path); }).subject(), path);
       EXPECT_EQ(this->FailureOf([&] { this->platform().GetLastWriteTime(path); }).number(), 123u);
       const PlatformError copy = this->FailureOf(
-          [&] { this->platform().CopyFileReplacing(path, this->At("backup\\" + name)); });
+          [&] { CopyFileReplacing(this->platform(), path, this->At("backup\\" + name)); });
       EXPECT_NE(copy.subject().find(path), std::string::npos) << copy.subject();
     }
     const std::string con = this->At("CON");
     EXPECT_EQ(this->FailureOf([&] { this->platform().GetAttributes(con); }).subject(), con);
     this->FailureOf([&] { this->platform().CreateFolder(this->At("backup\\CON")); });
     this->FailureOf([&] { this->platform().Enumerate(this->At("CON\\"), EntryFilter::kFiles); });
-    this->platform().CopyFileReplacing(this->At("trail.inv"), this->At("backup\\trail.inv"));
-    this->platform().CopyFileReplacing(this->At("com0.bm"), this->At("backup\\com0.bm"));
-    this->platform().CopyFileReplacing(this->At("com10.bm"), this->At("backup\\com10.bm"));
+    CopyFileReplacing(this->platform(), this->At("trail.inv"), this->At("backup\\trail.inv"));
+    CopyFileReplacing(this->platform(), this->At("com0.bm"), this->At("backup\\com0.bm"));
+    CopyFileReplacing(this->platform(), this->At("com10.bm"), this->At("backup\\com10.bm"));
     EXPECT_EQ(this->List(this->At("backup\\"), EntryFilter::kWithFolders),
               (Names{".", "..", "com0.bm", "com10.bm", "trail.inv"}));
     EXPECT_EQ(this->world.Contents(this->At("backup\\com0.bm")), "no device");
@@ -213,16 +213,16 @@ TYPED_TEST_P(LiteralNames, TrailingDotsBlanksAndDeviceNamesAreTakenAsTheyAre) {
   EXPECT_TRUE(this->platform().GetAttributes(this->At("CON")) & kAttrDirectory);
   EXPECT_TRUE(this->platform().GetAttributes(this->At("CON\\")) & kAttrDirectory);
   this->platform().CreateFolder(this->At("backup\\CON"));
-  this->platform().CopyFileReplacing(this->At("CON\\inside.txt"),
-                                     this->At("backup\\CON\\inside.txt"));
+  CopyFileReplacing(this->platform(), this->At("CON\\inside.txt"),
+                    this->At("backup\\CON\\inside.txt"));
   for (const std::string& name : files) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(this->platform().GetAttributes(this->At(name)) & kAttrDirectory);
     EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(name))),
               Text(name == "trail.inv" ? kNewer : kOld));
-    this->platform().CopyFileReplacing(this->At(name), this->At("backup\\" + name));
+    CopyFileReplacing(this->platform(), this->At(name), this->At("backup\\" + name));
   }
-  this->platform().CopyFileReplacing(this->At("nul.inv"), this->At("backup\\nul.inv"));
+  CopyFileReplacing(this->platform(), this->At("nul.inv"), this->At("backup\\nul.inv"));
 
   files.push_back("CON");
   std::sort(files.begin(), files.end());
@@ -264,7 +264,7 @@ TYPED_TEST_P(LiteralNames, NamesTheCodePageCannotSpellOpenByTheNameTheListingOff
               123u);
   }
   EXPECT_EQ(Text(this->platform().GetLastWriteTime(this->At(openable))), Text(kOld));
-  this->platform().CopyFileReplacing(this->At(openable), this->At("backup\\" + openable));
+  CopyFileReplacing(this->platform(), this->At(openable), this->At("backup\\" + openable));
   EXPECT_EQ(this->world.Contents(this->At("backup\\" + openable)), "privet");
 }
 

@@ -145,7 +145,8 @@ TEST_F(Backup, V3CopyFailingHalfWayKeepsWhatWasDoneAndStops) {
   drive.AddFolder("C:\\LNF_INV");
   drive.AddFile(Root("b.gng"), "earlier good copy", Date(2000));
   Check();
-  drive.InjectFailure(Op::CopyFile, Root("b.gng"), kErrorDiskFull);
+  // Full for the staged copy and for its try in place.
+  drive.InjectFailure(Op::CopyFile, WU("b.gng"), kErrorDiskFull, 2);
   const Told told = Run(BackUpV2V31);
   EXPECT_EQ(told.copies, std::vector<std::string>{Root("a.gng")});
   EXPECT_FALSE(told.completed);
@@ -621,7 +622,8 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
             (std::vector<std::string>{Root("OU\\"), Root("OU\\top.txt"), Root("OU\\A\\")}));
   EXPECT_FALSE(told.completed);
   ExpectFailureReportOnly(kErrorAccessDenied);
-  EXPECT_EQ(drive.Messages()[0].text, "Error 5: Access is denied.\r\n\r\n" + Root("OU\\A\\a.txt"));
+  EXPECT_EQ(drive.Messages()[0].text,
+            "Error 5: Access is denied.\r\n\r\n" + OU("A\\a.txt") + " -> " + Root("OU\\A\\a.txt"));
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));
   EXPECT_TRUE(EntriesSinceCheck().empty());

@@ -227,13 +227,13 @@ TEST_F(Collection, NothingFoundStillSendsTheManifestAndTheLog) {
 // others still run, and the package is still written.
 TEST_F(Collection, AFailedBackupIsLoggedCountedAndStillPacked) {
   AllThreeKinds();
-  drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("a.gng"), kErrorAccessDenied);
+  drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("a.gng"), kErrorAccessDenied, -1);
   EXPECT_EQ(Collect(), kExitFailed);
 
   auto package = Package();
   const std::string& manifest = package["_lanternfall/manifest.txt"].data;
   EXPECT_EQ(Line(manifest, "kind-v2-v3.1"),
-            "found, failed: Error 5: Access is denied.  " + WU("a.gng"));
+            "found, failed: Error 5: Access is denied.  " + WU("a.gng") + " -> C:\\LNF_INV\\a.gng");
   EXPECT_EQ(Line(manifest, "kind-v4"), "found, backed up");
   EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
   EXPECT_NE(package["_lanternfall/log.txt"].data.find(") [LNF_INVTOOL] Error 5: Access is denied."),
@@ -241,7 +241,7 @@ TEST_F(Collection, AFailedBackupIsLoggedCountedAndStillPacked) {
   EXPECT_EQ(package.count("LNF_INV/V4/iuhist.xml"), 1u);
   EXPECT_EQ(result.problems, std::vector<std::string>{"[V2/V3.1] Backup failed: Error 5: Access "
                                                       "is denied.  " +
-                                                      WU("a.gng")});
+                                                      WU("a.gng") + " -> C:\\LNF_INV\\a.gng"});
   EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
 }
 

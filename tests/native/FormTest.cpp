@@ -163,11 +163,12 @@ TEST(Dispatch, AFailureIsReportedAndWhatWasDoneBeforeItStays) {
   f.drive.AddFile(std::string(testing::kWU) + "\\a.gng", "x", testing::Date(2001));
   f.form.Click(kCommand1);
   f.drive.InjectFailure(MemoryPlatform::Operation::CopyFile, std::string(testing::kWU) + "\\a.gng",
-                        kErrorAccessDenied);
+                        kErrorAccessDenied, -1);
   f.BackUp(kCommand3);
   ASSERT_EQ(f.drive.Messages().size(), 1u);
   EXPECT_EQ(f.drive.Messages()[0].text,
-            "Error 5: Access is denied.\r\n\r\nC:\\Program Files\\WindowsUpdate\\a.gng");
+            "Error 5: Access is denied.\r\n\r\nC:\\Program Files\\WindowsUpdate\\a.gng -> "
+            "C:\\LNF_INV\\a.gng");
   EXPECT_EQ(f.drive.Messages()[0].title, "LNF_INVTOOL");
   EXPECT_EQ(f.drive.Messages()[0].buttonsAndIcon, kBoxCritical);
   EXPECT_TRUE(f.drive.IsFolder("C:\\LNF_INV"));

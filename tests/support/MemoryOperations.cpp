@@ -1,11 +1,10 @@
-// The platform's operations on the drive, with the failures Windows gives
-// them, the injected ones, the staging of copies and the message boxes.
+// The file system's primitives on the drive, with the failures Windows
+// gives them and the injected ones, and the message boxes.
 #include <algorithm>
 #include <utility>
 
 #include "platform/PathText.h"
 #include "platform/SearchErrors.h"
-#include "platform/Staging.h"
 #include "support/MemoryPlatform.h"
 
 namespace lnf {
@@ -47,24 +46,29 @@ std::string DescribeError(std::uint32_t number) {
 
 namespace {
 
-// Each name as listed, with the name that opens it.
+// Each entry as listed, with its facts.
 class SnapshotEnumeration : public DirectoryEnumeration {
  public:
-  explicit SnapshotEnumeration(std::vector<std::pair<std::string, std::string>> names)
-      : names_(std::move(names)) {}
+  explicit SnapshotEnumeration(std::vector<DirectoryEntry> entries)
+      : entries_(std::move(entries)) {}
   std::string Next() override {
-    return next_ < names_.size() ? names_[next_++].first : std::string();
+    current_ = next_ < entries_.size() ? entries_[next_++] : DirectoryEntry();
+    return current_.name;
   }
-  std::string OpenableName() const override {
-    return next_ > 0 && next_ <= names_.size() ? names_[next_ - 1].second : std::string();
-  }
+  const DirectoryEntry& Entry() const override { return current_; }
 
  private:
-  std::vector<std::pair<std::string, std::string>> names_;
+  std::vector<DirectoryEntry> entries_;
   std::size_t next_ = 0;
+  DirectoryEntry current_;
 };
 
+UtcDateTime AsUtc(const LocalDateTime& t) {
+  return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
 bool Yieldable(std::uint32_t attributes, EntryFilter filter) {
+  if (filter == EntryFilter::kEverything) return true;
   if (attributes & (kAttrHidden | kAttrSystem)) return false;
   return filter == EntryFilter::kWithFolders || !(attributes & kAttrDirectory);
 }
@@ -92,8 +96,8 @@ std::uint32_t MemoryPlatform::TakeFailure(Operation op, const std::string& path)
   return 0;
 }
 
-void MemoryPlatform::MaybeFail(Operation op, const std::string& path) {
-  if (const std::uint32_t number = TakeFailure(op, path)) Fail(number, path);
+void MemoryPlatform::MaybeFail(Operation op, const std::string& path, const std::string& subject) {
+  if (const std::uint32_t number = TakeFailure(op, path)) Fail(number, subject);
 }
 
 // What NT's FindFirstFile answers when the folder part of a search is no
@@ -129,7 +133,7 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::DoEnumerate(const std::str
   if (refusal == 0 && windows9x_ && PathHoldsNameThatParsingChanges(pattern)) {
     Fail(kErrorInvalidName, pattern);
   }
-  std::vector<std::pair<std::string, std::string>> names;
+  std::vector<DirectoryEntry> names;
   const bool valid = !split.folder.empty() && ValidKey(Key(split.folder));
   const std::string folderKey = valid ? ResolveFor(split.folder, true) : std::string();
   if (refusal == 0) refusal = valid ? SearchRefusal(folderKey) : kErrorInvalidName;
@@ -140,17 +144,22 @@ std::unique_ptr<DirectoryEnumeration> MemoryPlatform::DoEnumerate(const std::str
   auto add = [&](const Node* child) {
     const std::string spelled = windows9x_ ? AnsiSpelling(child->name) : child->name;
     const std::string alias = windows9x_ ? ShortNameOf(folderKey, *child) : std::string();
-    names.emplace_back(spelled, alias.empty() ? spelled : alias);
+    names.push_back({spelled, alias.empty() ? spelled : alias, child->attributes,
+                     child->contents.size(), AsUtc(child->lastWriteUtc)});
   };
   // A file link whose target is gone is not listed.
   auto listed = [&](const Node* child) {
     return Yieldable(child->attributes, attributeFilter) &&
-           (child->linkTarget.empty() || (child->attributes & kAttrDirectory) ||
-            nodes_.count(Resolve(child->linkTarget, true)));
+           (attributeFilter == EntryFilter::kEverything || child->linkTarget.empty() ||
+            (child->attributes & kAttrDirectory) || nodes_.count(Resolve(child->linkTarget, true)));
   };
   if (isFolder && split.name.empty()) {
-    if (attributeFilter == EntryFilter::kWithFolders && folderKey.size() > 2) {
-      names = {{".", "."}, {"..", ".."}};
+    if (attributeFilter != EntryFilter::kFiles && folderKey.size() > 2) {
+      // The folder's markers carry its own facts.
+      const Node& folder = nodes_.at(folderKey);
+      for (const char* dot : {".", ".."}) {
+        names.push_back({dot, dot, folder.attributes, 0, AsUtc(folder.lastWriteUtc)});
+      }
     }
     for (const Node* child : Children(folderKey)) {
       if (listed(child)) add(child);
@@ -193,184 +202,119 @@ void MemoryPlatform::DoCreateFolder(const std::string& path) {
   AddFolder(resolved == key ? path : FullPathOf(parent->first) + path.substr(path.rfind('\\')));
 }
 
-// The single file operations as Windows answers them, on this drive: the
-// copies, the staging folders and the runs' locks go through the same rules
-// as on the real platform.
-class MemoryPlatform::Steps final : public FileSteps {
- public:
-  explicit Steps(MemoryPlatform& drive) : d_(drive) {}
-
-  bool Nt() override { return !d_.windows9x_; }
-
-  std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override {
-    const Node* node = nullptr;
-    if (const std::uint32_t error = Look(path, node)) return error;
-    attributes = node->attributes;
+// The entry at `path`, or what Windows says when there is none.
+std::uint32_t MemoryPlatform::Look(const std::string& path, const Node*& node) const {
+  const std::string key = Key(path);
+  if (!ValidKey(key)) return kErrorInvalidName;
+  const std::string resolved = ResolveFor(path, false);
+  auto it = nodes_.find(resolved);
+  if (it != nodes_.end()) {
+    node = &it->second;
     return 0;
   }
-  std::uint32_t SetAttributes(const std::string& path, std::uint32_t attributes) override {
-    const Node* node = nullptr;
-    if (const std::uint32_t error = Look(path, node)) return error;
-    d_.SetAttributes(path, attributes);
-    return 0;
-  }
-  std::uint32_t MakeFolder(const std::string& path) override {
-    if (const std::uint32_t error = d_.TakeFailure(Operation::CreateFolder, path)) return error;
-    const Node* node = nullptr;
-    const std::uint32_t error = Look(path, node);
-    if (error == 0) return kErrorAlreadyExists;
-    if (error != kErrorFileNotFound) return error;
-    d_.AddFolder(path);
-    return 0;
-  }
-  std::uint32_t RemoveFolder(const std::string& path) override {
-    const Node* node = nullptr;
-    if (const std::uint32_t error = Look(path, node)) return error;
-    if (!(node->attributes & kAttrDirectory)) return kErrorDirectory;
-    if (!d_.Children(d_.Key(path)).empty()) return kErrorDirNotEmpty;
-    d_.nodes_.erase(d_.Key(path));
-    return 0;
-  }
-  std::uint32_t CopyNew(const std::string& from, const std::string& to) override {
-    return Copy(from, to, false);
-  }
-  std::uint32_t CopyOver(const std::string& from, const std::string& to) override {
-    return Copy(from, to, true);
-  }
-  // What stops `from` from moving to `to` at all, whatever stands there.
-  std::uint32_t MoveRefusal(const std::string& from, const std::string& to) {
-    const Node* node = nullptr;
-    if (const std::uint32_t error = Look(from, node)) return error;
-    if (d_.VolumeOf(from) != d_.VolumeOf(to)) return kErrorNotSameDevice;
-    if (d_.IsHeld(from)) return kErrorSharingViolation;
-    return 0;
-  }
-  std::uint32_t Rename(const std::string& from, const std::string& to) override {
-    if (const std::uint32_t refusal = MoveRefusal(from, to)) return refusal;
-    const Node* there = nullptr;
-    const std::uint32_t error = Look(to, there);
-    if (error == 0) return kErrorAlreadyExists;
-    if (error != kErrorFileNotFound) return error;
-    d_.Move(from, to);
-    return 0;
-  }
-  // Windows' MoveFileEx will not replace a read-only file or a folder.
-  std::uint32_t RenameReplacing(const std::string& from, const std::string& to) override {
-    if (const std::uint32_t refusal = MoveRefusal(from, to)) return refusal;
-    const Node* there = nullptr;
-    const std::uint32_t error = Look(to, there);
-    if (error == 0) {
-      if (there->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
-      if (d_.IsHeld(to)) return kErrorSharingViolation;
-      d_.Remove(to);
-    } else if (error != kErrorFileNotFound) {
-      return error;
-    }
-    d_.Move(from, to);
-    return 0;
-  }
-  std::uint32_t Delete(const std::string& path) override {
-    const Node* node = nullptr;
-    if (const std::uint32_t error = Look(path, node)) return error;
-    if (node->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
-    if (d_.IsHeld(path)) return kErrorSharingViolation;
-    d_.nodes_.erase(d_.Key(path));
-    return 0;
-  }
-  void List(const std::string& folder,
-            FunctionRef<void(const std::string&, std::uint32_t)> each) override {
-    if (!d_.IsFolder(folder)) return;
-    for (const Node* child : d_.Children(d_.Key(folder))) each(child->name, child->attributes);
-  }
-  std::unique_ptr<HeldFile> HoldNew(const std::string& path, std::uint32_t& error) override {
-    const Node* node = nullptr;
-    error = Look(path, node);
-    if (error == 0) error = kErrorFileExists;
-    if (error != kErrorFileNotFound) return nullptr;
-    error = 0;
-    d_.AddFileWrittenAt(path, {}, d_.nowUtc_, kAttrArchive);
-    return d_.Hold(path);
-  }
-  std::string Upper(const std::string& name) override { return d_.UpperCaseName(name); }
+  auto parent = nodes_.find(ParentKey(resolved));
+  return parent != nodes_.end() && (parent->second.attributes & kAttrDirectory)
+             ? kErrorFileNotFound
+             : kErrorPathNotFound;
+}
 
-  // The destination of the copy under way; a copy to any other name is its
-  // staged one.
-  std::string destination;
+void MemoryPlatform::DoSetAttributes(const std::string& path, std::uint32_t attributes) {
+  const Node* node = nullptr;
+  if (const std::uint32_t error = Look(path, node)) Fail(error, path);
+  SetAttributes(path, attributes);
+}
 
- private:
-  // The entry at `path`, or what Windows says when there is none.
-  std::uint32_t Look(const std::string& path, const Node*& node) const {
-    const std::string key = d_.Key(path);
-    if (!ValidKey(key)) return kErrorInvalidName;
-    const std::string resolved = d_.ResolveFor(path, false);
-    auto it = d_.nodes_.find(resolved);
-    if (it != d_.nodes_.end()) {
-      node = &it->second;
-      return 0;
-    }
-    auto parent = d_.nodes_.find(ParentKey(resolved));
-    return parent != d_.nodes_.end() && (parent->second.attributes & kAttrDirectory)
-               ? kErrorFileNotFound
-               : kErrorPathNotFound;
+void MemoryPlatform::DoRemoveFolder(const std::string& path) {
+  const Node* node = nullptr;
+  if (const std::uint32_t error = Look(path, node)) Fail(error, path);
+  if (!(node->attributes & kAttrDirectory)) Fail(kErrorDirectory, path);
+  if (!Children(Key(path)).empty()) Fail(kErrorDirNotEmpty, path);
+  nodes_.erase(Key(path));
+}
+
+// CopyFile: the read-only bit comes along, the link's target is copied.
+void MemoryPlatform::DoCopy(const std::string& from, const std::string& to, Existing existing) {
+  const std::string subject = from + " -> " + to;
+  MaybeFail(Operation::CopyFile, from, subject);
+  MaybeFail(Operation::CopyFile, to, subject);
+  if (!ValidKey(Key(from))) Fail(kErrorInvalidName, subject);
+  const std::string sourceKey = ResolveFor(from, true);
+  auto source = nodes_.find(sourceKey);
+  if (source == nodes_.end()) {
+    Fail(nodes_.count(ParentKey(sourceKey)) ? kErrorFileNotFound : kErrorPathNotFound, subject);
   }
-
-  std::uint32_t Copy(const std::string& from, const std::string& to, bool replacing) {
-    // A copy's own destination has had its turn before the copy began.
-    if (d_.Key(to) != d_.Key(destination)) {
-      if (const std::uint32_t error = d_.TakeFailure(Operation::CopyFile, to)) return error;
-    }
-    if (!ValidKey(d_.Key(from))) return kErrorInvalidName;
-    const std::string sourceKey = d_.ResolveFor(from, true);
-    auto source = d_.nodes_.find(sourceKey);
-    if (source == d_.nodes_.end()) {
-      return d_.nodes_.count(ParentKey(sourceKey)) ? kErrorFileNotFound : kErrorPathNotFound;
-    }
-    if (source->second.attributes & kAttrDirectory) return kErrorAccessDenied;
-    const Node* there = nullptr;
-    const std::uint32_t error = Look(to, there);
-    std::size_t freed = 0;
-    if (error == 0) {
-      if (!replacing) return kErrorFileExists;
-      if (there->attributes & (kAttrDirectory | kAttrReadOnly)) return kErrorAccessDenied;
-      if (d_.IsHeld(to)) return kErrorSharingViolation;
-      freed = there->contents.size();
-    } else if (error != kErrorFileNotFound) {
-      return error;
-    }
-    const Node copy = source->second;
-    if (const std::size_t room = d_.Room(to, freed); room < copy.contents.size()) {
-      // What a full disk leaves of a copy: the part that fitted.
-      d_.AddFileWrittenAt(to, copy.contents.substr(0, room), copy.lastWriteUtc, kAttrArchive);
-      return kErrorDiskFull;
-    }
-    const std::uint32_t attributes =
-        (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive;
-    d_.AddFileWrittenAt(to, copy.contents, copy.lastWriteUtc, attributes);
-    if (!replacing && d_.onStaged && d_.Key(to) != d_.Key(destination)) d_.onStaged(to);
-    return 0;
+  if (source->second.attributes & kAttrDirectory) Fail(kErrorAccessDenied, subject);
+  const Node* there = nullptr;
+  const std::uint32_t error = Look(to, there);
+  std::size_t freed = 0;
+  if (error == 0) {
+    if (existing == Existing::kFail) Fail(kErrorFileExists, subject);
+    if (there->attributes & (kAttrDirectory | kAttrReadOnly)) Fail(kErrorAccessDenied, subject);
+    if (IsHeld(to)) Fail(kErrorSharingViolation, subject);
+    freed = there->contents.size();
+  } else if (error != kErrorFileNotFound) {
+    Fail(error, subject);
   }
+  const Node copy = source->second;
+  if (const std::size_t room = Room(to, freed); room < copy.contents.size()) {
+    // What a full disk leaves of a copy: the part that fitted.
+    AddFileWrittenAt(to, copy.contents.substr(0, room), copy.lastWriteUtc, kAttrArchive);
+    Fail(kErrorDiskFull, subject);
+  }
+  const std::uint32_t attributes =
+      (copy.attributes & ~static_cast<std::uint32_t>(kAttrReparsePoint)) | kAttrArchive;
+  AddFileWrittenAt(to, copy.contents, copy.lastWriteUtc, attributes);
+  if (!IsCopyInProgressName(SplitAtLastSeparator(to).name)) copied_.push_back(to);
+  if (existing == Existing::kFail && onStaged) onStaged(to);
+}
 
-  MemoryPlatform& d_;
-};
+// MoveFile never replaces; MoveFileEx will not replace a read-only file or a
+// folder, and is a stub on Windows 9x.
+void MemoryPlatform::DoMove(const std::string& from, const std::string& to, Existing existing) {
+  const std::string subject = from + " -> " + to;
+  if (existing == Existing::kReplace && windows9x_) Fail(kErrorCallNotImplemented, subject);
+  const Node* node = nullptr;
+  if (const std::uint32_t error = Look(from, node)) Fail(error, subject);
+  if (VolumeOf(from) != VolumeOf(to)) Fail(kErrorNotSameDevice, subject);
+  if (IsHeld(from)) Fail(kErrorSharingViolation, subject);
+  const Node* there = nullptr;
+  const std::uint32_t error = Look(to, there);
+  if (error == 0) {
+    if (existing == Existing::kFail) Fail(kErrorAlreadyExists, subject);
+    if (there->attributes & (kAttrDirectory | kAttrReadOnly)) Fail(kErrorAccessDenied, subject);
+    if (IsHeld(to)) Fail(kErrorSharingViolation, subject);
+    Remove(to);
+  } else if (error != kErrorFileNotFound) {
+    Fail(error, subject);
+  }
+  const bool staged =
+      !(node->attributes & kAttrDirectory) && IsCopyInProgressName(SplitAtLastSeparator(from).name);
+  Move(from, to);
+  if (staged && !IsCopyInProgressName(SplitAtLastSeparator(to).name)) copied_.push_back(to);
+}
 
-class MemoryPlatform::HeldName final : public HeldFile {
- public:
-  HeldName(MemoryPlatform& drive, std::string key) : drive_(drive), key_(std::move(key)) {}
-  ~HeldName() override { drive_.held_.erase(drive_.held_.find(key_)); }
+void MemoryPlatform::DoDelete(const std::string& path) {
+  const Node* node = nullptr;
+  if (const std::uint32_t error = Look(path, node)) Fail(error, path);
+  if (node->attributes & (kAttrDirectory | kAttrReadOnly)) Fail(kErrorAccessDenied, path);
+  if (IsHeld(path)) Fail(kErrorSharingViolation, path);
+  nodes_.erase(Key(path));
+}
 
- private:
-  MemoryPlatform& drive_;
-  std::string key_;
-};
+MemoryPlatform::HeldName::HeldName(MemoryPlatform& drive, std::string key)
+    : drive_(drive), key_(std::move(key)) {
+  drive_.held_.insert(key_);
+}
 
-MemoryPlatform::MemoryPlatform() : steps_(std::make_unique<Steps>(*this)) {
+MemoryPlatform::HeldName::~HeldName() { drive_.held_.erase(drive_.held_.find(key_)); }
+
+MemoryPlatform::MemoryPlatform() : FileStreams(static_cast<FileSystem&>(*this)) {
   environment_["windir"] = "C:\\WINDOWS";
 }
 
 MemoryPlatform::~MemoryPlatform() = default;
 
-std::unique_ptr<HeldFile> MemoryPlatform::Hold(const std::string& path) {
-  held_.insert(Key(path));
+std::unique_ptr<MemoryPlatform::HeldName> MemoryPlatform::Hold(const std::string& path) {
   return std::make_unique<HeldName>(*this, Key(path));
 }
 
@@ -422,46 +366,6 @@ void MemoryPlatform::Move(const std::string& from, const std::string& to) {
     if (key == toKey) node.name = to.substr(to.rfind('\\') + 1);
     nodes_[key] = std::move(node);
   }
-}
-
-void MemoryPlatform::DoCopyFileReplacing(const std::string& source, const std::string& destination,
-                                         const std::string& stagingFolder) {
-  MaybeFail(Operation::CopyFile, source);
-  MaybeFail(Operation::CopyFile, destination);
-  steps_->destination = destination;
-  if (const std::uint32_t error = lnf::CopyReplacing(*steps_, source, destination, stagingFolder)) {
-    Fail(error, source + " -> " + destination);
-  }
-  copied_.push_back(destination);
-}
-
-void MemoryPlatform::DoCopyNewFile(const std::string& source, const std::string& destination) {
-  MaybeFail(Operation::CopyFile, source);
-  MaybeFail(Operation::CopyFile, destination);
-  steps_->destination.clear();
-  if (const std::uint32_t error = lnf::CopyNewFile(*steps_, source, destination)) {
-    Fail(error, source + " -> " + destination);
-  }
-  copied_.push_back(destination);
-}
-
-void MemoryPlatform::DoRenameFolder(const std::string& from, const std::string& to) {
-  if (const std::uint32_t error = steps_->Rename(from, to)) Fail(error, from + " -> " + to);
-}
-
-void MemoryPlatform::DoReplaceFile(const std::string& from, const std::string& to) {
-  if (const std::uint32_t error = ReplaceByRename(*steps_, from, to)) {
-    Fail(error, from + " -> " + to);
-  }
-}
-
-void MemoryPlatform::DoRemoveFile(const std::string& path) {
-  const std::uint32_t error = steps_->Delete(path);
-  if (error != 0 && error != kErrorFileNotFound && error != kErrorPathNotFound) Fail(error, path);
-}
-
-std::unique_ptr<StagingArea> MemoryPlatform::DoOpenStaging(const std::string& parent) {
-  return OpenRunStaging(*steps_, parent);
 }
 
 std::string MemoryPlatform::ErrorText(std::uint32_t number) { return DescribeError(number); }

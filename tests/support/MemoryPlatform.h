@@ -13,7 +13,6 @@
 
 #include "platform/ErrorNumbers.h"
 #include "platform/Platform.h"
-#include "platform/Staging.h"
 #include "platform/SystemFacts.h"
 
 namespace lnf {
@@ -82,8 +81,8 @@ class MemoryPlatform : public FileSystem,
   std::vector<std::string> Tree(const std::string& folder) const;
 
   // --- Failures: the next `Operation` on `path` (for a copy, its source or
-  // destination, or the name it is staged under) throws `number`; `times` <
-  // 0 means every time.
+  // the name it writes: a destination, or the name a copy is staged under)
+  // throws `number`; `times` < 0 means every time.
   void InjectFailure(Operation op, const std::string& path, std::uint32_t number, int times = 1);
   // Another program holds `path` open without sharing it, until the drive
   // goes: it can be neither deleted, renamed nor written over, nor opened
@@ -96,7 +95,9 @@ class MemoryPlatform : public FileSystem,
   void MountVolume(const std::string& folder) { volumes_.push_back(Key(folder)); }
   // How many copies and enumerations have run, for tests that count work.
   int CopyCount() const { return static_cast<int>(copied_.size()); }
-  // Destinations of the copies made, in order.
+  // Destinations of the copies made, in order: each copy that lands under a
+  // name that is not a copy in progress's, by itself or by the rename of a
+  // staged copy.
   const std::vector<std::string>& Copied() const { return copied_; }
   int EnumerationCount() const { return enumerations_; }
   // Runs when a copy is complete under its staging name (given), before it
@@ -109,7 +110,10 @@ class MemoryPlatform : public FileSystem,
   // dot or blank, a device name), lists names through a Western ANSI code
   // page (Windows-1252: '?' for each character it lacks, the file reached
   // by its short name, "______~1.INV") and dates files with today's offset.
-  void SetWindows9x(bool windows9x) { windows9x_ = windows9x; }
+  void SetWindows9x(bool windows9x) {
+    windows9x_ = windows9x;
+    SetNtFamily(!windows9x);
+  }
   // `name` as Windows 9x lists it: '?' for each character that code page
   // lacks.
   static std::string AnsiSpelling(const std::string& name);
@@ -179,12 +183,12 @@ class MemoryPlatform : public FileSystem,
   std::unique_ptr<DirectoryEnumeration> DoEnumerate(const std::string& pattern,
                                                     EntryFilter attributeFilter) override;
   std::uint32_t DoGetAttributes(const std::string& path) override;
+  void DoSetAttributes(const std::string& path, std::uint32_t attributes) override;
   void DoCreateFolder(const std::string& path) override;
-  void DoCopyFileReplacing(const std::string& source, const std::string& destination,
-                           const std::string& stagingFolder) override;
-  void DoCopyNewFile(const std::string& source, const std::string& destination) override;
-  void DoRenameFolder(const std::string& from, const std::string& to) override;
-  std::unique_ptr<StagingArea> DoOpenStaging(const std::string& parent) override;
+  void DoRemoveFolder(const std::string& path) override;
+  void DoCopy(const std::string& from, const std::string& to, Existing existing) override;
+  void DoMove(const std::string& from, const std::string& to, Existing existing) override;
+  void DoDelete(const std::string& path) override;
   std::string DoUpperCaseName(const std::string& name) override;
   LocalDateTime DoGetLastWriteTime(const std::string& path) override;
 
@@ -192,16 +196,24 @@ class MemoryPlatform : public FileSystem,
   std::unique_ptr<ReadStream> DoOpenRead(const std::string& path) override;
   FileFacts DoGetFileFacts(const std::string& path) override;
   std::unique_ptr<WriteStream> DoCreateNew(const std::string& path) override;
-  void DoReplaceFile(const std::string& from, const std::string& to) override;
-  void DoRemoveFile(const std::string& path) override;
 
   // --- Prompts.
   void ShowModalMessage(const std::string& text, int buttonsAndIcon,
                         const std::string& title) override;
 
  private:
-  class Steps;
-  class HeldName;
+  // A name held open without sharing while this lives.
+  class HeldName {
+   public:
+    HeldName(MemoryPlatform& drive, std::string key);
+    ~HeldName();
+    HeldName(const HeldName&) = delete;
+    HeldName& operator=(const HeldName&) = delete;
+
+   private:
+    MemoryPlatform& drive_;
+    std::string key_;
+  };
   class Reader;
   class Writer;
   struct Node {
@@ -241,13 +253,16 @@ class MemoryPlatform : public FileSystem,
   static std::string ParentKey(const std::string& key);
   const Node* Find(const std::string& path) const;
   Node* Find(const std::string& path);
-  void MaybeFail(Operation op, const std::string& path);
+  void MaybeFail(Operation op, const std::string& path) { MaybeFail(op, path, path); }
+  void MaybeFail(Operation op, const std::string& path, const std::string& subject);
+  // The entry at `path` (0), or the error Windows gives when there is none.
+  std::uint32_t Look(const std::string& path, const Node*& node) const;
   std::uint32_t TakeFailure(Operation op, const std::string& path);
   std::uint32_t SearchRefusal(const std::string& folderKey) const;
   [[noreturn]] static void Fail(std::uint32_t number, const std::string& subject);
   std::vector<const Node*> Children(const std::string& folderKey) const;
   std::string FullPathOf(const std::string& key) const;
-  std::unique_ptr<HeldFile> Hold(const std::string& path);
+  std::unique_ptr<HeldName> Hold(const std::string& path);
   bool IsHeld(const std::string& path) const;
   // The bytes a write to `path` can still take, once `freed` are freed.
   std::size_t Room(const std::string& path, std::size_t freed) const;
@@ -273,10 +288,9 @@ class MemoryPlatform : public FileSystem,
   std::vector<std::string> copied_;
   int enumerations_ = 0;
   std::multiset<std::string> held_;  // keys of the files held open
-  std::vector<std::unique_ptr<HeldFile>> kept_;
+  std::vector<std::unique_ptr<HeldName>> kept_;
   std::map<std::string, std::size_t> capacity_;  // by drive letter
   std::vector<std::string> volumes_;             // keys of the folders mounted
-  std::unique_ptr<Steps> steps_;
   WindowsVersion windowsVersion_{10, 0, 19045, "", true};
   SystemLanguage language_{0x0409, "English"};
   std::string ieVersion_;

@@ -79,7 +79,7 @@ class MemoryPlatform::Writer final : public WriteStream {
   MemoryPlatform& d_;
   std::string path_;
   std::string key_;
-  std::unique_ptr<HeldFile> hold_;
+  std::unique_ptr<HeldName> hold_;
   bool committed_ = false;
 };
 

@@ -179,7 +179,7 @@ TEST_F(Win32Only, LongPathsMayHoldDotComponents) {
   const std::string cut = deep.substr(deep.rfind('\\') + 1);
   const std::string dotted = deep + "\\.\\..\\" + cut + "\\\\inv.gng";
 
-  platform().CopyFileReplacing(At("inv.gng"), dotted);
+  CopyFileReplacing(platform(), At("inv.gng"), dotted);
 
   EXPECT_EQ(world.Contents(deep + "\\inv.gng"), "dots");
   EXPECT_TRUE(platform().GetAttributes(deep + "\\..\\" + cut) & kAttrDirectory);
@@ -196,7 +196,7 @@ TEST_F(Win32Only, NamesOutsideTheAnsiCodePageFailOn9x) {
 
   const PlatformError error = FailureOf([&] { platform().GetAttributes(At("Журнал.gng")); });
   EXPECT_EQ(error.number(), static_cast<std::uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
-  FailureOf([&] { platform().CopyFileReplacing(At("a.gng"), At("Журнал.gng")); });
+  FailureOf([&] { CopyFileReplacing(platform(), At("a.gng"), At("Журнал.gng")); });
   EXPECT_EQ(List(At(""), EntryFilter::kFiles), (Names{"a.gng"}));
 }
 
@@ -214,7 +214,7 @@ TEST_F(Win32Only, PastMaxPathFailsOn9xNamingTheWholePath) {
     EXPECT_EQ(error.subject().substr(0, tooLong.size()), tooLong);
   }
   const PlatformError error =
-      FailureOf([&] { platform().CopyFileReplacing(At("a.gng"), tooLong); });
+      FailureOf([&] { CopyFileReplacing(platform(), At("a.gng"), tooLong); });
   EXPECT_EQ(error.subject(), At("a.gng") + " -> " + tooLong);
 
   // The ANSI functions need room for the terminating null: a path of

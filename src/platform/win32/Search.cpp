@@ -1,5 +1,6 @@
 // Directory enumeration: one FindFirstFile search per listing, filtered to
-// what the platform promises its callers.
+// what the platform promises its callers, each entry with the facts the
+// search gave for it.
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,6 +17,12 @@ namespace lnf {
 namespace {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+UtcDateTime UtcOf(const FILETIME& written) {
+  SYSTEMTIME st;
+  if (!FileTimeToSystemTime(&written, &st)) return {};
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
 
 // A file link whose target is gone is no file to back up; the system lists
 // it all the same. Only reparse points pay for this look (one open).
@@ -53,17 +60,21 @@ class FindEnumeration final : public DirectoryEnumeration {
     while (find_.IsOpen()) {
       if (started_ && !Advance()) break;
       started_ = true;
-      const std::string name = find_.Name();
+      std::string name = find_.Name();
       if (Yields(name, find_.Attributes())) {
-        openable_ = OpenableOf(name);
-        return name;
+        entry_.openableName = OpenableOf(name);
+        entry_.name = std::move(name);
+        entry_.attributes = find_.Attributes();
+        entry_.size = find_.Size();
+        entry_.lastWrite = UtcOf(find_.LastWrite());
+        return entry_.name;
       }
     }
-    openable_.clear();
+    entry_ = {};
     return {};
   }
 
-  std::string OpenableName() const override { return openable_; }
+  const DirectoryEntry& Entry() const override { return entry_; }
 
  private:
   bool Advance() {
@@ -81,10 +92,12 @@ class FindEnumeration final : public DirectoryEnumeration {
   }
 
   bool Yields(const std::string& name, DWORD attributes) const {
-    const bool withFolders = filter_ == EntryFilter::kWithFolders;
+    const bool everything = filter_ == EntryFilter::kEverything;
+    const bool withFolders = everything || filter_ == EntryFilter::kWithFolders;
     // "." and ".." are markers of the folder, not entries; they carry the
     // folder's own attributes, so the hidden rule must not judge them.
     if (IsDotEntry(name)) return wholeFolder_ && withFolders;
+    if (everything) return WildcardMatch(namePattern_, name);
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !withFolders) return false;
     // The system also matches 8.3 aliases ("*.gng" finds "x.gngx" through
@@ -101,7 +114,7 @@ class FindEnumeration final : public DirectoryEnumeration {
   EntryFilter filter_;
   FindFile find_;
   bool started_ = false;
-  std::string openable_;
+  DirectoryEntry entry_;
 };
 
 }  // namespace

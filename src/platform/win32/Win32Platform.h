@@ -6,22 +6,26 @@
 // DatesAndVersions, SystemSettings, SystemFacts and MessageBoxes.
 #pragma once
 
+#include "platform/FileStreams.h"
 #include "platform/Platform.h"
 #include "platform/SystemFacts.h"
 
 namespace lnf {
 
 class Win32FileSystem : public FileSystem {
+ public:
+  Win32FileSystem();
+
  protected:
   std::unique_ptr<DirectoryEnumeration> DoEnumerate(const std::string& pattern,
                                                     EntryFilter filter) override;
   std::uint32_t DoGetAttributes(const std::string& path) override;
+  void DoSetAttributes(const std::string& path, std::uint32_t attributes) override;
   void DoCreateFolder(const std::string& path) override;
-  void DoCopyFileReplacing(const std::string& source, const std::string& destination,
-                           const std::string& stagingFolder) override;
-  void DoCopyNewFile(const std::string& source, const std::string& destination) override;
-  void DoRenameFolder(const std::string& from, const std::string& to) override;
-  std::unique_ptr<StagingArea> DoOpenStaging(const std::string& parent) override;
+  void DoRemoveFolder(const std::string& path) override;
+  void DoCopy(const std::string& from, const std::string& to, Existing existing) override;
+  void DoMove(const std::string& from, const std::string& to, Existing existing) override;
+  void DoDelete(const std::string& path) override;
   std::string DoUpperCaseName(const std::string& name) override;
   LocalDateTime DoGetLastWriteTime(const std::string& path) override;
 };
@@ -52,12 +56,13 @@ class Win32Prompts : public Prompts {
 };
 
 class Win32FileStreams : public FileStreams {
+ public:
+  explicit Win32FileStreams(FileSystem& files) : FileStreams(files) {}
+
  protected:
   std::unique_ptr<ReadStream> DoOpenRead(const std::string& path) override;
   FileFacts DoGetFileFacts(const std::string& path) override;
   std::unique_ptr<WriteStream> DoCreateNew(const std::string& path) override;
-  void DoReplaceFile(const std::string& from, const std::string& to) override;
-  void DoRemoveFile(const std::string& path) override;
 };
 
 class Win32SystemFacts : public SystemFacts {
@@ -75,7 +80,10 @@ class Win32Platform : public Win32FileSystem,
                       public Win32SystemInfo,
                       public Win32Prompts,
                       public Win32FileStreams,
-                      public Win32SystemFacts {};
+                      public Win32SystemFacts {
+ public:
+  Win32Platform() : Win32FileStreams(static_cast<Win32FileSystem&>(*this)) {}
+};
 
 // The general date form of a given local time, in the user's regional
 // settings, as NowAsGeneralDate gives it for the clock. Throws when the
