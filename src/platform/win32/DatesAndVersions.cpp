@@ -50,6 +50,23 @@ FileRecord RecordOf(const std::string& path) {
   return {find.LastWrite(), find.Size()};
 }
 
+// A file time counts 100 ns from 1601-01-01T00:00:00Z; the rest of the
+// second is dropped, as the manifest and the zip keep none.
+constexpr std::int64_t kFileTimeTicks = 10000000;
+constexpr std::int64_t kFileTimeAt1970 = 11644473600;  // seconds from 1601 to 1970
+
+UtcTime UtcTimeOf(const FILETIME& ft) {
+  const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(ft.dwHighDateTime) << 32 |
+                                               ft.dwLowDateTime);
+  return UtcTime::FromSeconds(ticks / kFileTimeTicks - kFileTimeAt1970);
+}
+
+FILETIME FileTimeOf(UtcTime t) {
+  const auto ticks =
+      static_cast<std::uint64_t>((t.SecondsSince1970() + kFileTimeAt1970) * kFileTimeTicks);
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
 SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
   SYSTEMTIME st{};
   st.wYear = static_cast<WORD>(when.year);
@@ -197,18 +214,15 @@ LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
 }
 
 LocalDateTime Win32SystemFacts::LocalTimeAt(const UtcDateTime& utc) {
-  FILETIME moment;
-  SYSTEMTIME st = ToSystemTime(utc);
-  if (!SystemTimeToFileTime(&st, &moment) || !ShownLocal(moment, st)) Fail(GetLastError(), {});
+  SYSTEMTIME st;
+  if (!ShownLocal(FileTimeOf(utc), st)) Fail(GetLastError(), {});
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
 // The time as the file system keeps it: no zone comes into it.
 FileFacts Win32FileStreams::DoGetFileFacts(const std::string& path) {
   const FileRecord record = RecordOf(path);
-  SYSTEMTIME utc;
-  if (!FileTimeToSystemTime(&record.lastWrite, &utc)) Fail(GetLastError(), path);
-  return {record.size, {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond}};
+  return {record.size, UtcTimeOf(record.lastWrite)};
 }
 
 VersionNumbers Win32SystemInfo::GetVersion() {
