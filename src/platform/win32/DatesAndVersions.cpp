@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/PathText.h"
+#include "platform/win32/FileTimes.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
@@ -48,23 +49,6 @@ FileRecord RecordOf(const std::string& path) {
   FindFile find;
   if (!find.First(native)) Fail(find.Error(), path);
   return {find.LastWrite(), find.Size()};
-}
-
-// A file time counts 100 ns from 1601-01-01T00:00:00Z; the rest of the
-// second is dropped, as the manifest and the zip keep none.
-constexpr std::int64_t kFileTimeTicks = 10000000;
-constexpr std::int64_t kFileTimeAt1970 = 11644473600;  // seconds from 1601 to 1970
-
-UtcTime UtcTimeOf(const FILETIME& ft) {
-  const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(ft.dwHighDateTime) << 32 |
-                                               ft.dwLowDateTime);
-  return UtcTime::FromSeconds(ticks / kFileTimeTicks - kFileTimeAt1970);
-}
-
-FILETIME FileTimeOf(UtcTime t) {
-  const auto ticks =
-      static_cast<std::uint64_t>((t.SecondsSince1970() + kFileTimeAt1970) * kFileTimeTicks);
-  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 SYSTEMTIME ToSystemTime(const LocalDateTime& when) {
