@@ -1,7 +1,8 @@
 // What a collection tells the people who receive it about the system it ran
 // on: the Windows version, the system's language, Internet Explorer's
-// version, the clock with its offset from UTC, a moment's local time, and how a file name is
-// stored in a zip made here. None of it takes long.
+// version, the moment now with the offset from UTC in force, a moment's local
+// time, and how a file name is stored in a zip made here. None of it takes
+// long.
 #pragma once
 
 #include <cstdint>
