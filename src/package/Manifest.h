@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "package/Sha256.h"
+#include "time/Time.h"
 
 namespace lnf {
-
-struct CalendarTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
 
 // What became of one inventory kind.
 struct KindOutcome {
@@ -24,15 +21,15 @@ struct KindOutcome {
 struct ManifestFile {
   std::string path;  // within LNF_INV, UTF-8, either slash
   std::uint64_t size = 0;
-  CalendarTime lastWriteUtc;
+  UtcTime lastWrite;
   Sha256::Digest sha256{};
 };
 
 struct ManifestFacts {
   std::string toolName;
   std::string toolVersion;
-  CalendarTime collectedLocal;
-  int utcOffsetMinutes = 0;  // local time less UTC: +60 for Central European winter time
+  UtcTime collectedAt;
+  int utcOffsetMinutes = 0;  // local time less UTC then: +60 for Central European winter time
   int windowsMajor = 0, windowsMinor = 0, windowsBuild = 0;
   std::string servicePack;  // empty: none
   bool windowsNt = true;
@@ -43,12 +40,6 @@ struct ManifestFacts {
   KindOutcome v2v31, v4, officeUpdate;
   std::vector<ManifestFile> files;  // in the package's order
 };
-
-// The seconds from 1970-01-01T00:00:00 to `t`, both in the same zone.
-long long SecondsSince1970(const CalendarTime& t);
-
-// `t` moved by `minutes` (back when negative), across days, months and years.
-CalendarTime ShiftedByMinutes(const CalendarTime& t, int minutes);
 
 // A text kept to one line: trailing line breaks (as system error texts end)
 // go, inner ones (CR LF, CR or LF) become one blank each.

@@ -1,21 +1,17 @@
-// A calendar date and time, to the second, as the system's clock and file
-// dates give it; whether local or UTC is said by the name it goes by.
+// The names the platform's times go by. A moment is a UtcTime (time/Time.h),
+// UTC inside, as the file system keeps it; a local calendar date and time
+// appears only where the system shows one to a person or its year counts,
+// converted once, by the system, at the edge (SystemFacts::LocalTimeAt,
+// FileSystem::GetLastWriteTime).
 #pragma once
+
+#include "time/Time.h"
 
 namespace lnf {
 
-struct CalendarDateTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-
-// In local time.
-using LocalDateTime = CalendarDateTime;
-// In UTC.
-using UtcDateTime = CalendarDateTime;
+// A moment.
+using UtcDateTime = UtcTime;
+// A calendar date and time in local time, as the system shows it.
+using LocalDateTime = CivilTime;
 
 }  // namespace lnf

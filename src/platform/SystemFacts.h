@@ -1,13 +1,14 @@
 // What a collection tells the people who receive it about the system it ran
 // on: the Windows version, the system's language, Internet Explorer's
-// version, the clock with its offset from UTC, a moment's local time, and how a file name is
-// spelt in the code page that zip readers assume for names not marked as
-// UTF-8. None of it takes long.
+// version, the moment now with the offset from UTC in force, a moment's local
+// time, and how a file name is stored in a zip made here. None of it takes
+// long.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/CalendarDateTime.h"
 #include "platform/FileStreams.h"
 
 namespace lnf {
@@ -26,8 +27,8 @@ struct SystemLanguage {
 };
 
 struct ClockReading {
-  UtcDateTime local;         // the local date and time
-  int utcOffsetMinutes = 0;  // local time less UTC (+60 in Central European winter)
+  UtcTime now;
+  int utcOffsetMinutes = 0;  // local time less UTC now (+60 in Central European winter)
 };
 
 class SystemFacts {
@@ -44,8 +45,12 @@ class SystemFacts {
   // force at that date as far as the system knows it, on Windows 9x with
   // today's. Throws when the system cannot convert it.
   virtual LocalDateTime LocalTimeAt(const UtcDateTime& utc) = 0;
-  // `utf8` in the OEM code page, which zip readers assume for a name that is
-  // not marked as UTF-8; false when some character has no exact form there.
+  // How a zip made here stores the name `utf8`: true with `bytes`, its form in
+  // the OEM code page (which zip readers assume for a name not marked as
+  // UTF-8), where that is how this system's own zip readers take it (Windows
+  // 9x) and every character has an exact form there; false where it goes in
+  // UTF-8, marked as such: on the NT family, and for a name the code page
+  // cannot spell.
   virtual bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) = 0;
 };
 

@@ -23,6 +23,8 @@ inline std::string Text(const LocalDateTime& t) {
                 t.minute, t.second);
   return text;
 }
+// A moment as its UTC calendar.
+inline std::string Text(const UtcDateTime& t) { return Text(t.Utc()); }
 
 // Even seconds: FAT keeps no odd ones.
 const LocalDateTime kOld{2003, 4, 5, 6, 7, 8};

@@ -17,12 +17,17 @@ Sha256::Digest DigestOf(const std::string& text) {
   return hash.Final();
 }
 
+// Collected at `local`, a time `offset` minutes ahead of UTC.
+void CollectedAt(ManifestFacts& f, const CivilTime& local, int offset) {
+  f.collectedAt = UtcTime::FromLocal(local, offset);
+  f.utcOffsetMinutes = offset;
+}
+
 ManifestFacts SampleFacts() {
   ManifestFacts f;
   f.toolName = "Lanternfall Tallyglass";
   f.toolVersion = "1.0.0.1";
-  f.collectedLocal = {2026, 12, 7, 9, 43, 50};
-  f.utcOffsetMinutes = 60;
+  CollectedAt(f, {2026, 12, 7, 9, 43, 50}, 60);
   f.windowsMajor = 5;
   f.windowsMinor = 1;
   f.windowsBuild = 2600;
@@ -78,25 +83,21 @@ std::string Fact(const std::string& manifest, const std::string& key) {
 
 TEST(Manifest, GivesUtcAcrossDayYearAndLeapDayAndNoneForWhatIsMissing) {
   ManifestFacts f = SampleFacts();
-  f.collectedLocal = {2026, 12, 31, 22, 30, 0};
-  f.utcOffsetMinutes = -300;
+  CollectedAt(f, {2026, 12, 31, 22, 30, 0}, -300);
   std::string text = ComposeManifest(f);
   EXPECT_EQ(Fact(text, "collected-local"), "2026-12-31T22:30:00-05:00");
   EXPECT_EQ(Fact(text, "collected-utc"), "2027-01-01T03:30:00Z");
 
-  f.collectedLocal = {2028, 3, 1, 1, 0, 0};
-  f.utcOffsetMinutes = 345;  // Nepal
+  CollectedAt(f, {2028, 3, 1, 1, 0, 0}, 345);  // Nepal
   text = ComposeManifest(f);
   EXPECT_EQ(Fact(text, "collected-local"), "2028-03-01T01:00:00+05:45");
   EXPECT_EQ(Fact(text, "collected-utc"), "2028-02-29T19:15:00Z");
 
   // In February, and exactly midnight UTC: the first second of its day.
-  f.collectedLocal = {2027, 2, 14, 1, 0, 0};
-  f.utcOffsetMinutes = 60;
+  CollectedAt(f, {2027, 2, 14, 1, 0, 0}, 60);
   EXPECT_EQ(Fact(ComposeManifest(f), "collected-utc"), "2027-02-14T00:00:00Z");
 
-  f.collectedLocal = {2027, 3, 1, 0, 10, 0};
-  f.utcOffsetMinutes = 0;
+  CollectedAt(f, {2027, 3, 1, 0, 10, 0}, 0);
   f.windowsMajor = 4;
   f.windowsMinor = 10;
   f.windowsBuild = 2222;

@@ -152,8 +152,8 @@ class MemoryPlatform : public FileSystem,
   void SetWindowsVersion(const WindowsVersion& version) { windowsVersion_ = version; }
   void SetSystemLanguage(const SystemLanguage& language) { language_ = language; }
   void SetInternetExplorerVersion(const std::string& version) { ieVersion_ = version; }
-  void SetClock(const UtcDateTime& local, int utcOffsetMinutes) {
-    clockReading_ = ClockReading{local, utcOffsetMinutes};
+  void SetClock(const LocalDateTime& local, int utcOffsetMinutes) {
+    clockReading_ = ClockReading{UtcTime::FromLocal(local, utcOffsetMinutes), utcOffsetMinutes};
     clockSet_ = true;
   }
 
@@ -163,7 +163,7 @@ class MemoryPlatform : public FileSystem,
   std::string GetInternetExplorerVersion() override { return ieVersion_; }
   ClockReading ReadClock() override;
   // As the drive dates its files (GetLastWriteTime).
-  LocalDateTime LocalTimeAt(const UtcDateTime& utc) override { return ToLocal(utc); }
+  LocalDateTime LocalTimeAt(const UtcDateTime& utc) override { return ToLocal(utc.Utc()); }
   // ASCII as it is and a few letters of code page 850, the Western OEM
   // code page (the umlauts, "é" and "ß", where code page 437 has them too,
   // and "ø", which 437 lacks); nothing else has a form here.

@@ -122,16 +122,13 @@ std::unique_ptr<WriteStream> MemoryPlatform::DoCreateNew(const std::string& path
   return std::make_unique<Writer>(*this, made, resolved);
 }
 
-ClockReading MemoryPlatform::ReadClock() {
-  if (clockSet_) return clockReading_;
-  return {AsUtc(ToLocal(nowUtc_)), OffsetAt(nowUtc_)};
-}
-
 bool MemoryPlatform::ToArchiveCodePage(const std::string& utf8, std::string& bytes) {
   static const std::pair<char16_t, unsigned char> kLetters[] = {
       {u'ä', 0x84}, {u'ö', 0x94}, {u'ü', 0x81}, {u'Ä', 0x8E}, {u'Ö', 0x99},
       {u'Ü', 0x9A}, {u'é', 0x82}, {u'ß', 0xE1}, {u'ø', 0x9B}};
   bytes.clear();
+  // Only Windows 9x keeps names in its code page.
+  if (windowsVersion_.nt) return false;
   bool exact = true;
   for (const char16_t unit : Utf8ToUtf16(utf8)) {
     if (unit < 0x80) {

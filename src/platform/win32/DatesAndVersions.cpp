@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/PathText.h"
+#include "platform/win32/FileTimes.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
@@ -197,18 +198,15 @@ LocalDateTime Win32FileSystem::DoGetLastWriteTime(const std::string& path) {
 }
 
 LocalDateTime Win32SystemFacts::LocalTimeAt(const UtcDateTime& utc) {
-  FILETIME moment;
-  SYSTEMTIME st = ToSystemTime(utc);
-  if (!SystemTimeToFileTime(&st, &moment) || !ShownLocal(moment, st)) Fail(GetLastError(), {});
+  SYSTEMTIME st;
+  if (!ShownLocal(FileTimeOf(utc), st)) Fail(GetLastError(), {});
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
 // The time as the file system keeps it: no zone comes into it.
 FileFacts Win32FileStreams::DoGetFileFacts(const std::string& path) {
   const FileRecord record = RecordOf(path);
-  SYSTEMTIME utc;
-  if (!FileTimeToSystemTime(&record.lastWrite, &utc)) Fail(GetLastError(), path);
-  return {record.size, {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond}};
+  return {record.size, UtcTimeOf(record.lastWrite)};
 }
 
 VersionNumbers Win32SystemInfo::GetVersion() {

@@ -33,14 +33,7 @@ WindowsVersion VersionOf(const Info& info) {
   return version;
 }
 
-long long SecondsOf(const SYSTEMTIME& st) {
-  FILETIME ft;
-  if (!SystemTimeToFileTime(&st, &ft)) return 0;
-  return static_cast<long long>(
-      (static_cast<unsigned long long>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) / 10000000u);
-}
-
-UtcDateTime DateTimeOf(const SYSTEMTIME& st) {
+LocalDateTime CivilOf(const SYSTEMTIME& st) {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
@@ -84,20 +77,20 @@ std::string Win32SystemFacts::GetInternetExplorerVersion() {
   return service.empty() ? ReadMachineText(kKey, "Version") : service;
 }
 
-// The offset that is in force now: the standard or the summer bias as the
-// system says which; with no rules for either (TIME_ZONE_ID_UNKNOWN), the
-// bias alone. The zone is asked again after the clock, so that a change
-// between the two is not mixed up.
+// The moment now, and the offset that is in force now: the standard or the
+// summer bias as the system says which; with no rules for either
+// (TIME_ZONE_ID_UNKNOWN), the bias alone. The zone is asked again after the
+// clock, so that a change between the two is not mixed up.
 ClockReading Win32SystemFacts::ReadClock() {
   ClockReading reading;
   SYSTEMTIME now;
   for (int attempt = 0; attempt < 3; ++attempt) {
     TIME_ZONE_INFORMATION zone;
     const DWORD before = GetTimeZoneInformation(&zone);
-    GetLocalTime(&now);
+    GetSystemTime(&now);
     TIME_ZONE_INFORMATION again;
     const DWORD after = GetTimeZoneInformation(&again);
-    reading.local = DateTimeOf(now);
+    reading.now = UtcTime::FromUtc(CivilOf(now));
     if (before == TIME_ZONE_ID_INVALID || before != after) continue;
     LONG bias = zone.Bias;
     if (before == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
@@ -107,11 +100,11 @@ ClockReading Win32SystemFacts::ReadClock() {
   }
   // No answer from the zone: the difference of the two clocks, to the
   // minute.
-  SYSTEMTIME utc;
-  GetSystemTime(&utc);
-  GetLocalTime(&now);
-  reading.local = DateTimeOf(now);
-  const long long difference = SecondsOf(now) - SecondsOf(utc);
+  SYSTEMTIME local;
+  GetSystemTime(&now);
+  GetLocalTime(&local);
+  reading.now = UtcTime::FromUtc(CivilOf(now));
+  const long long difference = SecondsSince1970(CivilOf(local)) - reading.now.SecondsSince1970();
   reading.utcOffsetMinutes =
       static_cast<int>((difference >= 0 ? difference + 30 : difference - 30) / 60);
   return reading;
@@ -121,36 +114,20 @@ ClockReading Win32SystemFacts::ReadClock() {
 // file in the archive.
 bool Win32SystemFacts::ToArchiveCodePage(const std::string& utf8, std::string& bytes) {
   bytes.clear();
+  // The NT family's own zip folders read names as UTF-8.
+  if (IsNtFamily()) return false;
   if (utf8.empty()) return true;
-  if (!IsNtFamily()) {
-    // Windows 9x converts between its own two code pages.
-    std::string ansi;
-    if (!ToAnsiExact(utf8, ansi)) {
-      bytes = ansi;
-      return false;
-    }
-    const DWORD size = static_cast<DWORD>(ansi.size());
-    bytes.assign(ansi.size(), '\0');
-    std::string back(ansi.size(), '\0');
-    return CharToOemBuffA(ansi.data(), &bytes[0], size) &&
-           OemToCharBuffA(bytes.data(), &back[0], size) && back == ansi;
-  }
-  const WideText wide = ToWide(utf8);
-  const int units = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(CP_OEMCP, 0, Ptr(wide), units, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return false;
-  bytes.assign(static_cast<std::size_t>(length), '\0');
-  BOOL usedDefault = FALSE;
-  if (WideCharToMultiByte(CP_OEMCP, 0, Ptr(wide), units, &bytes[0], length, nullptr,
-                          &usedDefault) != length ||
-      usedDefault) {
+  // Windows 9x converts between its own two code pages.
+  std::string ansi;
+  if (!ToAnsiExact(utf8, ansi)) {
+    bytes = ansi;
     return false;
   }
-  std::vector<wchar_t> back(wide.size() + 1);
-  const int backUnits = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), length, back.data(),
-                                            static_cast<int>(back.size()));
-  return backUnits == units && WideText(back.begin(), back.begin() + backUnits) == wide;
+  const DWORD size = static_cast<DWORD>(ansi.size());
+  bytes.assign(ansi.size(), '\0');
+  std::string back(ansi.size(), '\0');
+  return CharToOemBuffA(ansi.data(), &bytes[0], size) &&
+         OemToCharBuffA(bytes.data(), &back[0], size) && back == ansi;
 }
 
 }  // namespace lnf
