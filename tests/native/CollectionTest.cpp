@@ -204,8 +204,13 @@ TEST_F(Collection, NothingFoundStillSendsTheManifestAndTheLog) {
   drive.AddFile("C:\\LNF_INV\\OU\\A\\a.cab", "an earlier copy");
   // The log of an earlier failure there would tell of a run that is not the last.
   drive.AddFile("D:\\Sent\\machine 1.zip.log", "an earlier failure");
+  // A temporary a run cut short left beside a package elsewhere than C:\.
+  drive.AddFile("D:\\Sent\\machine 1.zip.~lnf-1.tmp", "left by a run cut short");
+  drive.AddFile("D:\\Sent\\machine 1.zip.~lnf-.tmp", "no run's: it has no number");
   EXPECT_EQ(Collect("D:\\Sent\\machine 1.zip"), kExitNothingFound);
   EXPECT_FALSE(drive.Exists("D:\\Sent\\machine 1.zip.log"));
+  EXPECT_FALSE(drive.Exists("D:\\Sent\\machine 1.zip.~lnf-1.tmp"));
+  EXPECT_TRUE(drive.Exists("D:\\Sent\\machine 1.zip.~lnf-.tmp"));
 
   EXPECT_FALSE(drive.Exists("C:\\LNF_INV.zip"));
   auto package = Package("D:\\Sent\\machine 1.zip");
@@ -221,6 +226,13 @@ TEST_F(Collection, NothingFoundStillSendsTheManifestAndTheLog) {
   EXPECT_EQ(manifest.find("\r\nfile: "), std::string::npos);
   EXPECT_EQ(drive.Contents("D:\\Sent\\machine 1.zip.sha256"),
             Hex(drive.Contents("D:\\Sent\\machine 1.zip")) + "  machine 1.zip\n");
+
+  // One kind alone is something found.
+  drive.AddFile(WU("V4\\iuhist.xml"), "<history/>");
+  drive.AddFile("C:\\WINDOWS\\Windows Update.log", "log");
+  EXPECT_EQ(Collect("D:\\Sent\\machine 1.zip"), kExitCollected);
+  EXPECT_EQ(Line(Package("D:\\Sent\\machine 1.zip")["_lanternfall/manifest.txt"].data, "kind-v4"),
+            "found, backed up");
 }
 
 // A backup that fails is said in the log and the manifest and counted; the
@@ -353,6 +365,24 @@ TEST_F(Collection, AFileThatCannotBeReadIsLeftOutAndSaid) {
   ASSERT_EQ(result.problems.size(), 1u);
   EXPECT_EQ(result.problems[0].rfind("[a.gng] File not packed: Error 32", 0), 0u);
   EXPECT_EQ(result.logFile, "C:\\LNF_INV.zip.log");
+
+  // A kind whose backup failed after a copy that then cannot be packed
+  // says both.
+  drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("V4\\iuhist.xml"),
+                      kErrorAccessDenied);
+  const std::string copied = ") [Windows Update.log] File copied successfully.";
+  drive.onStaged = [&](const std::string&) {
+    const std::string& log = form.Text(kLogConsole);
+    if (log.find(copied) != log.rfind(copied)) {
+      drive.HoldOpen("C:\\LNF_INV\\V4\\Windows Update.log");
+      drive.onStaged = nullptr;
+    }
+  };
+  EXPECT_EQ(Collect(), kExitFailed);
+  const std::string v4 = Line(Package()["_lanternfall/manifest.txt"].data, "kind-v4");
+  EXPECT_EQ(v4.rfind("found, failed: Error 5: Access is denied.", 0), 0u) << v4;
+  EXPECT_NE(v4.find("; File not packed: V4\\Windows Update.log: Error 32"), std::string::npos)
+      << v4;
 }
 
 // Each copy keeps the time of its own date: in New York, a file written at

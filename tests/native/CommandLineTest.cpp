@@ -40,6 +40,7 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
   // "/?" wins over anything beside it, a bad argument included.
   EXPECT_EQ(ParseCommandLine({"/bogus", "/?"}).mode, Mode::Usage);
   EXPECT_EQ(ParseCommandLine({"/collect", "/?"}).mode, Mode::Usage);
+  EXPECT_EQ(ParseCommandLine({"-?"}).mode, Mode::Usage);
 
   for (const Arguments& bad : std::vector<Arguments>{{"/bogus"},
                                                      {"collect"},
@@ -54,6 +55,8 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
     EXPECT_FALSE(parsed.problem.empty());
   }
   EXPECT_NE(ParseCommandLine({"/bogus"}).problem.find("/bogus"), std::string::npos);
+  // An empty path (a script's variable left unset) is told as such.
+  EXPECT_EQ(ParseCommandLine({"/collect", "/out", ""}).problem, "/out needs a path: /out");
   // A line with "/collect" is a script's, understood or not: no box for it.
   EXPECT_TRUE(ParseCommandLine({"/bogus", "-Collect"}).collect);
   EXPECT_TRUE(ParseCommandLine({"/collect", "/out", ""}).collect);
@@ -76,6 +79,7 @@ TEST(CommandLine, RefusesOutPathsThatCannotNameAPackage) {
                                                          {"con.zip", "a device"},
                                                          {"C:\\out\\AUX", "a device"},
                                                          {"nul", "a device"},
+                                                         {"C:\\out\\NUL .zip", "a device"},
                                                          {"Com1.zip", "a device"},
                                                          {"lpt9.tar.gz", "a device"},
                                                          {"C:\\x.zip:s", "a stream"},

@@ -17,6 +17,9 @@ TEST(Wildcards, MatchLikeWindowsWithoutRegardToCase) {
   EXPECT_FALSE(WildcardMatch("iuhist.xml", "iuhist.xml.bak"));
   EXPECT_TRUE(WildcardMatch("a*b*c", "aXXbYYc"));
   EXPECT_FALSE(WildcardMatch("a*b*c", "aXXbYY"));
+  // A star at the end may match nothing.
+  EXPECT_TRUE(WildcardMatch("~lnf-*", "~lnf-"));
+  EXPECT_TRUE(WildcardMatch("a*b*", "ab"));
   EXPECT_TRUE(WildcardMatch("*.as", "\xD0\xB0\xD0\xB1.as"));  // Cyrillic
   EXPECT_TRUE(WildcardMatch("*.zip", "A.ZIP"));
   EXPECT_TRUE(WildcardMatch("AZ.*", "az.bm"));
@@ -28,8 +31,8 @@ TEST(Paths, AbsoluteOnlyWithADriveAndItsRootOrAServer) {
   for (const char* path : {"C:\\Programme", "d:/x", "C:\\", "\\\\server\\share", "\\\\?\\C:\\x"}) {
     EXPECT_TRUE(IsAbsolutePath(path)) << path;
   }
-  for (const char* path :
-       {"", "Programme", "\\Programme", "C:Programme", "C:", "\\\\", "1:\\x", "..\\Programme"}) {
+  for (const char* path : {"", "Programme", "\\Programme", "C:Programme", "C:", "\\\\", "\\\\\\x",
+                           "1:\\x", "..\\Programme"}) {
     EXPECT_FALSE(IsAbsolutePath(path)) << path;
   }
 }
@@ -59,6 +62,9 @@ TEST(Utf, RoundTripsEveryPlaneAndRepairsBadInput) {
   // A surrogate encoded on its own is no character.
   EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), std::u16string(1, 0xFFFD));
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, 0xD800)), "\xEF\xBF\xBD");
+  // Past the last plane, and a high surrogate before a unit that is no low one.
+  EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), std::u16string(1, 0xFFFD));
+  EXPECT_EQ(Utf16ToUtf8({0xD800, 0xE000}), "\xEF\xBF\xBD\xEE\x80\x80");
 }
 
 TEST(GeneralDate, LeavesTheTimeOutAtMidnight) {

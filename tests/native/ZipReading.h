@@ -166,6 +166,8 @@ inline std::vector<ReadEntry> ReadArchive(const std::string& zip) {
     const std::uint32_t nameLength = U16(zip, at + 28);
     const std::uint32_t extraLength = U16(zip, at + 30);
     EXPECT_EQ(U16(zip, at + 32), 0u);  // comment
+    // No entry claims to be text, which "unzip -a" would convert.
+    EXPECT_EQ(U16(zip, at + 36), 0u);
     e.attributes = U32(zip, at + 38);
     e.offset = U32(zip, at + 42);
     e.name = zip.substr(at + 46, nameLength);
