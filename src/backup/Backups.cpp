@@ -307,6 +307,13 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
       const std::string into = Into(folder) + subfolder.openableName;
       EnsureFolder(form_.files(), into);
       copies_.NoteFolder(into);
+      // A folder gone since its parent was listed is told as the copy of a
+      // missing source folder is, and the copy goes on with the next: one
+      // question a folder, where the listing's facts serve every file.
+      if (!DirectoryExists(form_.files(), folder + subfolder.openableName)) {
+        form_.ShowMessage("Source directory does not exist!", kBoxOk);
+        return false;
+      }
       return true;
     }
     // The log names a link by its full path, so that the user can find what

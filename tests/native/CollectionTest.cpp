@@ -369,7 +369,7 @@ TEST_F(Collection, AFileThatCannotBeReadIsLeftOutAndSaid) {
   // A kind whose backup failed after a copy that then cannot be packed
   // says both.
   drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("V4\\iuhist.xml"),
-                      kErrorAccessDenied);
+                      kErrorAccessDenied, -1);
   const std::string copied = ") [Windows Update.log] File copied successfully.";
   drive.onStaged = [&](const std::string&) {
     const std::string& log = form.Text(kLogConsole);

@@ -67,6 +67,20 @@ TEST_F(CopyDirectoryTest, MissingSourceCreatesNothing) {
   }
 }
 
+// A subfolder removed after its parent was listed: told as a missing source
+// is, its copy left empty, and the folders after it copied all the same.
+TEST_F(CopyDirectoryTest, ASubfolderGoneSinceTheListingIsToldAndTheRestCopied) {
+  drive.AddFile("C:\\src\\top.txt");
+  drive.AddFile("C:\\src\\A\\a.txt");
+  drive.AddFile("C:\\src\\B\\b.txt");
+  drive.SetEnumerationOrder("C:\\src", {"A", "B"});
+  drive.onStaged = [&](const std::string&) { drive.Remove("C:\\src\\A"); };
+  EXPECT_TRUE(CopyDirectory("C:\\src", "C:\\dst"));
+  ASSERT_EQ(drive.Messages().size(), 1u);
+  EXPECT_EQ(drive.Messages()[0].text, "Source directory does not exist!");
+  EXPECT_EQ(drive.Tree("C:\\dst"), (std::vector<std::string>{"A\\", "B\\", "B\\b.txt", "top.txt"}));
+}
+
 TEST_F(CopyDirectoryTest, DestinationWithoutParentFails) {
   drive.AddFile("C:\\src\\x.txt");
   EXPECT_THROW(CopyDirectory("C:\\src", "C:\\no\\dst"), PlatformError);
