@@ -46,7 +46,12 @@ void PlanTree(FileSystem& files, const std::string& oudir, BackupPlan& plan) {
       plan_.files.push_back({BackupKind::kOfficeUpdate, folder + file.openableName,
                              "OU\\" + folder.substr(root_.size()) + file.openableName, file});
     }
-    bool Folder(const std::string&, const DirectoryEntry&) override { return true; }
+    bool Folder(const std::string& folder, const DirectoryEntry& subfolder) override {
+      plan_.files.push_back({BackupKind::kOfficeUpdate, folder + subfolder.openableName,
+                             "OU\\" + folder.substr(root_.size()) + subfolder.openableName,
+                             subfolder, true});
+      return true;
+    }
     void FolderLink(const std::string& folder, const DirectoryEntry& link) override {
       plan_.folderLinks.push_back(folder + link.openableName);
     }
@@ -57,6 +62,8 @@ void PlanTree(FileSystem& files, const std::string& oudir, BackupPlan& plan) {
   };
   std::string root = oudir;
   if (root.back() != '\\') root += '\\';
+  if (!DirectoryExists(files, root)) return;
+  plan.files.push_back({BackupKind::kOfficeUpdate, root, "OU", {}, true});
   Plan plan_(root, plan);
   WalkTree(files, root, plan_);
 }

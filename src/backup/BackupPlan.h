@@ -27,10 +27,13 @@ struct PlannedFile {
   std::string source;  // full path that opens it
   std::string name;    // under the backup root, "\"-separated: "x.inv", "V4\iuhist.xml"
   DirectoryEntry facts;
+  // A folder of the Office Update tree, before what it holds, so that an
+  // empty one is taken too.
+  bool folder = false;
 };
 
 struct BackupPlan {
-  std::vector<PlannedFile> files;  // in the order the backups copy them
+  std::vector<PlannedFile> files;  // in the order the backups copy them, folders too
   // What each kind leaves out, each by the name the system gives it.
   std::vector<std::string> newerThanCutOff;  // V2/V3.1 files dated 2012 or later
   std::vector<std::string> missing;          // full paths of V4 files not there

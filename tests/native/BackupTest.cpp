@@ -674,15 +674,21 @@ TEST_F(Backup, ThePlanTakesWhatTheBackupsCopyAndWritesNothing) {
                           "E:\\Programme\\OfficeUpdate"}}) {
     const BackupPlan plan = PlanBackups(drive, paths);
     std::vector<std::string> names;
-    for (const PlannedFile& file : plan.files) names.push_back(file.name);
+    std::vector<PlannedFile> files;
+    for (const PlannedFile& file : plan.files) {
+      if (file.folder) continue;
+      names.push_back(file.name);
+      files.push_back(file);
+    }
     EXPECT_EQ(names, copied);
-    ASSERT_EQ(plan.files.size(), 5u);
-    EXPECT_EQ(plan.files[0].source, paths.wudir + "\\old.inv");
-    EXPECT_EQ(plan.files[0].facts.size, 3u);
-    EXPECT_EQ(plan.files[1].kind, BackupKind::kV4);
-    EXPECT_EQ(plan.files[1].source, paths.windir + "\\Windows Update.log");
-    EXPECT_EQ(plan.files[4].kind, BackupKind::kOfficeUpdate);
-    EXPECT_EQ(plan.files[4].source, paths.oudir + "\\A\\a.txt");
+    EXPECT_EQ(plan.files.size(), 7u);  // OU and OU\A
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(files[0].source, paths.wudir + "\\old.inv");
+    EXPECT_EQ(files[0].facts.size, 3u);
+    EXPECT_EQ(files[1].kind, BackupKind::kV4);
+    EXPECT_EQ(files[1].source, paths.windir + "\\Windows Update.log");
+    EXPECT_EQ(files[4].kind, BackupKind::kOfficeUpdate);
+    EXPECT_EQ(files[4].source, paths.oudir + "\\A\\a.txt");
     EXPECT_EQ(plan.newerThanCutOff, std::vector<std::string>{"new.inv"});
     EXPECT_EQ(plan.folderLinks, std::vector<std::string>{paths.oudir + "\\A\\back"});
     EXPECT_TRUE(plan.missing.empty());
@@ -693,7 +699,7 @@ TEST_F(Backup, ThePlanTakesWhatTheBackupsCopyAndWritesNothing) {
   // plans nothing of its kinds.
   drive.Remove("E:\\WIN98\\Windows Update.log");
   const BackupPlan plan = PlanBackups(drive, {"E:\\WIN98", "", "E:\\Programme\\OfficeUpdate"});
-  EXPECT_EQ(plan.files.size(), 2u);
+  EXPECT_EQ(plan.files.size(), 4u);
   EXPECT_TRUE(plan.missing.empty());
   const BackupPlan v4 = PlanBackups(drive, {"E:\\WIN98", "E:\\Programme\\WindowsUpdate", ""});
   EXPECT_EQ(v4.missing, std::vector<std::string>{"E:\\WIN98\\Windows Update.log"});
