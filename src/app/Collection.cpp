@@ -1,10 +1,14 @@
 #include "app/Collection.h"
 
 #include <exception>
+#include <utility>
 
 #include "app/CollectionPackage.h"
 #include "app/CommandLine.h"
+#include "backup/BackupPlan.h"
 #include "backup/Backups.h"
+#include "inventory/InstallationFolders.h"
+#include "inventory/Probes.h"
 
 namespace lnf {
 
@@ -52,7 +56,196 @@ std::string LogFileFor(MainForm& form, const std::string& outPath) {
   return BackupRoot(form) + "\\" + NameOf(outPath) + ".log";
 }
 
+// Where a failed run's log goes when nothing may be written beside the
+// package's folder: the package's name with ".log".
+void WriteLogFile(MainForm& form, FileStreams& streams, const std::string& logFile,
+                  CollectionResult& result) {
+  try {
+    WriteWhole(form.files(), streams, logFile, form.Text(kLogConsole) + "\r\n");
+    result.logFile = logFile;
+  } catch (const PlatformError& error) {
+    result.problems.push_back("[" + NameOf(logFile) + "] Log not written: " + FailureText(error));
+  }
+}
+
+// A fact of the examined installation from a file's version resource, with
+// the file it came from; "unknown" where none of `candidates` gives one.
+bool VersionFrom(SystemFacts& facts, const std::vector<std::string>& candidates,
+                 FileVersionResource& version, std::string& from) {
+  for (const std::string& path : candidates) {
+    if (facts.GetFileVersionResource(path, version)) {
+      from = path;
+      return true;
+    }
+  }
+  return false;
+}
+
+void DescribeExamined(MainForm& form, SystemFacts& facts, const InstallationFolders& found,
+                      ManifestFacts& manifest) {
+  auto& lines = manifest.examined;
+  lines.push_back({"windows-folder", found.windir});
+  FileVersionResource version;
+  std::string file;
+  if (VersionFrom(facts, {found.systemFolder + "\\KERNEL32.DLL"}, version, file)) {
+    lines.push_back(
+        {"windows-version", std::to_string(version.major) + "." + std::to_string(version.minor) +
+                                "." + std::to_string(version.build) + " (from " + file + ")"});
+    std::string hex = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4)
+      hex += "0123456789ABCDEF"[(version.language >> shift) & 0xF];
+    lines.push_back(
+        {"language-id", version.language ? hex + " (from " + file + ")" : std::string("unknown")});
+  } else {
+    lines.push_back({"windows-version", "unknown"});
+    lines.push_back({"language-id", "unknown"});
+  }
+  const std::string ieFolder = found.programFiles + "\\Internet Explorer\\IEXPLORE.EXE";
+  if (VersionFrom(facts, {ieFolder, found.systemFolder + "\\SHDOCVW.DLL"}, version, file)) {
+    lines.push_back(
+        {"internet-explorer", std::to_string(version.major) + "." + std::to_string(version.minor) +
+                                  "." + std::to_string(version.build) + "." +
+                                  std::to_string(version.revision) + " (from " + file + ")"});
+  } else {
+    lines.push_back({"internet-explorer", "unknown"});
+  }
+  (void)form;
+}
+
 }  // namespace
+
+std::string PackageNameFrom(const std::string& from) {
+  std::string tag;
+  for (char c : from) {
+    const bool separator = c == '\\' || c == '/' || c == ':';
+    if (separator) {
+      if (!tag.empty() && tag.back() != '-') tag += '-';
+    } else {
+      tag += c;
+    }
+  }
+  while (!tag.empty() && tag.back() == '-') tag.pop_back();
+  return "LNF_INV-from-" + tag + ".zip";
+}
+
+CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
+                                   SystemFacts& facts, const std::string& from,
+                                   const std::string& outPath) {
+  (void)boxes;
+  CollectionResult result;
+  Collected run;
+  const std::string windir = form.system().GetEnvironmentValue("windir");
+  const std::string ownDrive = windir.substr(0, 1) + ":\\";
+  const std::string out = outPath.empty() ? ownDrive + PackageNameFrom(from) : outPath;
+  auto refuse = [&](int code, const std::string& line) {
+    result.exitCode = code;
+    result.problems.push_back(line);
+    form.AppendLog(") [LNF_INVTOOL] " + line);
+  };
+  if (DirectoryExists(form.files(), out)) {
+    refuse(kExitBadArguments, "/out names a folder, not a file: " + out);
+    return result;
+  }
+  InstallationFolders found;
+  try {
+    found = FindInstallationFolders(form.files(), from);
+  } catch (const PlatformError& error) {
+    refuse(kExitBadArguments, "/from cannot be read: " + FailureText(error));
+    return result;
+  }
+  using Answer = InstallationFolders::Answer;
+  if (found.answer == Answer::kRootNotUsable) {
+    refuse(kExitBadArguments, "/from names no folder: " + from);
+    return result;
+  }
+  if (found.answer != Answer::kFound) {
+    std::string folders;
+    for (const std::string& folder : found.windowsFolders) folders += " " + folder;
+    refuse(kExitNothingFound,
+           found.answer == Answer::kNoWindows
+               ? "No Windows folder (one holding WIN.INI and SYSTEM or SYSTEM32) in " + from
+               : "Several Windows folders in " + from + ", none collected:" + folders);
+    WriteLogFile(form, streams, out + ".log", result);
+    return result;
+  }
+  form.AppendLog(") [LNF_INVTOOL] Collecting from " + found.root + "\\: the Windows folder " +
+                 found.windir + ".");
+
+  // The examined installation's own folders, as its check would set them.
+  InstallationPaths paths{found.windir, {}, {}};
+  FileSystem& files = form.files();
+  run.facts.systemDrive = found.root + "\\";
+  const std::string programFiles =
+      found.programFiles.empty() ? found.root + "\\Program Files" : found.programFiles;
+  const std::string wudir = programFiles + "\\WindowsUpdate";
+  const std::string oudir = programFiles + "\\OfficeUpdate";
+  run.facts.wuDir = wudir;
+  run.facts.v4Dir = wudir + "\\V4";
+  run.facts.ouDir = oudir;
+  run.facts.examinedPath = from;
+  DescribeExamined(form, facts, found, run.facts);
+  BackupPlan plan;
+  try {
+    const bool clients = FirstMatch(files, wudir, EntryFilter::kWithFolders);
+    const bool v3 = clients && IsV3(files, wudir);
+    const bool v4 = clients && IsV4(files, wudir);
+    const bool ou = clients && IsOU(files, oudir);
+    if (v3) run.facts.v2v31.state = KindOutcome::State::BackedUp;
+    if (v4) run.facts.v4.state = KindOutcome::State::BackedUp;
+    if (ou) run.facts.officeUpdate.state = KindOutcome::State::BackedUp;
+    BackupPlan v3v4 = PlanBackups(files, {found.windir, v3 || v4 ? wudir : "", ""});
+    for (PlannedFile& file : v3v4.files) {
+      if ((file.kind == BackupKind::kV2V31 && v3) || (file.kind == BackupKind::kV4 && v4)) {
+        plan.files.push_back(std::move(file));
+      }
+    }
+    for (const std::string& name : v3v4.newerThanCutOff) {
+      if (v3)
+        form.AppendLog(") [" + name + "] File not copied. Reason: file date is newer than 2012.");
+    }
+    for (const std::string& path : v3v4.missing) {
+      if (v4) Fail(form, run, "[V4] File not found: " + path);
+    }
+    if (v4 && !v3v4.missing.empty()) {
+      run.facts.v4.state = KindOutcome::State::Failed;
+      run.facts.v4.error = "File not found: " + v3v4.missing.front();
+    }
+    if (ou) {
+      BackupPlan tree = PlanBackups(files, {"", "", oudir});
+      for (const std::string& link : tree.folderLinks) {
+        form.AppendLog(") [" + link + "] Folder link not followed.");
+      }
+      for (PlannedFile& file : tree.files) plan.files.push_back(std::move(file));
+    }
+  } catch (const PlatformError& error) {
+    Fail(form, run, "[" + from + "] Not listed: " + FailureText(error));
+  }
+  bool packed = false;
+  try {
+    PackPlan(form, streams, facts, run, plan, out);
+    packed = true;
+  } catch (const PlatformError& error) {
+    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + FailureText(error));
+  } catch (const std::exception& error) {
+    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
+  }
+  if (packed) result.package = out;
+  result.problems = run.problems;
+  if (!packed || run.failed) {
+    result.exitCode = kExitFailed;
+    WriteLogFile(form, streams, out + ".log", result);
+    return result;
+  }
+  try {
+    streams.RemoveFile(out + ".log");
+  } catch (const PlatformError&) {
+  }
+  const KindOutcome::State notFound = KindOutcome::State::NotFound;
+  const bool anyFound = run.facts.v2v31.state != notFound || run.facts.v4.state != notFound ||
+                        run.facts.officeUpdate.state != notFound;
+  result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
+  return result;
+}
 
 void LoggedPrompts::ShowModalMessage(const std::string& text, int, const std::string& title) {
   ++count_;

@@ -61,4 +61,20 @@ CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams
 // "LNF_INVTOOL: ".
 std::vector<std::string> StarterLines(const CollectionResult& result);
 
+// Collects from the Windows installation whose system drive's root is
+// `from` (another disk, a mounted image) without writing to it: its folders
+// are found by what they hold (inventory/InstallationFolders.h), what each
+// backup would take is packed straight from there, and only the package,
+// its checksum and (on a failure) the log file are written. `outPath` empty
+// means "LNF_INV-from-<source>.zip" on the running system's drive. A root
+// that is missing or no folder ends with exit code 3, an installation that
+// cannot be told (none, several) with 1, each said.
+CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStreams& streams,
+                                   SystemFacts& facts, const std::string& from,
+                                   const std::string& outPath);
+
+// The default package name for a collection from `from`: "E:\" gives
+// "LNF_INV-from-E.zip", "D:\images\w98" "LNF_INV-from-D-images-w98.zip".
+std::string PackageNameFrom(const std::string& from);
+
 }  // namespace lnf

@@ -1,5 +1,6 @@
 #include "app/CollectionPackage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -342,6 +343,57 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
     } else {
       AddCopy(packing, entry, root + "\\" + entry.path, name);
     }
+  }
+  AddText(zip, "_lanternfall/manifest.txt", ComposeManifest(run.facts), packedAt);
+  AddText(zip, "_lanternfall/log.txt", form.Text(kLogConsole), packedAt);
+  zip.Finish();
+  stream->Commit();
+  stream.reset();
+  PutInPlace(streams, temporary, outPath);
+  form.AppendLog(") [" + NameOf(outPath) + "] Package written.");
+  WriteChecksumBeside(form, streams, run, outPath);
+}
+
+void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
+              const BackupPlan& plan, const std::string& outPath) {
+  const ManifestFacts examined = run.facts;
+  DescribeSystem(form, facts, run.facts);
+  run.facts.systemDrive = examined.systemDrive;
+  run.facts.wuDir = examined.wuDir;
+  run.facts.v4Dir = examined.v4Dir;
+  run.facts.ouDir = examined.ouDir;
+  form.AppendLog(") [" + NameOf(outPath) + "] Packing from " + examined.examinedPath + ".");
+  const UtcTime collected = run.facts.collectedAt;
+  const ZipTime packedAt = EntryTime(collected.AtOffset(run.facts.utcOffsetMinutes), collected);
+
+  std::string temporary;
+  auto stream = CreateBeside(form.files(), streams, outPath, temporary);
+  StreamOutput output(*stream);
+  ZipWriter zip(output);
+  Packing packing{form, streams, facts, run, zip};
+  zip.AddFolder(ArchiveName(facts, "LNF_INV"), packedAt);
+  // Each folder once, before the first file it holds, as a backup fills it.
+  std::vector<std::string> folders;
+  for (const PlannedFile& file : plan.files) {
+    for (std::size_t slash = file.name.find('\\'); slash != std::string::npos;
+         slash = file.name.find('\\', slash + 1)) {
+      const std::string folder = file.name.substr(0, slash);
+      if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+      folders.push_back(folder);
+      zip.AddFolder(ArchiveName(facts, "LNF_INV\\" + folder), packedAt);
+    }
+    if (file.folder) {
+      if (std::find(folders.begin(), folders.end(), file.name) == folders.end()) {
+        folders.push_back(file.name);
+        zip.AddFolder(ArchiveName(facts, "LNF_INV\\" + file.name), packedAt);
+      }
+      continue;
+    }
+    KindOutcome* kind = file.kind == BackupKind::kV2V31 ? &run.facts.v2v31
+                        : file.kind == BackupKind::kV4  ? &run.facts.v4
+                                                        : &run.facts.officeUpdate;
+    AddCopy(packing, {file.name, false, kind}, file.source,
+            ArchiveName(facts, "LNF_INV\\" + file.name));
   }
   AddText(zip, "_lanternfall/manifest.txt", ComposeManifest(run.facts), packedAt);
   AddText(zip, "_lanternfall/log.txt", form.Text(kLogConsole), packedAt);

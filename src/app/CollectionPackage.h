@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/BackupPlan.h"
 #include "backup/Backups.h"
 #include "form/MainForm.h"
 #include "package/Manifest.h"
@@ -48,5 +49,12 @@ void WriteWhole(FileSystem& files, FileStreams& streams, const std::string& path
 // when the package cannot be written; no temporary stays.
 void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
           const std::string& outPath);
+
+// Packs what `plan` names straight from its sources (another installation,
+// which is only read) into `outPath`, in the layout of Pack, with the same
+// manifest, log and checksum; `run.facts` holds the examined installation's
+// folders and facts already. Throws as Pack does.
+void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
+              const BackupPlan& plan, const std::string& outPath);
 
 }  // namespace lnf

@@ -64,7 +64,11 @@ std::string OneLine(const std::string& text) {
 
 std::string ComposeManifest(const ManifestFacts& facts) {
   std::string text;
-  auto line = [&text](const char* key, const std::string& value) {
+  // From another installation, the running system's facts are the
+  // collecting machine's, and say so.
+  const bool examined = !facts.examinedPath.empty();
+  auto line = [&text](const char* key, const std::string& value, bool own = false) {
+    if (own) text += "collecting-";
     text += key;
     text += ": ";
     text += value;
@@ -75,14 +79,21 @@ std::string ComposeManifest(const ManifestFacts& facts) {
   line("collected-local",
        Iso(facts.collectedAt.AtOffset(facts.utcOffsetMinutes)) + Offset(facts.utcOffsetMinutes));
   line("collected-utc", Iso(facts.collectedAt.Utc()) + "Z");
-  line("windows-version", std::to_string(facts.windowsMajor) + "." +
-                              std::to_string(facts.windowsMinor) + "." +
-                              std::to_string(facts.windowsBuild));
-  line("windows-service-pack", OrNone(facts.servicePack));
-  line("windows-family", facts.windowsNt ? "NT" : "9x");
-  line("language-id", LcidHex(facts.lcid));
-  line("language-name", OrNone(facts.languageName));
-  line("internet-explorer", OrNone(facts.ieVersion));
+  line("windows-version",
+       std::to_string(facts.windowsMajor) + "." + std::to_string(facts.windowsMinor) + "." +
+           std::to_string(facts.windowsBuild),
+       examined);
+  line("windows-service-pack", OrNone(facts.servicePack), examined);
+  line("windows-family", facts.windowsNt ? "NT" : "9x", examined);
+  line("language-id", LcidHex(facts.lcid), examined);
+  line("language-name", OrNone(facts.languageName), examined);
+  line("internet-explorer", OrNone(facts.ieVersion), examined);
+  if (examined) {
+    line("examined-path", OneLine(facts.examinedPath));
+    for (const auto& [key, value] : facts.examined) {
+      text += "examined-" + key + ": " + OneLine(value) + "\r\n";
+    }
+  }
   line("system-drive", OneLine(facts.systemDrive));
   line("wudir", OneLine(facts.wuDir));
   line("wudir-v4", OneLine(facts.v4Dir));

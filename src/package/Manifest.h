@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "package/Sha256.h"
@@ -37,6 +38,11 @@ struct ManifestFacts {
   std::string languageName;
   std::string ieVersion;  // empty: no Internet Explorer in the registry
   std::string systemDrive, wuDir, v4Dir, ouDir;
+  // A collection from another installation: the root it was given, and
+  // that installation's facts ("windows-version", "4.10.2222 (from ...)"),
+  // each with the file it came from. Empty for a local collection.
+  std::string examinedPath;
+  std::vector<std::pair<std::string, std::string>> examined;
   KindOutcome v2v31, v4, officeUpdate;
   std::vector<ManifestFile> files;  // in the package's order
 };

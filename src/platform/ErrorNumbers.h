@@ -10,6 +10,7 @@ namespace lnf {
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorWriteProtect = 19;  // a read-only medium or mount
 constexpr std::uint32_t kErrorInvalidHandle = 6;
 constexpr std::uint32_t kErrorInvalidDrive = 15;
 constexpr std::uint32_t kErrorNotSameDevice = 17;

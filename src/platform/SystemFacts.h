@@ -26,6 +26,13 @@ struct SystemLanguage {
   std::string name;        // its language in English ("German")
 };
 
+// A file's version resource: its fixed file version and the language of its
+// first translation.
+struct FileVersionResource {
+  int major = 0, minor = 0, build = 0, revision = 0;
+  std::uint32_t language = 0;  // 0: the resource names none
+};
+
 struct ClockReading {
   UtcTime now;
   int utcOffsetMinutes = 0;  // local time less UTC now (+60 in Central European winter)
@@ -40,6 +47,9 @@ class SystemFacts {
   // when none is recorded.
   virtual std::string GetInternetExplorerVersion() = 0;
   virtual ClockReading ReadClock() = 0;
+  // The version resource of the file `path` (of any installation, read
+  // only); false when there is none or it cannot be read.
+  virtual bool GetFileVersionResource(const std::string& path, FileVersionResource& version) = 0;
   // The local time of the moment `utc`, as the system shows a file's time
   // (FileSystem::GetLastWriteTime): on the NT family with the offset in
   // force at that date as far as the system knows it, on Windows 9x with

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "TestSupport.h"
+#include "backup/BackupPlan.h"
 #include "backup/Backups.h"
 
 namespace lnf {
@@ -627,6 +628,82 @@ TEST_F(Backup, OfficeUpdateCopyFailingDeepDownKeepsEarlierCopies) {
   EXPECT_TRUE(drive.Exists(Root("OU\\top.txt")));
   EXPECT_FALSE(drive.Exists(Root("OU\\B")));
   EXPECT_TRUE(EntriesSinceCheck().empty());
+}
+
+}  // namespace
+}  // namespace lnf
+
+namespace lnf {
+namespace {
+
+using namespace lnf::testing;
+
+// The plan names what the three backups copy, on the running system's tree
+// and on another drive's alike, by listing alone.
+TEST_F(Backup, ThePlanTakesWhatTheBackupsCopyAndWritesNothing) {
+  auto build = [&](const std::string& windir, const std::string& wu, const std::string& ou) {
+    drive.AddFile(wu + "\\old.inv", "old", Date(2011, 12, 31, 23, 59));
+    drive.AddFile(wu + "\\new.inv", "new", Date(2012, 1, 1, 0, 0));
+    drive.AddFile(wu + "\\hidden.inv", "h", Date(2001), kAttrHidden);
+    drive.AddFile(wu + "\\V4\\iuhist.xml", "x");
+    drive.AddFile(windir + "\\Windows Update.log", "log");
+    drive.AddFile(ou + "\\top.txt", "top");
+    drive.AddFile(ou + "\\A\\a.txt", "a");
+    drive.AddFile(ou + "\\A\\h.txt", "h", Date(2001), kAttrHidden);
+    drive.AddFolder(ou + "\\Sys", kAttrDirectory | kAttrSystem);
+    drive.AddFile(ou + "\\Sys\\inside.txt");
+    drive.AddFolderLink(ou + "\\A\\back", ou);
+  };
+  build("C:\\WINDOWS", kWU, kOU);
+  build("E:\\WIN98", "E:\\Programme\\WindowsUpdate", "E:\\Programme\\OfficeUpdate");
+  drive.SetEnvironmentValue("windir", "C:\\WINDOWS");
+  Check();
+  std::vector<std::string> copied;
+  for (auto backUp : {BackUpV2V31, BackUpV4, BackUpOfficeUpdate}) {
+    for (const std::string& copy : Run(backUp).copies) {
+      if (copy.back() != '\\') copied.push_back(copy.substr(Root("").size()));
+    }
+  }
+  ASSERT_EQ(copied, (std::vector<std::string>{"old.inv", "V4\\Windows Update.log", "V4\\iuhist.xml",
+                                              "OU\\top.txt", "OU\\A\\a.txt"}));
+
+  const int copies = drive.CopyCount();
+  for (const InstallationPaths& paths :
+       {InstallationPaths{"C:\\WINDOWS", kWU, kOU},
+        InstallationPaths{"E:\\WIN98", "E:\\Programme\\WindowsUpdate",
+                          "E:\\Programme\\OfficeUpdate"}}) {
+    const BackupPlan plan = PlanBackups(drive, paths);
+    std::vector<std::string> names;
+    std::vector<PlannedFile> files;
+    for (const PlannedFile& file : plan.files) {
+      if (file.folder) continue;
+      names.push_back(file.name);
+      files.push_back(file);
+    }
+    EXPECT_EQ(names, copied);
+    EXPECT_EQ(plan.files.size(), 7u);  // OU and OU\A
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(files[0].source, paths.wudir + "\\old.inv");
+    EXPECT_EQ(files[0].facts.size, 3u);
+    EXPECT_EQ(files[1].kind, BackupKind::kV4);
+    EXPECT_EQ(files[1].source, paths.windir + "\\Windows Update.log");
+    EXPECT_EQ(files[4].kind, BackupKind::kOfficeUpdate);
+    EXPECT_EQ(files[4].source, paths.oudir + "\\A\\a.txt");
+    EXPECT_EQ(plan.newerThanCutOff, std::vector<std::string>{"new.inv"});
+    EXPECT_EQ(plan.folderLinks, std::vector<std::string>{paths.oudir + "\\A\\back"});
+    EXPECT_TRUE(plan.missing.empty());
+  }
+  EXPECT_EQ(drive.CopyCount(), copies);
+
+  // A V4 file not there is said, not guessed; an empty folder variable
+  // plans nothing of its kinds.
+  drive.Remove("E:\\WIN98\\Windows Update.log");
+  const BackupPlan plan = PlanBackups(drive, {"E:\\WIN98", "", "E:\\Programme\\OfficeUpdate"});
+  EXPECT_EQ(plan.files.size(), 4u);
+  EXPECT_TRUE(plan.missing.empty());
+  const BackupPlan v4 = PlanBackups(drive, {"E:\\WIN98", "E:\\Programme\\WindowsUpdate", ""});
+  EXPECT_EQ(v4.missing, std::vector<std::string>{"E:\\WIN98\\Windows Update.log"});
+  EXPECT_EQ(v4.files.size(), 2u);
 }
 
 }  // namespace

@@ -368,8 +368,8 @@ TEST_F(Collection, AFileThatCannotBeReadIsLeftOutAndSaid) {
 
   // A kind whose backup failed after a copy that then cannot be packed
   // says both.
-  drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("V4\\iuhist.xml"),
-                      kErrorAccessDenied, -1);
+  drive.InjectFailure(MemoryPlatform::Operation::CopyFile, WU("V4\\iuhist.xml"), kErrorAccessDenied,
+                      -1);
   const std::string copied = ") [Windows Update.log] File copied successfully.";
   drive.onStaged = [&](const std::string&) {
     const std::string& log = form.Text(kLogConsole);
@@ -468,6 +468,95 @@ TEST_F(Collection, NamesAreStoredAsTheReadersOfTheirSystemExpect) {
                   .data,
               "dane");
   }
+}
+
+}  // namespace
+}  // namespace lnf
+
+namespace lnf {
+namespace {
+
+// Another installation on a second drive that refuses every write: a
+// Windows 98 tree with a localized program-files folder. The running
+// system's own inventories are not taken, and only the package and its
+// checksum are written, on the running system's drive.
+TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
+  AllThreeKinds();
+  drive.AddFile("E:\\WIN98\\WIN.INI");
+  drive.AddFile("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", "MZ");
+  drive.SetFileVersionResource("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", {4, 10, 2222, 0, 0x0407});
+  drive.AddFile("E:\\WIN98\\Windows Update.log", "old log");
+  const std::string wu = "E:\\Programme\\WindowsUpdate\\";
+  drive.AddFile(wu + "old.gng", "old", testing::Date(2003));
+  drive.AddFile(wu + "new.gng", "new", testing::Date(2013));
+  drive.AddFile(wu + "V4\\iuhist.xml", "<old/>");
+  drive.AddFile("E:\\Programme\\OfficeUpdate\\A\\a.cab", "ou");
+  drive.AddFolder("E:\\Programme\\OfficeUpdate\\Empty");
+  drive.RefuseWritesUnder("E:");
+
+  result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "");
+  EXPECT_EQ(result.exitCode, kExitCollected) << ::testing::PrintToString(result.problems);
+  EXPECT_EQ(result.package, "C:\\LNF_INV-from-E.zip");
+  EXPECT_TRUE(drive.RefusedWrites().empty());
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV"));
+  EXPECT_TRUE(drive.Exists("C:\\LNF_INV-from-E.zip.sha256"));
+  std::vector<std::string> inOrder;
+  for (const ReadEntry& entry : ReadArchive(drive.Contents(result.package))) {
+    inOrder.push_back(entry.name);
+  }
+  EXPECT_EQ(inOrder,
+            (std::vector<std::string>{
+                "LNF_INV/", "LNF_INV/old.gng", "LNF_INV/V4/", "LNF_INV/V4/Windows Update.log",
+                "LNF_INV/V4/iuhist.xml", "LNF_INV/OU/", "LNF_INV/OU/A/", "LNF_INV/OU/A/a.cab",
+                "LNF_INV/OU/Empty/", "_lanternfall/manifest.txt", "_lanternfall/log.txt"}));
+  auto package = Package(result.package);
+  EXPECT_EQ(package["LNF_INV/V4/Windows Update.log"].data, "old log");
+  const std::string manifest = package["_lanternfall/manifest.txt"].data;
+  EXPECT_EQ(Line(manifest, "examined-path"), "E:\\");
+  EXPECT_EQ(Line(manifest, "examined-windows-version"),
+            "4.10.2222 (from E:\\WIN98\\SYSTEM\\KERNEL32.DLL)");
+  EXPECT_EQ(Line(manifest, "examined-language-id"),
+            "0x0407 (from E:\\WIN98\\SYSTEM\\KERNEL32.DLL)");
+  EXPECT_EQ(Line(manifest, "examined-internet-explorer"), "unknown");
+  EXPECT_EQ(Line(manifest, "collecting-windows-version"), "10.0.19045");
+  EXPECT_EQ(Line(manifest, "windows-version"), "(no windows-version)");
+  EXPECT_EQ(Line(manifest, "wudir"), "E:\\Programme\\WindowsUpdate");
+  EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
+  EXPECT_NE(form.Text(kLogConsole).find(") [new.gng] File not copied."), std::string::npos);
+
+  // A package asked for on the examined drive is refused there, and said.
+  result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "E:\\x.zip");
+  EXPECT_EQ(result.exitCode, kExitFailed);
+  EXPECT_FALSE(drive.RefusedWrites().empty());
+  EXPECT_FALSE(drive.Exists("E:\\x.zip"));
+
+  // What the running system's own collection packs is unchanged by it.
+  EXPECT_EQ(Collect(), kExitCollected);
+  EXPECT_EQ(Line(Package()["_lanternfall/manifest.txt"].data, "windows-version"), "10.0.19045");
+}
+
+TEST_F(Collection, FromAPathThatHoldsNoSingleInstallationIsSaidAndNothingPacked) {
+  AllThreeKinds();
+  result = RunCollectionFrom(form, boxes, drive, drive, "F:\\", "");
+  EXPECT_EQ(result.exitCode, kExitBadArguments);
+  EXPECT_EQ(result.problems, std::vector<std::string>{"/from names no folder: F:\\"});
+  EXPECT_EQ(result.logFile, "");
+
+  drive.AddFile("F:\\Data\\WIN.INI");
+  result = RunCollectionFrom(form, boxes, drive, drive, "F:\\", "C:\\out\\f.zip");
+  EXPECT_EQ(result.exitCode, kExitNothingFound);
+  EXPECT_EQ(result.package, "");
+  drive.AddFile("F:\\WIN98\\WIN.INI");
+  drive.AddFolder("F:\\WIN98\\SYSTEM");
+  drive.AddFile("F:\\WINNT\\WIN.INI");
+  drive.AddFolder("F:\\WINNT\\SYSTEM32");
+  result = RunCollectionFrom(form, boxes, drive, drive, "F:", "");
+  EXPECT_EQ(result.exitCode, kExitNothingFound);
+  EXPECT_EQ(result.problems, std::vector<std::string>{"Several Windows folders in F:, none "
+                                                      "collected: F:\\WIN98 F:\\WINNT"});
+  EXPECT_EQ(result.logFile, "C:\\LNF_INV-from-F.zip.log");
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV-from-F.zip"));
+  EXPECT_EQ(PackageNameFrom("D:\\images\\win98-c\\"), "LNF_INV-from-D-images-win98-c.zip");
 }
 
 }  // namespace

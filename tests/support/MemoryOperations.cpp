@@ -190,6 +190,7 @@ std::uint32_t MemoryPlatform::DoGetAttributes(const std::string& path) {
 }
 
 void MemoryPlatform::DoCreateFolder(const std::string& path) {
+  RefuseWrite(path);
   MaybeFail(Operation::CreateFolder, path);
   const std::string key = Key(path);
   if (!ValidKey(key)) Fail(kErrorPathNotFound, path);
@@ -219,12 +220,14 @@ std::uint32_t MemoryPlatform::Look(const std::string& path, const Node*& node) c
 }
 
 void MemoryPlatform::DoSetAttributes(const std::string& path, std::uint32_t attributes) {
+  RefuseWrite(path);
   const Node* node = nullptr;
   if (const std::uint32_t error = Look(path, node)) Fail(error, path);
   SetAttributes(path, attributes);
 }
 
 void MemoryPlatform::DoRemoveFolder(const std::string& path) {
+  RefuseWrite(path);
   const Node* node = nullptr;
   if (const std::uint32_t error = Look(path, node)) Fail(error, path);
   if (!(node->attributes & kAttrDirectory)) Fail(kErrorDirectory, path);
@@ -234,6 +237,7 @@ void MemoryPlatform::DoRemoveFolder(const std::string& path) {
 
 // CopyFile: the read-only bit comes along, the link's target is copied.
 void MemoryPlatform::DoCopy(const std::string& from, const std::string& to, Existing existing) {
+  RefuseWrite(to);
   const std::string subject = from + " -> " + to;
   MaybeFail(Operation::CopyFile, from, subject);
   MaybeFail(Operation::CopyFile, to, subject);
@@ -270,7 +274,20 @@ void MemoryPlatform::DoCopy(const std::string& from, const std::string& to, Exis
 
 // MoveFile never replaces; MoveFileEx will not replace a read-only file or a
 // folder, and is a stub on Windows 9x.
+void MemoryPlatform::RefuseWrite(const std::string& path) {
+  const std::string key = Key(path);
+  for (const std::string& folder : readOnly_) {
+    if (key.compare(0, folder.size(), folder) == 0 &&
+        (key.size() == folder.size() || key[folder.size()] == '\\' || folder.back() == ':')) {
+      refusedWrites_.push_back(path);
+      Fail(kErrorWriteProtect, path);
+    }
+  }
+}
+
 void MemoryPlatform::DoMove(const std::string& from, const std::string& to, Existing existing) {
+  RefuseWrite(from);
+  RefuseWrite(to);
   const std::string subject = from + " -> " + to;
   if (existing == Existing::kReplace && windows9x_) Fail(kErrorCallNotImplemented, subject);
   const Node* node = nullptr;
@@ -294,6 +311,7 @@ void MemoryPlatform::DoMove(const std::string& from, const std::string& to, Exis
 }
 
 void MemoryPlatform::DoDelete(const std::string& path) {
+  RefuseWrite(path);
   const Node* node = nullptr;
   if (const std::uint32_t error = Look(path, node)) Fail(error, path);
   if (node->attributes & (kAttrDirectory | kAttrReadOnly)) Fail(kErrorAccessDenied, path);

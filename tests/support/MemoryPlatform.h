@@ -91,6 +91,11 @@ class MemoryPlatform : public FileSystem,
   // The bytes of file contents the drive (a letter, "C:") can hold; no limit
   // until set. A copy that does not fit fails with ERROR_DISK_FULL.
   void SetCapacity(const std::string& drive, std::size_t bytes);
+  // Everything below `folder` (a drive "E:" too) is read-only, as a CD or a
+  // read-only mount is: every write there fails with ERROR_WRITE_PROTECT
+  // and is recorded, by the path it would have written.
+  void RefuseWritesUnder(const std::string& folder) { readOnly_.push_back(Key(folder)); }
+  const std::vector<std::string>& RefusedWrites() const { return refusedWrites_; }
   // `folder` is another volume mounted there: no rename reaches in or out.
   void MountVolume(const std::string& folder) { volumes_.push_back(Key(folder)); }
   // How many copies and enumerations have run, for tests that count work.
@@ -162,6 +167,16 @@ class MemoryPlatform : public FileSystem,
   SystemLanguage GetSystemLanguage() override { return language_; }
   std::string GetInternetExplorerVersion() override { return ieVersion_; }
   ClockReading ReadClock() override;
+  bool GetFileVersionResource(const std::string& path, FileVersionResource& version) override {
+    const auto found = versionResources_.find(path);
+    if (found == versionResources_.end() || !Exists(path)) return false;
+    version = found->second;
+    return true;
+  }
+  // The version resource the file `path` holds (by the path as given).
+  void SetFileVersionResource(const std::string& path, const FileVersionResource& version) {
+    versionResources_[path] = version;
+  }
   // As the drive dates its files (GetLastWriteTime).
   LocalDateTime LocalTimeAt(const UtcDateTime& utc) override { return ToLocal(utc.Utc()); }
   // ASCII as it is and a few letters of code page 850, the Western OEM
@@ -289,6 +304,10 @@ class MemoryPlatform : public FileSystem,
   int enumerations_ = 0;
   std::multiset<std::string> held_;  // keys of the files held open
   std::vector<std::unique_ptr<HeldName>> kept_;
+  std::map<std::string, FileVersionResource> versionResources_;
+  std::vector<std::string> readOnly_;  // keys
+  std::vector<std::string> refusedWrites_;
+  void RefuseWrite(const std::string& path);
   std::map<std::string, std::size_t> capacity_;  // by drive letter
   std::vector<std::string> volumes_;             // keys of the folders mounted
   WindowsVersion windowsVersion_{10, 0, 19045, "", true};

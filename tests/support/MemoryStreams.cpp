@@ -108,6 +108,7 @@ FileFacts MemoryPlatform::DoGetFileFacts(const std::string& path) {
 }
 
 std::unique_ptr<WriteStream> MemoryPlatform::DoCreateNew(const std::string& path) {
+  RefuseWrite(path);
   const std::string key = Key(path);
   if (!ValidKey(key)) Fail(kErrorInvalidName, path);
   const std::string resolved = ResolveFor(path, false);

@@ -71,6 +71,7 @@ class Win32SystemFacts : public SystemFacts {
   SystemLanguage GetSystemLanguage() override;
   std::string GetInternetExplorerVersion() override;
   ClockReading ReadClock() override;
+  bool GetFileVersionResource(const std::string& path, FileVersionResource& version) override;
   LocalDateTime LocalTimeAt(const UtcDateTime& utc) override;
   bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
 };
