@@ -68,6 +68,38 @@ void WriteLogFile(MainForm& form, FileStreams& streams, const std::string& logFi
   }
 }
 
+// How a run that has packed, or tried to, ends: a failure is told in the log
+// file `logFile` (with `folderFirst` made when missing, where that is the
+// tool's own LNF_INV), and a success removes an earlier failure's log file
+// beside the package, which would tell of a run that is not the last.
+void Conclude(MainForm& form, FileStreams& streams, const Collected& run, const std::string& out,
+              bool packed, const std::string& logFile, const std::string& folderFirst,
+              CollectionResult& result) {
+  if (packed) result.package = out;
+  result.problems = run.problems;
+  if (!packed || run.failed) {
+    result.exitCode = kExitFailed;
+    try {
+      if (!folderFirst.empty() && !DirectoryExists(form.files(), folderFirst)) {
+        form.files().CreateFolder(folderFirst);
+      }
+    } catch (const PlatformError& error) {
+      result.problems.push_back("[" + NameOf(logFile) + "] Log not written: " + FailureText(error));
+      return;
+    }
+    WriteLogFile(form, streams, logFile, result);
+    return;
+  }
+  try {
+    streams.RemoveFile(out + ".log");
+  } catch (const PlatformError&) {
+  }
+  const KindOutcome::State notFound = KindOutcome::State::NotFound;
+  const bool anyFound = run.facts.v2v31.state != notFound || run.facts.v4.state != notFound ||
+                        run.facts.officeUpdate.state != notFound;
+  result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
+}
+
 // A fact of the examined installation from a file's version resource, with
 // the file it came from; "unknown" where none of `candidates` gives one.
 bool VersionFrom(SystemFacts& facts, const std::vector<std::string>& candidates,
@@ -229,21 +261,9 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   } catch (const std::exception& error) {
     Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
   }
-  if (packed) result.package = out;
-  result.problems = run.problems;
-  if (!packed || run.failed) {
-    result.exitCode = kExitFailed;
-    WriteLogFile(form, streams, out + ".log", result);
-    return result;
-  }
-  try {
-    streams.RemoveFile(out + ".log");
-  } catch (const PlatformError&) {
-  }
-  const KindOutcome::State notFound = KindOutcome::State::NotFound;
-  const bool anyFound = run.facts.v2v31.state != notFound || run.facts.v4.state != notFound ||
-                        run.facts.officeUpdate.state != notFound;
-  result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
+  // Nothing is written on the examined drive: the log file goes beside the
+  // package asked for, on the collecting side.
+  Conclude(form, streams, run, out, packed, out + ".log", {}, result);
   return result;
 }
 
@@ -276,33 +296,12 @@ CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams
   } catch (const std::exception& error) {
     Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
   }
-  if (packed) result.package = out;
-  result.problems = run.problems;
-  if (!packed || run.failed) {
-    result.exitCode = kExitFailed;
-    // Where a script finds why, beside the package it asked for.
-    const std::string logFile = LogFileFor(form, out);
-    try {
-      if (logFile.compare(0, BackupRoot(form).size() + 1, BackupRoot(form) + "\\") == 0 &&
-          !DirectoryExists(form.files(), BackupRoot(form))) {
-        form.files().CreateFolder(BackupRoot(form));
-      }
-      WriteWhole(form.files(), streams, logFile, form.Text(kLogConsole) + "\r\n");
-      result.logFile = logFile;
-    } catch (const PlatformError& error) {
-      result.problems.push_back("[" + NameOf(logFile) + "] Log not written: " + FailureText(error));
-    }
-    return result;
-  }
-  // A log of an earlier failure there would tell of a run that is not the last.
-  try {
-    streams.RemoveFile(out + ".log");
-  } catch (const PlatformError&) {
-  }
-  const KindOutcome::State notFound = KindOutcome::State::NotFound;
-  const bool anyFound = run.facts.v2v31.state != notFound || run.facts.v4.state != notFound ||
-                        run.facts.officeUpdate.state != notFound;
-  result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
+  // Where a script finds why, beside the package it asked for, else in
+  // LNF_INV.
+  const std::string logFile = LogFileFor(form, out);
+  const bool inBackupRoot =
+      logFile.compare(0, BackupRoot(form).size() + 1, BackupRoot(form) + "\\") == 0;
+  Conclude(form, streams, run, out, packed, logFile, inBackupRoot ? BackupRoot(form) : "", result);
   return result;
 }
 
