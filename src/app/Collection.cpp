@@ -1,6 +1,8 @@
 #include "app/Collection.h"
 
+#include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <utility>
 
 #include "app/CollectionPackage.h"
@@ -8,6 +10,7 @@
 #include "backup/BackupPlan.h"
 #include "backup/Backups.h"
 #include "inventory/InstallationFolders.h"
+#include "inventory/InventoryCheck.h"
 #include "inventory/Probes.h"
 
 namespace lnf {
@@ -101,7 +104,7 @@ void Conclude(MainForm& form, FileStreams& streams, const Collected& run, const 
 }
 
 // A fact of the examined installation from a file's version resource, with
-// the file it came from; "unknown" where none of `candidates` gives one.
+// the file it came from; false where none of `candidates` gives one.
 bool VersionFrom(SystemFacts& facts, const std::vector<std::string>& candidates,
                  FileVersionResource& version, std::string& from) {
   for (const std::string& path : candidates) {
@@ -113,35 +116,63 @@ bool VersionFrom(SystemFacts& facts, const std::vector<std::string>& candidates,
   return false;
 }
 
-void DescribeExamined(MainForm& form, SystemFacts& facts, const InstallationFolders& found,
+std::string Hex(std::uint32_t value, int digits) {
+  std::string hex;
+  while (digits-- > 0) hex += "0123456789ABCDEF"[(value >> (4 * digits)) & 0xF];
+  return hex;
+}
+
+std::string Dotted(std::initializer_list<int> parts) {
+  std::string text;
+  for (int part : parts) text += (text.empty() ? "" : ".") + std::to_string(part);
+  return text;
+}
+
+// The examined installation as the manifest tells it: its drive's volume,
+// its Windows folder, and its version, language and Internet Explorer,
+// each with the file it came from, "unknown" where nothing tells.
+void DescribeExamined(SystemFacts& facts, const InstallationFolders& found,
                       ManifestFacts& manifest) {
   auto& lines = manifest.examined;
+  VolumeFacts volume;
+  const bool onVolume = facts.GetVolumeFacts(found.root + "\\", volume);
+  lines.push_back({"volume-label", !onVolume              ? "unknown"
+                                   : volume.label.empty() ? "none"
+                                                          : volume.label});
+  lines.push_back(
+      {"volume-serial",
+       onVolume ? Hex(volume.serial >> 16, 4) + "-" + Hex(volume.serial & 0xFFFF, 4) : "unknown"});
   lines.push_back({"windows-folder", found.windir});
   FileVersionResource version;
   std::string file;
   if (VersionFrom(facts, {found.systemFolder + "\\KERNEL32.DLL"}, version, file)) {
+    // Windows 95, 98 and Me number their build in the last part
+    // (4.10.0.2222 is 98's 4.10.2222), the NT family in the third.
+    const int build = version.build ? version.build : version.revision;
     lines.push_back(
-        {"windows-version", std::to_string(version.major) + "." + std::to_string(version.minor) +
-                                "." + std::to_string(version.build) + " (from " + file + ")"});
-    std::string hex = "0x";
-    for (int shift = 12; shift >= 0; shift -= 4)
-      hex += "0123456789ABCDEF"[(version.language >> shift) & 0xF];
-    lines.push_back(
-        {"language-id", version.language ? hex + " (from " + file + ")" : std::string("unknown")});
+        {"windows-version",
+         Dotted({version.major, version.minor, build}) + " (from " + file + ", file version " +
+             Dotted({version.major, version.minor, version.build, version.revision}) + ")"});
+    lines.push_back({"language-id", version.language
+                                        ? "0x" + Hex(version.language, 4) + " (from " + file + ")"
+                                        : std::string("unknown")});
   } else {
     lines.push_back({"windows-version", "unknown"});
     lines.push_back({"language-id", "unknown"});
   }
-  const std::string ieFolder = found.programFiles + "\\Internet Explorer\\IEXPLORE.EXE";
-  if (VersionFrom(facts, {ieFolder, found.systemFolder + "\\SHDOCVW.DLL"}, version, file)) {
-    lines.push_back(
-        {"internet-explorer", std::to_string(version.major) + "." + std::to_string(version.minor) +
-                                  "." + std::to_string(version.build) + "." +
-                                  std::to_string(version.revision) + " (from " + file + ")"});
+  // Without a program-files folder the first name would be relative, and
+  // read on the current drive.
+  std::vector<std::string> browser{found.systemFolder + "\\SHDOCVW.DLL"};
+  if (!found.programFiles.empty()) {
+    browser.insert(browser.begin(), found.programFiles + "\\Internet Explorer\\IEXPLORE.EXE");
+  }
+  if (VersionFrom(facts, browser, version, file)) {
+    lines.push_back({"internet-explorer",
+                     Dotted({version.major, version.minor, version.build, version.revision}) +
+                         " (from " + file + ")"});
   } else {
     lines.push_back({"internet-explorer", "unknown"});
   }
-  (void)form;
 }
 
 }  // namespace
@@ -190,6 +221,12 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
     refuse(kExitBadArguments, "/from names no folder: " + from);
     return result;
   }
+  // Not even tried there: the examined drive may be evidence.
+  const std::string inside = form.files().UpperCaseName(found.root + "\\");
+  if (form.files().UpperCaseName(out).compare(0, inside.size(), inside) == 0) {
+    refuse(kExitBadArguments, "/out lies in what /from examines: " + out);
+    return result;
+  }
   if (found.answer != Answer::kFound) {
     std::string folders;
     for (const std::string& folder : found.windowsFolders) folders += " " + folder;
@@ -203,28 +240,46 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   form.AppendLog(") [LNF_INVTOOL] Collecting from " + found.root + "\\: the Windows folder " +
                  found.windir + ".");
 
-  // The examined installation's own folders, as its check would set them.
-  InstallationPaths paths{found.windir, {}, {}};
-  FileSystem& files = form.files();
-  run.facts.systemDrive = found.root + "\\";
+  // The examined installation's own path variables and windir, so that its
+  // check is the check a person would run there: the same probes, listings
+  // and log entries.
+  form.SYSDRIVE = found.root + "\\";
   const std::string programFiles =
       found.programFiles.empty() ? found.root + "\\Program Files" : found.programFiles;
-  const std::string wudir = programFiles + "\\WindowsUpdate";
-  const std::string oudir = programFiles + "\\OfficeUpdate";
-  run.facts.wuDir = wudir;
-  run.facts.v4Dir = wudir + "\\V4";
-  run.facts.ouDir = oudir;
+  form.WUDIR = programFiles + "\\WindowsUpdate";
+  form.OUDIR = programFiles + "\\OfficeUpdate";
   run.facts.examinedPath = from;
-  DescribeExamined(form, facts, found, run.facts);
+  DescribeExamined(facts, found, run.facts);
+  const std::size_t before = boxes.Count();
+  form.Run([&] {
+    // For the check alone: the running system's own stays this program's.
+    struct Windir {
+      SystemInfo& system;
+      const std::string own;
+      ~Windir() {
+        try {
+          system.SetEnvironmentValue("windir", own);
+        } catch (const PlatformError&) {
+        }
+      }
+    } restored{form.system(), windir};
+    form.system().SetEnvironmentValue("windir", found.windir);
+    CheckClientFolders(form);
+  });
+  if (boxes.Count() > before) {
+    Fail(form, run, "[" + from + "] Not checked: " + OneLine(boxes.LastText()));
+  }
+  const bool v3 = form.IsVisible(kV3btn);
+  const bool v4 = form.IsVisible(kV4btn);
+  const bool ou = form.IsVisible(kOuBtn);
+  if (v3) run.facts.v2v31.state = KindOutcome::State::BackedUp;
+  if (v4) run.facts.v4.state = KindOutcome::State::BackedUp;
+  if (ou) run.facts.officeUpdate.state = KindOutcome::State::BackedUp;
+  FileSystem& files = form.files();
+  const std::string& wudir = form.WUDIR;
+  const std::string& oudir = form.OUDIR;
   BackupPlan plan;
   try {
-    const bool clients = FirstMatch(files, wudir, EntryFilter::kWithFolders);
-    const bool v3 = clients && IsV3(files, wudir);
-    const bool v4 = clients && IsV4(files, wudir);
-    const bool ou = clients && IsOU(files, oudir);
-    if (v3) run.facts.v2v31.state = KindOutcome::State::BackedUp;
-    if (v4) run.facts.v4.state = KindOutcome::State::BackedUp;
-    if (ou) run.facts.officeUpdate.state = KindOutcome::State::BackedUp;
     BackupPlan v3v4 = PlanBackups(files, {found.windir, v3 || v4 ? wudir : "", ""});
     for (PlannedFile& file : v3v4.files) {
       if ((file.kind == BackupKind::kV2V31 && v3) || (file.kind == BackupKind::kV4 && v4)) {

@@ -384,13 +384,9 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
 
 void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
               const BackupPlan& plan, const std::string& outPath) {
-  const ManifestFacts examined = run.facts;
+  // The form's path variables are the examined installation's.
   DescribeSystem(form, facts, run.facts);
-  run.facts.systemDrive = examined.systemDrive;
-  run.facts.wuDir = examined.wuDir;
-  run.facts.v4Dir = examined.v4Dir;
-  run.facts.ouDir = examined.ouDir;
-  PackFiles(form, streams, facts, run, plan.files, outPath, "from " + examined.examinedPath);
+  PackFiles(form, streams, facts, run, plan.files, outPath, "from " + run.facts.examinedPath);
 }
 
 }  // namespace lnf

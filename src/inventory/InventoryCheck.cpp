@@ -79,7 +79,11 @@ void Command1_Click(MainForm& form) {
   };
   form.WUDIR = clientFolder("WindowsUpdate");
   form.OUDIR = clientFolder("OfficeUpdate");
+  CheckClientFolders(form);
+}
 
+void CheckClientFolders(MainForm& form) {
+  FileSystem& files = form.files();
   // The folder's own name, without a wildcard: only the filter that returns
   // folders can see it.
   if (!FirstMatch(files, form.WUDIR, EntryFilter::kWithFolders)) {

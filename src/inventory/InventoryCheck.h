@@ -10,6 +10,11 @@ class MainForm;
 
 void Command1_Click(MainForm& form);
 
+// The check's decisions over the path variables as they are set (by the
+// check itself, or for another installation by what its drive holds): the
+// gate on WUDIR, the probes and each kind's listing, with their log entries.
+void CheckClientFolders(MainForm& form);
+
 void GetV3Inventories(MainForm& form, std::string WUDIR);
 void GetV4Inventories(MainForm& form, std::string WUDIR);
 void GetOUInventories(MainForm& form, std::string OUDIR);

@@ -33,6 +33,13 @@ struct FileVersionResource {
   std::uint32_t language = 0;  // 0: the resource names none
 };
 
+// A volume as the system names it: the label its format gave it (empty:
+// none) and the serial number made when it was formatted.
+struct VolumeFacts {
+  std::string label;
+  std::uint32_t serial = 0;
+};
+
 struct ClockReading {
   UtcTime now;
   int utcOffsetMinutes = 0;  // local time less UTC now (+60 in Central European winter)
@@ -50,6 +57,9 @@ class SystemFacts {
   // The version resource of the file `path` (of any installation, read
   // only); false when there is none or it cannot be read.
   virtual bool GetFileVersionResource(const std::string& path, FileVersionResource& version) = 0;
+  // The volume whose root is `root` ("E:", a folder a volume is mounted
+  // on); false where it is no volume's root or the system cannot tell.
+  virtual bool GetVolumeFacts(const std::string& root, VolumeFacts& volume) = 0;
   // The local time of the moment `utc`, as the system shows a file's time
   // (FileSystem::GetLastWriteTime): on the NT family with the offset in
   // force at that date as far as the system knows it, on Windows 9x with

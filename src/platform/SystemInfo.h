@@ -21,6 +21,8 @@ class SystemInfo {
 
   // The value of an environment variable; empty when it is not set.
   virtual std::string GetEnvironmentValue(const std::string& name) = 0;
+  // Sets it for this program alone (and the programs it starts).
+  virtual void SetEnvironmentValue(const std::string& name, const std::string& value) = 0;
 
   // The system's own program-files folder, as its setup named it ("C:\Programme"
   // on a German system), without a trailing backslash; empty when the system

@@ -484,7 +484,8 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   AllThreeKinds();
   drive.AddFile("E:\\WIN98\\WIN.INI");
   drive.AddFile("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", "MZ");
-  drive.SetFileVersionResource("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", {4, 10, 2222, 0, 0x0407});
+  drive.SetFileVersionResource("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", {4, 10, 0, 2222, 0x0407});
+  drive.SetVolumeFacts("E:\\", {"OLD98", 0x1A2B3C4D});
   drive.AddFile("E:\\WIN98\\Windows Update.log", "old log");
   const std::string wu = "E:\\Programme\\WindowsUpdate\\";
   drive.AddFile(wu + "old.gng", "old", testing::Date(2003));
@@ -514,7 +515,9 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   const std::string manifest = package["_lanternfall/manifest.txt"].data;
   EXPECT_EQ(Line(manifest, "examined-path"), "E:\\");
   EXPECT_EQ(Line(manifest, "examined-windows-version"),
-            "4.10.2222 (from E:\\WIN98\\SYSTEM\\KERNEL32.DLL)");
+            "4.10.2222 (from E:\\WIN98\\SYSTEM\\KERNEL32.DLL, file version 4.10.0.2222)");
+  EXPECT_EQ(Line(manifest, "examined-volume-label"), "OLD98");
+  EXPECT_EQ(Line(manifest, "examined-volume-serial"), "1A2B-3C4D");
   EXPECT_EQ(Line(manifest, "examined-language-id"),
             "0x0407 (from E:\\WIN98\\SYSTEM\\KERNEL32.DLL)");
   EXPECT_EQ(Line(manifest, "examined-internet-explorer"), "unknown");
@@ -523,12 +526,19 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   EXPECT_EQ(Line(manifest, "wudir"), "E:\\Programme\\WindowsUpdate");
   EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
   EXPECT_NE(form.Text(kLogConsole).find(") [new.gng] File not copied."), std::string::npos);
+  // The examined installation's check, as it would run there.
+  EXPECT_NE(form.Text(kV3InvFilesList).find("old.gng"), std::string::npos);
+  EXPECT_EQ(form.Text(kV3InvFilesList).find("a.gng"), std::string::npos);
+  EXPECT_NE(form.Text(kLogConsole).find(") Retrieving Office Update inventories..."),
+            std::string::npos);
 
-  // A package asked for on the examined drive is refused there, and said.
-  result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "E:\\x.zip");
-  EXPECT_EQ(result.exitCode, kExitFailed);
-  EXPECT_FALSE(drive.RefusedWrites().empty());
-  EXPECT_FALSE(drive.Exists("E:\\x.zip"));
+  // A package asked for on the examined drive is refused before anything
+  // is tried there.
+  result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "e:\\x.zip");
+  EXPECT_EQ(result.exitCode, kExitBadArguments);
+  EXPECT_EQ(result.problems,
+            std::vector<std::string>{"/out lies in what /from examines: e:\\x.zip"});
+  EXPECT_TRUE(drive.RefusedWrites().empty());
 
   // What the running system's own collection packs is unchanged by it.
   EXPECT_EQ(Collect(), kExitCollected);
@@ -557,6 +567,25 @@ TEST_F(Collection, FromAPathThatHoldsNoSingleInstallationIsSaidAndNothingPacked)
   EXPECT_EQ(result.logFile, "C:\\LNF_INV-from-F.zip.log");
   EXPECT_FALSE(drive.Exists("C:\\LNF_INV-from-F.zip"));
   EXPECT_EQ(PackageNameFrom("D:\\images\\win98-c\\"), "LNF_INV-from-D-images-win98-c.zip");
+
+  // An NT tree in a folder, no volume's root, whose Windows folder lacks the
+  // V4 log the running system has: its V4 listing and package go without
+  // it, and the run fails for it.
+  const std::string nt = "F:\\images\\nt";
+  drive.AddFile(nt + "\\WINNT\\WIN.INI");
+  drive.AddFolder(nt + "\\WINNT\\SYSTEM32");
+  drive.AddFile(nt + "\\Program Files\\WindowsUpdate\\V4\\iuhist.xml", "<nt/>");
+  drive.RefuseWritesUnder("F:");
+  result = RunCollectionFrom(form, boxes, drive, drive, nt, "");
+  EXPECT_EQ(result.exitCode, kExitFailed);
+  EXPECT_EQ(result.package, "C:\\LNF_INV-from-F-images-nt.zip");
+  EXPECT_EQ(form.Text(kV4InvFilesList).find("Windows Update.log"), std::string::npos);
+  const std::string manifest = Package(result.package)["_lanternfall/manifest.txt"].data;
+  EXPECT_EQ(Line(manifest, "examined-volume-serial"), "unknown");
+  EXPECT_EQ(Line(manifest, "examined-windows-version"), "unknown");
+  EXPECT_EQ(Line(manifest, "kind-v4"),
+            "found, failed: File not found: " + nt + "\\WINNT\\Windows Update.log");
+  EXPECT_TRUE(drive.RefusedWrites().empty());
 }
 
 }  // namespace

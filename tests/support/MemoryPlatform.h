@@ -135,7 +135,6 @@ class MemoryPlatform : public FileSystem,
   void SetNowUtc(const LocalDateTime& utc) { nowUtc_ = utc; }
 
   // --- Environment, clock, screen, version, message boxes.
-  void SetEnvironmentValue(const std::string& name, const std::string& value);
   void UnsetEnvironmentValue(const std::string& name);
   // The system's program-files folder; none until set.
   void SetProgramFilesFolder(const std::string& path) { programFiles_ = path; }
@@ -173,6 +172,16 @@ class MemoryPlatform : public FileSystem,
     version = found->second;
     return true;
   }
+  bool GetVolumeFacts(const std::string& root, VolumeFacts& volume) override {
+    const auto found = volumeFacts_.find(root);
+    if (found == volumeFacts_.end()) return false;
+    volume = found->second;
+    return true;
+  }
+  // The volume whose root is `root` (as given, "E:").
+  void SetVolumeFacts(const std::string& root, const VolumeFacts& volume) {
+    volumeFacts_[root] = volume;
+  }
   // The version resource the file `path` holds (by the path as given).
   void SetFileVersionResource(const std::string& path, const FileVersionResource& version) {
     versionResources_[path] = version;
@@ -186,6 +195,7 @@ class MemoryPlatform : public FileSystem,
 
   // --- SystemInfo.
   std::string GetEnvironmentValue(const std::string& name) override;
+  void SetEnvironmentValue(const std::string& name, const std::string& value) override;
   std::string GetProgramFilesFolder() override { return programFiles_; }
   int ScreenWidth() override { return screenWidth_; }
   int ScreenHeight() override { return screenHeight_; }
@@ -305,6 +315,7 @@ class MemoryPlatform : public FileSystem,
   std::multiset<std::string> held_;  // keys of the files held open
   std::vector<std::unique_ptr<HeldName>> kept_;
   std::map<std::string, FileVersionResource> versionResources_;
+  std::map<std::string, VolumeFacts> volumeFacts_;
   std::vector<std::string> readOnly_;  // keys
   std::vector<std::string> refusedWrites_;
   void RefuseWrite(const std::string& path);

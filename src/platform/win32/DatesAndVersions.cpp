@@ -240,6 +240,30 @@ VersionNumbers Win32SystemInfo::GetVersion() {
           LOWORD(info->dwFileVersionLS)};
 }
 
+bool Win32SystemFacts::GetVolumeFacts(const std::string& root, VolumeFacts& volume) {
+  // The system wants the root with its trailing backslash.
+  const std::string path = root.empty() || root.back() != '\\' ? root + '\\' : root;
+  DWORD serial = 0;
+  if (IsNtFamily()) {
+    wchar_t label[MAX_PATH + 1];
+    if (!GetVolumeInformationW(Ptr(ToWide(path)), label, MAX_PATH + 1, &serial, nullptr, nullptr,
+                               nullptr, 0)) {
+      return false;
+    }
+    volume.label = FromSystem(label);
+  } else {
+    std::string ansi;
+    char label[MAX_PATH + 1];
+    if (!ToAnsiExact(path, ansi) || !GetVolumeInformationA(ansi.c_str(), label, MAX_PATH + 1,
+                                                           &serial, nullptr, nullptr, nullptr, 0)) {
+      return false;
+    }
+    volume.label = FromSystem(label);
+  }
+  volume.serial = serial;
+  return true;
+}
+
 bool Win32SystemFacts::GetFileVersionResource(const std::string& path,
                                               FileVersionResource& version) {
   std::vector<char> data;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/MachineSettings.h"
+#include "platform/win32/SystemError.h"
 #include "platform/win32/Win32Platform.h"
 #include "win32/OwnedHandle.h"
 #include "win32/Win32Text.h"
@@ -93,6 +94,21 @@ std::string Win32SystemInfo::GetEnvironmentValue(const std::string& name) {
   // No variable can have a name the ANSI environment cannot spell.
   if (!ToAnsiExact(name, ansiName)) return {};
   return EnvironmentValue(GetEnvironmentVariableA, ansiName.c_str());
+}
+
+void Win32SystemInfo::SetEnvironmentValue(const std::string& name, const std::string& value) {
+  BOOL set;
+  if (IsNtFamily()) {
+    set = SetEnvironmentVariableW(Ptr(ToWide(name)), Ptr(ToWide(value)));
+  } else {
+    std::string ansiName, ansiValue;
+    // A value the ANSI environment cannot spell would name another folder.
+    if (!ToAnsiExact(name, ansiName) || !ToAnsiExact(value, ansiValue)) {
+      Fail(ERROR_NO_UNICODE_TRANSLATION, value);
+    }
+    set = SetEnvironmentVariableA(ansiName.c_str(), ansiValue.c_str());
+  }
+  if (!set) Fail(GetLastError(), name);
 }
 
 std::string Win32SystemInfo::GetProgramFilesFolder() {

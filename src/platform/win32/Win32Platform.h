@@ -33,6 +33,7 @@ class Win32FileSystem : public FileSystem {
 class Win32SystemInfo : public SystemInfo {
  public:
   std::string GetEnvironmentValue(const std::string& name) override;
+  void SetEnvironmentValue(const std::string& name, const std::string& value) override;
   std::string GetProgramFilesFolder() override;
   int ScreenWidth() override;
   int ScreenHeight() override;
@@ -72,6 +73,7 @@ class Win32SystemFacts : public SystemFacts {
   std::string GetInternetExplorerVersion() override;
   ClockReading ReadClock() override;
   bool GetFileVersionResource(const std::string& path, FileVersionResource& version) override;
+  bool GetVolumeFacts(const std::string& root, VolumeFacts& volume) override;
   LocalDateTime LocalTimeAt(const UtcDateTime& utc) override;
   bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
 };
