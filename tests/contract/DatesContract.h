@@ -87,6 +87,12 @@ TYPED_TEST_P(Environment, ValuesAreFoundWithoutRegardToCaseAndUnsetOnesAreEmpty)
   EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_LONG"), longValue);
   EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_UNSET"), "");
   EXPECT_FALSE(this->platform().GetEnvironmentValue("windir").empty());
+
+  // Set by the program for itself: read back as set, and set again.
+  this->platform().SetEnvironmentValue("LNF_CONTRACT_SET", "D:\\old\\WINDOWS");
+  EXPECT_EQ(this->platform().GetEnvironmentValue("lnf_contract_set"), "D:\\old\\WINDOWS");
+  this->platform().SetEnvironmentValue("LNF_CONTRACT_SET", "C:\\WINDOWS");
+  EXPECT_EQ(this->platform().GetEnvironmentValue("LNF_CONTRACT_SET"), "C:\\WINDOWS");
 }
 
 REGISTER_TYPED_TEST_SUITE_P(Environment, ValuesAreFoundWithoutRegardToCaseAndUnsetOnesAreEmpty);

@@ -146,6 +146,31 @@ TEST_F(SystemFactsOnly, ClockReadsTheMomentWithTodaysOffsetFromUtc) {
   }
 }
 
+// What a collection tells of another installation: a file's version resource
+// (here the test program's own, 3.1.5.7 in US English), and the volume of a
+// root, as the raw call gives it, but none for a folder that is no root.
+TEST_F(SystemFactsOnly, FileVersionsAndVolumesAreWhatTheSystemSays) {
+  char module[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, module, MAX_PATH), 0u);
+  FileVersionResource version;
+  ASSERT_TRUE(platform().GetFileVersionResource(module, version));
+  EXPECT_EQ(std::vector<int>({version.major, version.minor, version.build, version.revision}),
+            std::vector<int>({3, 1, 5, 7}));
+  EXPECT_EQ(version.language, 0x409u);
+  EXPECT_FALSE(platform().GetFileVersionResource(world.Root() + "\\none.dll", version));
+
+  const std::string root = world.Root().substr(0, 3);
+  char label[MAX_PATH + 1];
+  DWORD serial = 0;
+  ASSERT_TRUE(GetVolumeInformationA(root.c_str(), label, MAX_PATH + 1, &serial, nullptr, nullptr,
+                                    nullptr, 0));
+  VolumeFacts volume;
+  ASSERT_TRUE(platform().GetVolumeFacts(root.substr(0, 2), volume));
+  EXPECT_EQ(volume.label, label);
+  EXPECT_EQ(volume.serial, serial);
+  EXPECT_FALSE(platform().GetVolumeFacts(world.Root(), volume));
+}
+
 // A near form (best fit) would give the archive another name than the file.
 // Only Windows 9x keeps names in the code page; the NT family's go in UTF-8.
 TEST_F(SystemFactsOnly, NamesGoIntoTheOemCodePageOnlyWhenExact) {
