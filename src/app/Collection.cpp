@@ -12,6 +12,7 @@
 #include "inventory/InstallationFolders.h"
 #include "inventory/InventoryCheck.h"
 #include "inventory/Probes.h"
+#include "platform/PathText.h"
 
 namespace lnf {
 
@@ -209,6 +210,13 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
     refuse(kExitBadArguments, "/out names a folder, not a file: " + out);
     return result;
   }
+  // A relative path names what is current, which a script cannot know;
+  // "E:" is the drive's root, as "E:\\" is.
+  const std::size_t end = from.find_last_not_of("\\/");
+  if (!IsAbsolutePath(from.substr(0, end == std::string::npos ? 0 : end + 1) + "\\")) {
+    refuse(kExitBadArguments, "/from needs a full path: " + from);
+    return result;
+  }
   InstallationFolders found;
   try {
     found = FindInstallationFolders(form.files(), from);
@@ -244,6 +252,12 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   // check is the check a person would run there: the same probes, listings
   // and log entries.
   form.SYSDRIVE = found.root + "\\";
+  if (found.programFiles.empty()) {
+    form.AppendLog(
+        ") [LNF_INVTOOL] No program-files folder (Program Files, or one holding "
+        "WindowsUpdate or OfficeUpdate) in " +
+        found.root + "\\: no client folder to check.");
+  }
   const std::string programFiles =
       found.programFiles.empty() ? found.root + "\\Program Files" : found.programFiles;
   form.WUDIR = programFiles + "\\WindowsUpdate";

@@ -551,6 +551,23 @@ TEST_F(Collection, FromAPathThatHoldsNoSingleInstallationIsSaidAndNothingPacked)
   EXPECT_EQ(result.exitCode, kExitBadArguments);
   EXPECT_EQ(result.problems, std::vector<std::string>{"/from names no folder: F:\\"});
   EXPECT_EQ(result.logFile, "");
+  drive.AddFolder("C:\\old\\WINDOWS\\SYSTEM");
+  drive.AddFile("C:\\old\\WINDOWS\\WIN.INI");
+  drive.AddFolder("G:\\WINDOWS\\SYSTEM");
+  drive.AddFile("G:\\WINDOWS\\WIN.INI");
+  drive.AddFile("G:\\Programs\\WindowsUpdate");  // a file, not the client folder
+  result = RunCollectionFrom(form, boxes, drive, drive, "G:\\", "C:\\g.zip");
+  EXPECT_EQ(result.exitCode, kExitNothingFound);
+  EXPECT_NE(Package("C:\\g.zip")["_lanternfall/log.txt"].data.find(
+                ") [LNF_INVTOOL] No program-files folder (Program Files, or one holding "
+                "WindowsUpdate or OfficeUpdate) in G:\\: no client folder to check."),
+            std::string::npos);
+  for (const char* relative : {"old", "\\old", "C:old"}) {
+    result = RunCollectionFrom(form, boxes, drive, drive, relative, "");
+    EXPECT_EQ(result.exitCode, kExitBadArguments) << relative;
+    EXPECT_EQ(result.problems,
+              std::vector<std::string>{"/from needs a full path: " + std::string(relative)});
+  }
 
   drive.AddFile("F:\\Data\\WIN.INI");
   result = RunCollectionFrom(form, boxes, drive, drive, "F:\\", "C:\\out\\f.zip");
