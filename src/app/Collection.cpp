@@ -232,7 +232,10 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   // Not even tried there: the examined drive may be evidence.
   const std::string inside = form.files().UpperCaseName(found.root + "\\");
   if (form.files().UpperCaseName(out).compare(0, inside.size(), inside) == 0) {
-    refuse(kExitBadArguments, "/out lies in what /from examines: " + out);
+    refuse(kExitBadArguments,
+           "The package would lie in what /from examines, where nothing is "
+           "written: " +
+               out + "; /out names another place.");
     return result;
   }
   if (found.answer != Answer::kFound) {

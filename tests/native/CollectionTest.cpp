@@ -537,7 +537,13 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "e:\\x.zip");
   EXPECT_EQ(result.exitCode, kExitBadArguments);
   EXPECT_EQ(result.problems,
-            std::vector<std::string>{"/out lies in what /from examines: e:\\x.zip"});
+            std::vector<std::string>{"The package would lie in what /from examines, where "
+                                     "nothing is written: e:\\x.zip; /out names another place."});
+  // As the default package would for the running system's own drive.
+  drive.AddFile("C:\\WINDOWS\\WIN.INI");
+  drive.AddFolder("C:\\WINDOWS\\SYSTEM32");
+  EXPECT_EQ(RunCollectionFrom(form, boxes, drive, drive, "C:\\", "").exitCode, kExitBadArguments);
+  EXPECT_FALSE(drive.Exists("C:\\LNF_INV-from-C.zip"));
   EXPECT_TRUE(drive.RefusedWrites().empty());
 
   // What the running system's own collection packs is unchanged by it.
