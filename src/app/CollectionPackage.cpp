@@ -202,26 +202,6 @@ Sha256::Digest HashOf(FileStreams& streams, const std::string& path) {
   return hash.Final();
 }
 
-// This run's copies, in the order the backups made them (each folder
-// before what it holds), by their paths inside LNF_INV; whatever else
-// LNF_INV holds (earlier copies, packages, another run's staging) is not
-// this run's.
-std::vector<Entry> ThisRunsCopies(Collected& run, const std::string& root) {
-  std::vector<Entry> entries;
-  const std::pair<BackupResult*, KindOutcome*> kinds[] = {
-      {&run.v2v31, &run.facts.v2v31},
-      {&run.v4, &run.facts.v4},
-      {&run.officeUpdate, &run.facts.officeUpdate}};
-  // Each backup writes inside the root, and no two write one name: one
-  // whose name another's folder holds fails before it copies.
-  for (const auto& [result, outcome] : kinds) {
-    for (const BackupResult::Copy& copy : result->copies) {
-      entries.push_back({copy.path.substr(root.size() + 1), copy.folder, outcome});
-    }
-  }
-  return entries;
-}
-
 // A copy this run made that the package does not hold: the run fails, and
 // its kind's line in the manifest says so.
 void LeaveOut(MainForm& form, Collected& run, const Entry& entry, const std::string& reason) {
@@ -319,12 +299,21 @@ void WriteChecksumBeside(MainForm& form, FileStreams& streams, Collected& run,
 
 }  // namespace
 
-void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
-          const std::string& outPath) {
-  DescribeSystem(form, facts, run.facts);
-  const std::string root = BackupRoot(form);
-  form.AppendLog(") [" + NameOf(outPath) + "] Packing the backup folder.");
-  const std::vector<Entry> entries = ThisRunsCopies(run, root);
+namespace {
+
+KindOutcome& OutcomeOf(Collected& run, BackupKind kind) {
+  return kind == BackupKind::kV2V31 ? run.facts.v2v31
+         : kind == BackupKind::kV4  ? run.facts.v4
+                                    : run.facts.officeUpdate;
+}
+
+// Packs `files` (their names inside LNF_INV, each folder before what it
+// holds) with the manifest and the log, then the checksum beside it; a
+// folder a file lies in that no entry names comes just before it, once.
+void PackFiles(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
+               const std::vector<PlannedFile>& files, const std::string& outPath,
+               const std::string& what) {
+  form.AppendLog(") [" + NameOf(outPath) + "] Packing " + what + ".");
   // The package's own entries (its folders, the manifest, the log): the
   // collection's time.
   const UtcTime collected = run.facts.collectedAt;
@@ -336,13 +325,23 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   ZipWriter zip(output);
   Packing packing{form, streams, facts, run, zip};
   zip.AddFolder(ArchiveName(facts, "LNF_INV"), packedAt);
-  for (const Entry& entry : entries) {
-    const ZipName name = ArchiveName(facts, "LNF_INV\\" + entry.path);
-    if (entry.folder) {
-      zip.AddFolder(name, packedAt);
-    } else {
-      AddCopy(packing, entry, root + "\\" + entry.path, name);
+  std::vector<std::string> folders;
+  auto folder = [&](const std::string& name) {
+    if (std::find(folders.begin(), folders.end(), name) != folders.end()) return;
+    folders.push_back(name);
+    zip.AddFolder(ArchiveName(facts, "LNF_INV\\" + name), packedAt);
+  };
+  for (const PlannedFile& file : files) {
+    if (file.folder) {
+      folder(file.name);
+      continue;
     }
+    for (std::size_t slash = file.name.find('\\'); slash != std::string::npos;
+         slash = file.name.find('\\', slash + 1)) {
+      folder(file.name.substr(0, slash));
+    }
+    AddCopy(packing, {file.name, false, &OutcomeOf(run, file.kind)}, file.source,
+            ArchiveName(facts, "LNF_INV\\" + file.name));
   }
   AddText(zip, "_lanternfall/manifest.txt", ComposeManifest(run.facts), packedAt);
   AddText(zip, "_lanternfall/log.txt", form.Text(kLogConsole), packedAt);
@@ -354,6 +353,35 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
   WriteChecksumBeside(form, streams, run, outPath);
 }
 
+}  // namespace
+
+void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
+          const std::string& outPath) {
+  DescribeSystem(form, facts, run.facts);
+  const std::string root = BackupRoot(form);
+  // This run's copies, in the order the backups made them (each folder
+  // before what it holds), by their paths inside LNF_INV; whatever else
+  // LNF_INV holds (earlier copies, packages, another run's staging) is not
+  // this run's. Each backup writes inside the root, and no two write one
+  // name: one whose name another's folder holds fails before it copies.
+  std::vector<PlannedFile> files;
+  const std::pair<BackupResult*, BackupKind> kinds[] = {
+      {&run.v2v31, BackupKind::kV2V31},
+      {&run.v4, BackupKind::kV4},
+      {&run.officeUpdate, BackupKind::kOfficeUpdate}};
+  for (const auto& [result, kind] : kinds) {
+    for (const BackupResult::Copy& copy : result->copies) {
+      PlannedFile file;
+      file.kind = kind;
+      file.source = copy.path;
+      file.name = copy.path.substr(root.size() + 1);
+      file.folder = copy.folder;
+      files.push_back(std::move(file));
+    }
+  }
+  PackFiles(form, streams, facts, run, files, outPath, "the backup folder");
+}
+
 void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
               const BackupPlan& plan, const std::string& outPath) {
   const ManifestFacts examined = run.facts;
@@ -362,47 +390,7 @@ void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collecte
   run.facts.wuDir = examined.wuDir;
   run.facts.v4Dir = examined.v4Dir;
   run.facts.ouDir = examined.ouDir;
-  form.AppendLog(") [" + NameOf(outPath) + "] Packing from " + examined.examinedPath + ".");
-  const UtcTime collected = run.facts.collectedAt;
-  const ZipTime packedAt = EntryTime(collected.AtOffset(run.facts.utcOffsetMinutes), collected);
-
-  std::string temporary;
-  auto stream = CreateBeside(form.files(), streams, outPath, temporary);
-  StreamOutput output(*stream);
-  ZipWriter zip(output);
-  Packing packing{form, streams, facts, run, zip};
-  zip.AddFolder(ArchiveName(facts, "LNF_INV"), packedAt);
-  // Each folder once, before the first file it holds, as a backup fills it.
-  std::vector<std::string> folders;
-  for (const PlannedFile& file : plan.files) {
-    for (std::size_t slash = file.name.find('\\'); slash != std::string::npos;
-         slash = file.name.find('\\', slash + 1)) {
-      const std::string folder = file.name.substr(0, slash);
-      if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
-      folders.push_back(folder);
-      zip.AddFolder(ArchiveName(facts, "LNF_INV\\" + folder), packedAt);
-    }
-    if (file.folder) {
-      if (std::find(folders.begin(), folders.end(), file.name) == folders.end()) {
-        folders.push_back(file.name);
-        zip.AddFolder(ArchiveName(facts, "LNF_INV\\" + file.name), packedAt);
-      }
-      continue;
-    }
-    KindOutcome* kind = file.kind == BackupKind::kV2V31 ? &run.facts.v2v31
-                        : file.kind == BackupKind::kV4  ? &run.facts.v4
-                                                        : &run.facts.officeUpdate;
-    AddCopy(packing, {file.name, false, kind}, file.source,
-            ArchiveName(facts, "LNF_INV\\" + file.name));
-  }
-  AddText(zip, "_lanternfall/manifest.txt", ComposeManifest(run.facts), packedAt);
-  AddText(zip, "_lanternfall/log.txt", form.Text(kLogConsole), packedAt);
-  zip.Finish();
-  stream->Commit();
-  stream.reset();
-  PutInPlace(streams, temporary, outPath);
-  form.AppendLog(") [" + NameOf(outPath) + "] Package written.");
-  WriteChecksumBeside(form, streams, run, outPath);
+  PackFiles(form, streams, facts, run, plan.files, outPath, "from " + examined.examinedPath);
 }
 
 }  // namespace lnf

@@ -102,6 +102,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   bool collect = false;
   bool out = false;
+  bool from = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const bool option = argument.size() > 1 && (argument[0] == '/' || argument[0] == '-');
@@ -116,10 +117,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         command.mode = CommandLine::Mode::Invalid;
         return command;
       }
+    } else if (name == "from" && !from && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
+      from = true;
+      command.fromPath = arguments[++i];
     } else {
       command.mode = CommandLine::Mode::Invalid;
-      command.problem =
-          name == "out" && !out ? "/out needs a path: " + argument : "Not understood: " + argument;
+      command.problem = name == "out" && !out     ? "/out needs a path: " + argument
+                        : name == "from" && !from ? "/from needs a path: " + argument
+                                                  : "Not understood: " + argument;
       return command;
     }
   }
@@ -128,17 +133,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     command.problem = "/out goes with /collect.";
     return command;
   }
+  if (from && !collect) {
+    command.mode = CommandLine::Mode::Invalid;
+    command.problem = "/from goes with /collect.";
+    return command;
+  }
   command.mode = collect ? CommandLine::Mode::Collect : CommandLine::Mode::Window;
   return command;
 }
 
 std::string UsageText() {
-  return "LNF_INVTOOL.exe [/collect [/out PATH]]\r\n"
+  return "LNF_INVTOOL.exe [/collect [/from PATH] [/out PATH]]\r\n"
          "\r\n"
          "Without arguments: the window.\r\n"
          "/collect  checks for inventories, backs up every kind found to LNF_INV on the "
          "system drive, packs LNF_INV into one zip file with a manifest and the log, writes "
          "its SHA-256 checksum beside it, and closes. No box waits for an answer.\r\n"
+         "/from PATH  collects instead from the Windows installation whose system drive's "
+         "root is PATH (another disk, a mounted image), writing nothing there (default /out: "
+         "LNF_INV-from-<PATH>.zip on this system's drive).\r\n"
          "/out PATH  where the zip file goes (default: LNF_INV.zip beside LNF_INV).\r\n"
          "/?  this text.\r\n"
          "\r\n"

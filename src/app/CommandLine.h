@@ -19,6 +19,9 @@ struct CommandLine {
   Mode mode = Mode::Window;
   // Where the package goes ("/out PATH"); empty: beside LNF_INV.
   std::string outPath;
+  // The root of another installation's system drive to collect from
+  // ("/from PATH"); empty: the running system's own.
+  std::string fromPath;
   // What was not understood, for the box that says so.
   std::string problem;
   // "/collect" is on the line, understood or not: a script runs it, and no

@@ -37,6 +37,12 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
   const CommandLine out = ParseCommandLine({"/out", "D:\\p.zip", "/Collect"});
   EXPECT_EQ(out.mode, Mode::Collect);
   EXPECT_EQ(out.outPath, "D:\\p.zip");
+  const CommandLine from = ParseCommandLine({"/collect", "/FROM", "E:\\", "/out", "x.zip"});
+  EXPECT_EQ(from.mode, Mode::Collect);
+  EXPECT_EQ(from.fromPath, "E:\\");
+  EXPECT_EQ(from.outPath, "x.zip");
+  EXPECT_EQ(ParseCommandLine({"/from", "E:\\"}).problem, "/from goes with /collect.");
+  EXPECT_EQ(ParseCommandLine({"/collect", "/from"}).problem, "/from needs a path: /from");
   // "/?" wins over anything beside it, a bad argument included.
   EXPECT_EQ(ParseCommandLine({"/bogus", "/?"}).mode, Mode::Usage);
   EXPECT_EQ(ParseCommandLine({"/collect", "/?"}).mode, Mode::Usage);
@@ -49,6 +55,8 @@ TEST(CommandLine, KnowsItsOptionsAndRefusesTheRest) {
                                                      {"/collect", "/collect"},
                                                      {"/collect", "/out", "a", "/out", "b"},
                                                      {"/out", "a.zip"},
+                                                     {"/from", "E:\\"},
+                                                     {"/collect", "/from", "a", "/from", "b"},
                                                      {"/"}}) {
     const CommandLine parsed = ParseCommandLine(bad);
     EXPECT_EQ(parsed.mode, Mode::Invalid) << bad.size() << " " << bad[0];

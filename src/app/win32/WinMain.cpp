@@ -105,7 +105,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // A person watching sees the console grow; the window closes by itself.
   lnf::CollectionResult result;
   const auto collection = [&] {
-    result = lnf::RunCollection(form, logged, platform, platform, command.outPath);
+    result = command.fromPath.empty()
+                 ? lnf::RunCollection(form, logged, platform, platform, command.outPath)
+                 : lnf::RunCollectionFrom(form, logged, platform, platform, command.fromPath,
+                                          command.outPath);
   };
   window.RunWork(collection);
   window.Close();
