@@ -53,72 +53,74 @@ std::vector<PlannedFile> PlanV4(FileSystem& files, const std::string& windir,
   return plan;
 }
 
-std::vector<PlannedFile> PlanTree(FileSystem& files, const std::string& folder,
-                                  const std::string& under) {
+void PlanTree(FileSystem& files, const std::string& folder, const std::string& under,
+              FunctionRef<bool(PlannedFile&)> take) {
   // By the names that open them (short names for what a 9x code page
   // cannot spell), files and folders alike, as the V2/V3.1 files are.
   class Plan final : public TreeVisitor {
    public:
-    Plan(const std::string& root, const std::string& under) : root_(root), under_(under) {}
+    Plan(const std::string& root, const std::string& under, FunctionRef<bool(PlannedFile&)> take)
+        : root_(root), under_(under), take_(take) {}
     void File(const std::string& folder, const DirectoryEntry& file) override {
-      Add(folder, file, false, Take::kCopy);
+      Meet(folder, file, false, Take::kCopy);
     }
     bool Folder(const std::string& folder, const DirectoryEntry& subfolder) override {
-      Add(folder, subfolder, true, Take::kCopy);
-      return true;
+      return Meet(folder, subfolder, true, Take::kCopy);
     }
     void FolderLink(const std::string& folder, const DirectoryEntry& link) override {
-      Add(folder, link, true, Take::kFolderLink);
+      Meet(folder, link, true, Take::kFolderLink);
     }
-    std::vector<PlannedFile> plan;
 
    private:
-    void Add(const std::string& folder, const DirectoryEntry& entry, bool isFolder, Take take) {
-      plan.push_back({BackupKind::kOfficeUpdate, folder + entry.openableName,
-                      under_ + folder.substr(root_.size()) + entry.openableName, entry, isFolder,
-                      take});
+    bool Meet(const std::string& folder, const DirectoryEntry& entry, bool isFolder, Take take) {
+      PlannedFile file{BackupKind::kOfficeUpdate,
+                       folder + entry.openableName,
+                       under_ + folder.substr(root_.size()) + entry.openableName,
+                       entry,
+                       isFolder,
+                       take};
+      return take_(file);
     }
 
     const std::string& root_;
     const std::string& under_;
+    FunctionRef<bool(PlannedFile&)> take_;
   };
   std::string root = folder;
   if (root.empty() || root.back() != '\\') root += '\\';
-  Plan plan(root, under);
+  Plan plan(root, under, take);
   WalkTree(files, root, plan);
-  return std::move(plan.plan);
 }
 
 BackupPlan PlanBackups(FileSystem& files, const InstallationPaths& paths) {
   BackupPlan plan;
-  auto sort = [&plan](std::vector<PlannedFile> entries) {
-    for (PlannedFile& entry : entries) {
-      switch (entry.take) {
-        case Take::kCopy:
-          plan.files.push_back(std::move(entry));
-          break;
-        case Take::kNewerThanCutOff:
-          plan.newerThanCutOff.push_back(entry.facts.name);
-          break;
-        case Take::kMissing:
-          plan.missing.push_back(entry.source);
-          break;
-        case Take::kFolderLink:
-          plan.folderLinks.push_back(entry.source);
-          break;
-      }
+  auto sort = [&plan](PlannedFile& entry) {
+    switch (entry.take) {
+      case Take::kCopy:
+        plan.files.push_back(std::move(entry));
+        break;
+      case Take::kNewerThanCutOff:
+        plan.newerThanCutOff.push_back(entry.facts.name);
+        break;
+      case Take::kMissing:
+        plan.missing.push_back(entry.source);
+        break;
+      case Take::kFolderLink:
+        plan.folderLinks.push_back(entry.source);
+        break;
     }
+    return true;
   };
   if (!paths.wudir.empty()) {
-    sort(PlanV2V31(files, paths.wudir));
-    sort(PlanV4(files, paths.windir, paths.wudir));
+    for (PlannedFile& file : PlanV2V31(files, paths.wudir)) sort(file);
+    for (PlannedFile& file : PlanV4(files, paths.windir, paths.wudir)) sort(file);
   }
   if (!paths.oudir.empty()) {
     std::string root = paths.oudir;
     if (root.back() != '\\') root += '\\';
     if (!DirectoryExists(files, root)) return plan;
     plan.files.push_back({BackupKind::kOfficeUpdate, root, "OU", {}, true});
-    sort(PlanTree(files, root, "OU\\"));
+    PlanTree(files, root, "OU\\", sort);
   }
   return plan;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/FunctionRef.h"
 
 namespace lnf {
 
@@ -59,10 +60,13 @@ std::vector<PlannedFile> PlanV4(FileSystem& files, const std::string& windir,
                                 const std::string& wudir);
 // A folder tree (the Office Update client folder), walked as TreeWalk walks
 // it: hidden and system entries left out, each folder before what it holds,
-// links met but not followed. Each is named `under` followed by its path
-// inside `folder`.
-std::vector<PlannedFile> PlanTree(FileSystem& files, const std::string& folder,
-                                  const std::string& under);
+// links met but not followed. Each entry, named `under` followed by its path
+// inside `folder`, goes to `take` as the walk meets it, so that a copy can go
+// along with the walk (a folder's copy made before its listing, what fits
+// copied before a path too long is met); for a folder, false leaves what it
+// holds out.
+void PlanTree(FileSystem& files, const std::string& folder, const std::string& under,
+              FunctionRef<bool(PlannedFile&)> take);
 // Each of them only lists and reads dates; throws when an existing folder
 // cannot be listed.
 

@@ -302,28 +302,26 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   }
   EnsureFolder(files, destDir);
   copies.NoteFolder(destDir);
-  // What a folder gone since the tree was listed held is passed over.
-  std::string gone = "\\";
-  for (const PlannedFile& entry : PlanTree(files, sourceDir, "")) {
-    if (entry.name.compare(0, gone.size(), gone) == 0) continue;
+  PlanTree(files, sourceDir, "", [&](PlannedFile& entry) {
     const std::string into = destDir + entry.name;
     if (entry.take == Take::kFolderLink) {
       // By its full path, so that the user can find what was left out.
       form.AppendLog(") [" + entry.source + "] Folder link not followed.");
-    } else if (!entry.folder) {
-      copies.Copy(entry.source, into);
-    } else {
-      EnsureFolder(files, into);
-      copies.NoteFolder(into);
-      // Told as the copy of a missing source folder is, and the copy goes on
-      // with the next: one question a folder, where the listing's facts
-      // serve every file.
-      if (!DirectoryExists(files, entry.source)) {
-        form.ShowMessage("Source directory does not exist!", kBoxOk);
-        gone = entry.name + "\\";
-      }
+      return false;
     }
-  }
+    if (!entry.folder) {
+      copies.Copy(entry.source, into);
+      return false;
+    }
+    EnsureFolder(files, into);
+    copies.NoteFolder(into);
+    // A folder gone since its parent was listed is told as the copy of a
+    // missing source folder is, and the copy goes on with the next: one
+    // question a folder, where the listing's facts serve every file.
+    if (DirectoryExists(files, entry.source)) return true;
+    form.ShowMessage("Source directory does not exist!", kBoxOk);
+    return false;
+  });
   return true;
 }
 
