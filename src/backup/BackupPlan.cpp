@@ -38,7 +38,7 @@ std::vector<PlannedFile> PlanV2V31(FileSystem& files, const std::string& wudir) 
 std::vector<PlannedFile> PlanV4(FileSystem& files, const std::string& windir,
                                 const std::string& wudir) {
   std::vector<PlannedFile> plan;
-  auto plan1 = [&](const std::string& folder, const char* name) {
+  auto planOne = [&](const std::string& folder, const char* name) {
     PlannedFile file{BackupKind::kV4, folder + "\\" + name, std::string("V4\\") + name};
     auto listing = files.Enumerate(file.source, EntryFilter::kFiles);
     if (listing->Next().empty()) {
@@ -48,8 +48,8 @@ std::vector<PlannedFile> PlanV4(FileSystem& files, const std::string& windir,
     }
     plan.push_back(std::move(file));
   };
-  plan1(windir, "Windows Update.log");
-  plan1(wudir + "\\V4", "iuhist.xml");
+  planOne(windir, "Windows Update.log");
+  planOne(wudir + "\\V4", "iuhist.xml");
   return plan;
 }
 

@@ -67,8 +67,8 @@ std::vector<PlannedFile> PlanV4(FileSystem& files, const std::string& windir,
 // holds out.
 void PlanTree(FileSystem& files, const std::string& folder, const std::string& under,
               FunctionRef<bool(PlannedFile&)> take);
-// Each of them only lists and reads dates; throws when an existing folder
-// cannot be listed.
+// Each of them itself only lists and reads dates; throws when an existing
+// folder cannot be listed.
 
 struct BackupPlan {
   std::vector<PlannedFile> files;  // in the order the backups copy them, folders too
