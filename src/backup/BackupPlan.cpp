@@ -1,5 +1,7 @@
 #include "backup/BackupPlan.h"
 
+#include <utility>
+
 #include "platform/TreeWalk.h"
 
 namespace lnf {
@@ -8,76 +10,118 @@ namespace {
 
 constexpr int kCutOffYear = 2012;
 
-void PlanV2V31(FileSystem& files, const std::string& wudir, BackupPlan& plan) {
+}  // namespace
+
+std::vector<PlannedFile> PlanV2V31(FileSystem& files, const std::string& wudir) {
+  std::vector<PlannedFile> plan;
   auto listing = files.Enumerate(wudir + "\\*.*", EntryFilter::kFiles);
-  for (std::string name = listing->Next(); !name.empty(); name = listing->Next()) {
+  while (!listing->Next().empty()) {
     const DirectoryEntry& entry = listing->Entry();
-    const std::string source = wudir + "\\" + entry.openableName;
-    // A date that cannot be read counts as old, as in the backup: the file
-    // is taken rather than silently left out.
-    int year = -1;
+    // A Windows 9x name with characters the ANSI code page lacks comes as
+    // "??????.inv", which opens nothing: the file is read through its short
+    // name, and its copy takes that name too, as no file can be made under
+    // the '?' one.
+    PlannedFile file{BackupKind::kV2V31, wudir + "\\" + entry.openableName, entry.openableName,
+                     entry};
     try {
-      year = files.GetLastWriteTime(source).year;
-    } catch (const PlatformError&) {
+      if (files.GetLastWriteTime(file.source).year >= kCutOffYear) {
+        file.take = Take::kNewerThanCutOff;
+      }
+    } catch (const PlatformError& error) {
+      file.dateUnreadable = error.description();
     }
-    if (year < kCutOffYear) {
-      plan.files.push_back({BackupKind::kV2V31, source, entry.openableName, entry});
+    plan.push_back(std::move(file));
+  }
+  return plan;
+}
+
+std::vector<PlannedFile> PlanV4(FileSystem& files, const std::string& windir,
+                                const std::string& wudir) {
+  std::vector<PlannedFile> plan;
+  auto planOne = [&](const std::string& folder, const char* name) {
+    PlannedFile file{BackupKind::kV4, folder + "\\" + name, std::string("V4\\") + name};
+    auto listing = files.Enumerate(file.source, EntryFilter::kFiles);
+    if (listing->Next().empty()) {
+      file.take = Take::kMissing;
     } else {
-      plan.newerThanCutOff.push_back(name);
+      file.facts = listing->Entry();
     }
-  }
+    plan.push_back(std::move(file));
+  };
+  planOne(windir, "Windows Update.log");
+  planOne(wudir + "\\V4", "iuhist.xml");
+  return plan;
 }
 
-void PlanOne(FileSystem& files, const std::string& source, const std::string& name,
-             BackupPlan& plan) {
-  auto listing = files.Enumerate(source, EntryFilter::kFiles);
-  if (listing->Next().empty()) {
-    plan.missing.push_back(source);
-    return;
-  }
-  plan.files.push_back({BackupKind::kV4, source, name, listing->Entry()});
-}
-
-void PlanTree(FileSystem& files, const std::string& oudir, BackupPlan& plan) {
+void PlanTree(FileSystem& files, const std::string& folder, const std::string& under,
+              FunctionRef<bool(PlannedFile&)> take) {
+  // By the names that open them (short names for what a 9x code page
+  // cannot spell), files and folders alike, as the V2/V3.1 files are.
   class Plan final : public TreeVisitor {
    public:
-    Plan(const std::string& root, BackupPlan& plan) : root_(root), plan_(plan) {}
+    Plan(const std::string& root, const std::string& under, FunctionRef<bool(PlannedFile&)> take)
+        : root_(root), under_(under), take_(take) {}
     void File(const std::string& folder, const DirectoryEntry& file) override {
-      plan_.files.push_back({BackupKind::kOfficeUpdate, folder + file.openableName,
-                             "OU\\" + folder.substr(root_.size()) + file.openableName, file});
+      Meet(folder, file, false, Take::kCopy);
     }
     bool Folder(const std::string& folder, const DirectoryEntry& subfolder) override {
-      plan_.files.push_back({BackupKind::kOfficeUpdate, folder + subfolder.openableName,
-                             "OU\\" + folder.substr(root_.size()) + subfolder.openableName,
-                             subfolder, true});
-      return true;
+      return Meet(folder, subfolder, true, Take::kCopy);
     }
     void FolderLink(const std::string& folder, const DirectoryEntry& link) override {
-      plan_.folderLinks.push_back(folder + link.openableName);
+      Meet(folder, link, true, Take::kFolderLink);
     }
 
    private:
-    const std::string& root_;
-    BackupPlan& plan_;
-  };
-  std::string root = oudir;
-  if (root.back() != '\\') root += '\\';
-  if (!DirectoryExists(files, root)) return;
-  plan.files.push_back({BackupKind::kOfficeUpdate, root, "OU", {}, true});
-  Plan plan_(root, plan);
-  WalkTree(files, root, plan_);
-}
+    bool Meet(const std::string& folder, const DirectoryEntry& entry, bool isFolder, Take take) {
+      PlannedFile file{BackupKind::kOfficeUpdate,
+                       folder + entry.openableName,
+                       under_ + folder.substr(root_.size()) + entry.openableName,
+                       entry,
+                       isFolder,
+                       take};
+      return take_(file);
+    }
 
-}  // namespace
+    const std::string& root_;
+    const std::string& under_;
+    FunctionRef<bool(PlannedFile&)> take_;
+  };
+  std::string root = folder;
+  if (root.empty() || root.back() != '\\') root += '\\';
+  Plan plan(root, under, take);
+  WalkTree(files, root, plan);
+}
 
 BackupPlan PlanBackups(FileSystem& files, const InstallationPaths& paths) {
   BackupPlan plan;
+  auto sort = [&plan](PlannedFile& entry) {
+    switch (entry.take) {
+      case Take::kCopy:
+        plan.files.push_back(std::move(entry));
+        break;
+      case Take::kNewerThanCutOff:
+        plan.newerThanCutOff.push_back(entry.facts.name);
+        break;
+      case Take::kMissing:
+        plan.missing.push_back(entry.source);
+        break;
+      case Take::kFolderLink:
+        plan.folderLinks.push_back(entry.source);
+        break;
+    }
+    return true;
+  };
   if (!paths.wudir.empty()) {
-    PlanV2V31(files, paths.wudir, plan);
-    PlanOne(files, paths.windir + "\\Windows Update.log", "V4\\Windows Update.log", plan);
-    PlanOne(files, paths.wudir + "\\V4\\iuhist.xml", "V4\\iuhist.xml", plan);
+    for (PlannedFile& file : PlanV2V31(files, paths.wudir)) sort(file);
+    for (PlannedFile& file : PlanV4(files, paths.windir, paths.wudir)) sort(file);
   }
-  if (!paths.oudir.empty()) PlanTree(files, paths.oudir, plan);
+  if (!paths.oudir.empty()) {
+    std::string root = paths.oudir;
+    if (root.back() != '\\') root += '\\';
+    if (!DirectoryExists(files, root)) return plan;
+    plan.files.push_back({BackupKind::kOfficeUpdate, root, "OU", {}, true});
+    PlanTree(files, root, "OU\\", sort);
+  }
   return plan;
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "backup/BackupPlan.h"
 #include "form/MainForm.h"
 #include "platform/PathText.h"
 #include "platform/Staging.h"
@@ -13,7 +14,6 @@ namespace lnf {
 
 namespace {
 
-constexpr int kCutOffYear = 2012;
 constexpr const char* kBackupTitle = "Backup Inventory";
 // Inside the backup root; a fixed name, so that the next run finds what an
 // interrupted one left.
@@ -55,6 +55,10 @@ std::string BackupDone(const std::string& where) {
 // the only callers are clicks nobody made.
 bool PathsAreSet(const MainForm& form, const std::string& clientFolder) {
   return !form.SYSDRIVE.empty() && !clientFolder.empty();
+}
+
+void TellDateUnreadable(MainForm& form, const std::string& why) {
+  form.ShowMessage("Error: Unable to retrieve file creation date. " + why, kBoxOk);
 }
 
 std::string WithTrailingBackslash(std::string path) {
@@ -196,8 +200,7 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
   try {
     return static_cast<std::int16_t>(form.files().GetLastWriteTime(filePath).year);
   } catch (const PlatformError& error) {
-    form.ShowMessage("Error: Unable to retrieve file creation date. " + error.description(),
-                     kBoxOk);
+    TellDateUnreadable(form, error.description());
     return -1;
   }
 }
@@ -205,10 +208,9 @@ std::int16_t GetFileCreationYear(MainForm& form, std::string filePath) {
 void BackUpV2V31(MainForm& form, BackupResult& result) {
   if (!PathsAreSet(form, form.WUDIR)) return;
   FileSystem& files = form.files();
-  // The first name is taken before the root is made, so that a client
-  // folder that cannot be read fails the backup before anything is created.
-  auto listing = files.Enumerate(form.WUDIR + "\\*.*", EntryFilter::kFiles);
-  std::string name = listing->Next();
+  // Planned before the root is made, so that a client folder that cannot be
+  // read fails the backup before anything is created.
+  const std::vector<PlannedFile> plan = PlanV2V31(files, form.WUDIR);
   const std::string root = BackupRoot(form);
   EnsureFolder(files, root);
   // An inventory file of the staging folder's name is copied into the root
@@ -216,22 +218,16 @@ void BackUpV2V31(MainForm& form, BackupResult& result) {
   const bool stagingNameFree =
       files.Enumerate(form.WUDIR + kStagingFolder, EntryFilter::kFiles)->Next().empty();
   BackupCopies copies(form.platform(), root, result, stagingNameFree);
-  while (!name.empty()) {
-    // A Windows 9x name with characters the ANSI code page lacks comes as
-    // "??????.inv", which opens nothing: the file is read through its short
-    // name, and the copy takes that name too, as no file can be made under
-    // the '?' one. The log keeps the name the system gives.
-    const std::string openable = listing->OpenableName();
-    const std::string source = form.WUDIR + "\\" + openable;
-    // -1, a date that could not be read, counts as old: the file is copied
-    // rather than silently left out of the backup.
-    if (GetFileCreationYear(form, source) < kCutOffYear) {
-      copies.Copy(source, root + "\\" + openable);
-      form.AppendLog(") [" + name + "] File copied successfully.");
-    } else {
-      form.AppendLog(") [" + name + "] File not copied. Reason: file date is newer than 2012.");
+  for (const PlannedFile& file : plan) {
+    // Each told at its turn, as if read just now; the log keeps the name
+    // the system gives, a 9x '?' one too.
+    if (!file.dateUnreadable.empty()) TellDateUnreadable(form, file.dateUnreadable);
+    const char* told = "] File not copied. Reason: file date is newer than 2012.";
+    if (file.take == Take::kCopy) {
+      copies.Copy(file.source, root + "\\" + file.name);
+      told = "] File copied successfully.";
     }
-    name = listing->Next();
+    form.AppendLog(") [" + file.facts.name + told);
   }
   copies.Close();
   result.completed = true;
@@ -240,14 +236,18 @@ void BackUpV2V31(MainForm& form, BackupResult& result) {
 
 void BackUpV4(MainForm& form, BackupResult& result) {
   if (!PathsAreSet(form, form.WUDIR)) return;
+  const std::string root = BackupRoot(form);
   const std::string v4 = EnsureBackupFolder(form, "\\V4");
-  BackupCopies copies(form.platform(), BackupRoot(form), result);
+  BackupCopies copies(form.platform(), root, result);
   copies.NoteFolder(v4);
   const std::string windir = form.system().GetEnvironmentValue("windir");
-  copies.Copy(windir + "\\Windows Update.log", v4 + "\\Windows Update.log");
-  form.AppendLog(") [Windows Update.log] File copied successfully.");
-  copies.Copy(form.WUDIR + "\\V4\\iuhist.xml", v4 + "\\iuhist.xml");
-  form.AppendLog(") [iuhist.xml] File copied successfully.");
+  // A file not there is copied all the same: its copy fails as the system
+  // tells, with the folder made.
+  for (const PlannedFile& file : PlanV4(form.files(), windir, form.WUDIR)) {
+    copies.Copy(file.source, root + "\\" + file.name);
+    form.AppendLog(") [" + file.name.substr(file.name.find('\\') + 1) +
+                   "] File copied successfully.");
+  }
   copies.Close();
   result.completed = true;
   form.ShowMessage(BackupDone(v4), kBoxInformation, kBackupTitle);
@@ -293,46 +293,6 @@ void Command5_Click(MainForm& form) {
 
 bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
                    BackupCopies& copies) {
-  // By the names that open them (short names for what a 9x code page
-  // cannot spell), copies and folders alike, as the V2/V3.1 backup does.
-  class Copy final : public TreeVisitor {
-   public:
-    Copy(MainForm& form, const std::string& sourceDir, const std::string& destDir,
-         BackupCopies& copies)
-        : form_(form), sourceDir_(sourceDir), destDir_(destDir), copies_(copies) {}
-    void File(const std::string& folder, const DirectoryEntry& file) override {
-      copies_.Copy(folder + file.openableName, Into(folder) + file.openableName);
-    }
-    bool Folder(const std::string& folder, const DirectoryEntry& subfolder) override {
-      const std::string into = Into(folder) + subfolder.openableName;
-      EnsureFolder(form_.files(), into);
-      copies_.NoteFolder(into);
-      // A folder gone since its parent was listed is told as the copy of a
-      // missing source folder is, and the copy goes on with the next: one
-      // question a folder, where the listing's facts serve every file.
-      if (!DirectoryExists(form_.files(), folder + subfolder.openableName)) {
-        form_.ShowMessage("Source directory does not exist!", kBoxOk);
-        return false;
-      }
-      return true;
-    }
-    // The log names a link by its full path, so that the user can find what
-    // was left out.
-    void FolderLink(const std::string& folder, const DirectoryEntry& link) override {
-      form_.AppendLog(") [" + folder + link.openableName + "] Folder link not followed.");
-    }
-
-   private:
-    std::string Into(const std::string& folder) const {
-      return destDir_ + folder.substr(sourceDir_.size());
-    }
-
-    MainForm& form_;
-    const std::string& sourceDir_;
-    const std::string& destDir_;
-    BackupCopies& copies_;
-  };
-
   FileSystem& files = form.files();
   sourceDir = WithTrailingBackslash(sourceDir);
   destDir = WithTrailingBackslash(destDir);
@@ -342,8 +302,26 @@ bool CopyDirectory(MainForm& form, std::string sourceDir, std::string destDir,
   }
   EnsureFolder(files, destDir);
   copies.NoteFolder(destDir);
-  Copy copy(form, sourceDir, destDir, copies);
-  WalkTree(files, sourceDir, copy);
+  PlanTree(files, sourceDir, "", [&](PlannedFile& entry) {
+    const std::string into = destDir + entry.name;
+    if (entry.take == Take::kFolderLink) {
+      // By its full path, so that the user can find what was left out.
+      form.AppendLog(") [" + entry.source + "] Folder link not followed.");
+      return false;
+    }
+    if (!entry.folder) {
+      copies.Copy(entry.source, into);
+      return false;
+    }
+    EnsureFolder(files, into);
+    copies.NoteFolder(into);
+    // A folder gone since its parent was listed is told as the copy of a
+    // missing source folder is, and the copy goes on with the next: one
+    // question a folder, where the listing's facts serve every file.
+    if (DirectoryExists(files, entry.source)) return true;
+    form.ShowMessage("Source directory does not exist!", kBoxOk);
+    return false;
+  });
   return true;
 }
 

@@ -116,10 +116,19 @@ TEST_F(Backup, V3WithNoOrdinaryFileStillCreatesTheRootAndCloses) {
 }
 
 TEST_F(Backup, V3UnreadableDateIsToldThenCopiedAsOld) {
+  drive.AddFile(WU("before.gng"), "b", Date(2001));
   drive.AddFile(WU("[odd] name .gng"), "x", Date(2020));
+  drive.AddFile(WU("after.gng"), "a", Date(2001));
   Check();
   drive.InjectFailure(Op::GetLastWriteTime, WU("[odd] name .gng"), kErrorAccessDenied);
+  // Told at that file's turn: after the file before it is copied, before
+  // the one after it.
+  std::vector<std::string> loggedAtTheBox;
+  drive.onMessage = [&](const MemoryPlatform::Message& message) {
+    if (message.title == "LNF_INVTOOL") loggedAtTheBox = EntriesSinceCheck();
+  };
   BackUp(kCommand3);
+  EXPECT_EQ(loggedAtTheBox, std::vector<std::string>{") [before.gng] File copied successfully."});
   ASSERT_EQ(drive.Messages().size(), 2u);
   EXPECT_EQ(drive.Messages()[0].text,
             "Error: Unable to retrieve file creation date. Access is denied.");
@@ -127,7 +136,9 @@ TEST_F(Backup, V3UnreadableDateIsToldThenCopiedAsOld) {
   EXPECT_EQ(drive.Messages()[0].title, "LNF_INVTOOL");
   EXPECT_EQ(drive.Contents(Root("[odd] name .gng")), "x");
   EXPECT_EQ(EntriesSinceCheck(),
-            (std::vector<std::string>{") [[odd] name .gng] File copied successfully."}));
+            (std::vector<std::string>{") [before.gng] File copied successfully.",
+                                      ") [[odd] name .gng] File copied successfully.",
+                                      ") [after.gng] File copied successfully."}));
 }
 
 TEST_F(Backup, V3FileWhereTheRootShouldBeStopsBeforeTheFirstCopy) {
