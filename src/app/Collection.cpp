@@ -295,31 +295,43 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   FileSystem& files = form.files();
   const std::string& wudir = form.WUDIR;
   const std::string& oudir = form.OUDIR;
-  BackupPlan plan;
-  try {
-    BackupPlan v3v4 = PlanBackups(files, {found.windir, v3 || v4 ? wudir : "", ""});
-    for (PlannedFile& file : v3v4.files) {
-      if ((file.kind == BackupKind::kV2V31 && v3) || (file.kind == BackupKind::kV4 && v4)) {
-        plan.files.push_back(std::move(file));
+  // What each kind found takes, as its backup would meet it; what a backup
+  // would log or fail on is logged or failed here, with nothing copied.
+  std::vector<PlannedFile> plan;
+  auto meet = [&](PlannedFile& file) {
+    switch (file.take) {
+      case Take::kCopy:
+        if (!file.dateUnreadable.empty()) TellDateUnreadable(form, file.dateUnreadable);
+        plan.push_back(std::move(file));
+        break;
+      case Take::kNewerThanCutOff:
+        form.AppendLog(") [" + file.facts.name +
+                       "] File not copied. Reason: file date is newer than 2012.");
+        break;
+      case Take::kMissing: {
+        Fail(form, run, "[V4] File not found: " + file.source);
+        KindOutcome& v4 = run.facts.v4;
+        v4.error += (v4.state == KindOutcome::State::Failed ? "; " : "") +
+                    ("File not found: " + file.source);
+        v4.state = KindOutcome::State::Failed;
+        break;
       }
+      case Take::kFolderLink:
+        form.AppendLog(") [" + file.source + "] Folder link not followed.");
+        break;
     }
-    for (const std::string& name : v3v4.newerThanCutOff) {
-      if (v3)
-        form.AppendLog(") [" + name + "] File not copied. Reason: file date is newer than 2012.");
+    return true;
+  };
+  try {
+    if (v3) {
+      for (PlannedFile& file : PlanV2V31(files, wudir)) meet(file);
     }
-    for (const std::string& path : v3v4.missing) {
-      if (v4) Fail(form, run, "[V4] File not found: " + path);
-    }
-    if (v4 && !v3v4.missing.empty()) {
-      run.facts.v4.state = KindOutcome::State::Failed;
-      run.facts.v4.error = "File not found: " + v3v4.missing.front();
+    if (v4) {
+      for (PlannedFile& file : PlanV4(files, found.windir, wudir)) meet(file);
     }
     if (ou) {
-      BackupPlan tree = PlanBackups(files, {"", "", oudir});
-      for (const std::string& link : tree.folderLinks) {
-        form.AppendLog(") [" + link + "] Folder link not followed.");
-      }
-      for (PlannedFile& file : tree.files) plan.files.push_back(std::move(file));
+      plan.push_back({BackupKind::kOfficeUpdate, oudir, "OU", {}, true});
+      PlanTree(files, oudir, "OU\\", meet);
     }
   } catch (const PlatformError& error) {
     Fail(form, run, "[" + from + "] Not listed: " + FailureText(error));

@@ -383,10 +383,10 @@ void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& r
 }
 
 void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
-              const BackupPlan& plan, const std::string& outPath) {
+              const std::vector<PlannedFile>& plan, const std::string& outPath) {
   // The form's path variables are the examined installation's.
   DescribeSystem(form, facts, run.facts);
-  PackFiles(form, streams, facts, run, plan.files, outPath, "from " + run.facts.examinedPath);
+  PackFiles(form, streams, facts, run, plan, outPath, "from " + run.facts.examinedPath);
 }
 
 }  // namespace lnf

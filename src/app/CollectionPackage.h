@@ -50,11 +50,12 @@ void WriteWhole(FileSystem& files, FileStreams& streams, const std::string& path
 void Pack(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
           const std::string& outPath);
 
-// Packs what `plan` names straight from its sources (another installation,
+// Packs what `plan` takes straight from its sources (another installation,
 // which is only read) into `outPath`, in the layout of Pack, with the same
-// manifest, log and checksum; `run.facts` holds the examined installation's
-// folders and facts already. Throws as Pack does.
+// manifest, log and checksum; the form's path variables and `run.facts`
+// hold the examined installation's folders and facts already. Throws as
+// Pack does.
 void PackPlan(MainForm& form, FileStreams& streams, SystemFacts& facts, Collected& run,
-              const BackupPlan& plan, const std::string& outPath);
+              const std::vector<PlannedFile>& plan, const std::string& outPath);
 
 }  // namespace lnf

@@ -92,37 +92,4 @@ void PlanTree(FileSystem& files, const std::string& folder, const std::string& u
   WalkTree(files, root, plan);
 }
 
-BackupPlan PlanBackups(FileSystem& files, const InstallationPaths& paths) {
-  BackupPlan plan;
-  auto sort = [&plan](PlannedFile& entry) {
-    switch (entry.take) {
-      case Take::kCopy:
-        plan.files.push_back(std::move(entry));
-        break;
-      case Take::kNewerThanCutOff:
-        plan.newerThanCutOff.push_back(entry.facts.name);
-        break;
-      case Take::kMissing:
-        plan.missing.push_back(entry.source);
-        break;
-      case Take::kFolderLink:
-        plan.folderLinks.push_back(entry.source);
-        break;
-    }
-    return true;
-  };
-  if (!paths.wudir.empty()) {
-    for (PlannedFile& file : PlanV2V31(files, paths.wudir)) sort(file);
-    for (PlannedFile& file : PlanV4(files, paths.windir, paths.wudir)) sort(file);
-  }
-  if (!paths.oudir.empty()) {
-    std::string root = paths.oudir;
-    if (root.back() != '\\') root += '\\';
-    if (!DirectoryExists(files, root)) return plan;
-    plan.files.push_back({BackupKind::kOfficeUpdate, root, "OU", {}, true});
-    PlanTree(files, root, "OU\\", sort);
-  }
-  return plan;
-}
-
 }  // namespace lnf

@@ -14,14 +14,6 @@
 
 namespace lnf {
 
-// The installation's folders, as the path variables hold them: its Windows
-// folder (windir), its Windows Update and Office Update client folders.
-struct InstallationPaths {
-  std::string windir;
-  std::string wudir;
-  std::string oudir;
-};
-
 enum class BackupKind { kV2V31, kV4, kOfficeUpdate };
 
 // What a backup does with an entry it meets.
@@ -69,19 +61,5 @@ void PlanTree(FileSystem& files, const std::string& folder, const std::string& u
               FunctionRef<bool(PlannedFile&)> take);
 // Each of them itself only lists and reads dates; throws when an existing
 // folder cannot be listed.
-
-struct BackupPlan {
-  std::vector<PlannedFile> files;  // in the order the backups copy them, folders too
-  // What each kind leaves out, each by the name the system gives it.
-  std::vector<std::string> newerThanCutOff;  // V2/V3.1 files dated 2012 or later
-  std::vector<std::string> missing;          // full paths of V4 files not there
-  std::vector<std::string> folderLinks;      // full paths of links not followed
-};
-
-// The plan for the kinds whose client folder `paths` names (an empty one is
-// left out), sorted into what is taken and what is left out: V2/V3.1 and V4
-// for WUDIR, Office Update for OUDIR, its tree under "OU", whose own entry
-// comes first.
-BackupPlan PlanBackups(FileSystem& files, const InstallationPaths& paths);
 
 }  // namespace lnf

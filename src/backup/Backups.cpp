@@ -57,10 +57,6 @@ bool PathsAreSet(const MainForm& form, const std::string& clientFolder) {
   return !form.SYSDRIVE.empty() && !clientFolder.empty();
 }
 
-void TellDateUnreadable(MainForm& form, const std::string& why) {
-  form.ShowMessage("Error: Unable to retrieve file creation date. " + why, kBoxOk);
-}
-
 std::string WithTrailingBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
@@ -69,6 +65,10 @@ std::string WithTrailingBackslash(std::string path) {
 }  // namespace
 
 std::string BackupRoot(const MainForm& form) { return form.SYSDRIVE + "LNF_INV"; }
+
+void TellDateUnreadable(MainForm& form, const std::string& why) {
+  form.ShowMessage("Error: Unable to retrieve file creation date. " + why, kBoxOk);
+}
 
 BackupCopies::BackupCopies(const Platform& platform, const std::string& backupRoot,
                            BackupResult& result, bool useStaging)

@@ -103,6 +103,10 @@ void Command3_Click(MainForm& form);
 void Command4_Click(MainForm& form);
 void Command5_Click(MainForm& form);
 
+// Tells the user that a file's date could not be read (`why`, as the system
+// says it); the file is then taken as an old one.
+void TellDateUnreadable(MainForm& form, const std::string& why);
+
 // The year `filePath` was last written, in local time; after a failure the
 // user is told and the answer is -1.
 std::int16_t GetFileCreationYear(MainForm& form, std::string filePath);

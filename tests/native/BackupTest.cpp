@@ -649,6 +649,53 @@ namespace {
 
 using namespace lnf::testing;
 
+// The installation's folders, as the path variables hold them: its Windows
+// folder (windir), its Windows Update and Office Update client folders.
+struct InstallationPaths {
+  std::string windir;
+  std::string wudir;
+  std::string oudir;
+};
+
+// Every kind's plan for `paths` (an empty folder leaves its kinds out),
+// sorted into what the backups take and what they leave out.
+struct BackupPlan {
+  std::vector<PlannedFile> files;
+  std::vector<std::string> newerThanCutOff;  // by the name the system gives
+  std::vector<std::string> missing;          // full paths
+  std::vector<std::string> folderLinks;      // full paths
+};
+
+BackupPlan PlanBackups(FileSystem& files, const InstallationPaths& paths) {
+  BackupPlan plan;
+  auto sort = [&plan](PlannedFile& entry) {
+    switch (entry.take) {
+      case Take::kCopy:
+        plan.files.push_back(std::move(entry));
+        break;
+      case Take::kNewerThanCutOff:
+        plan.newerThanCutOff.push_back(entry.facts.name);
+        break;
+      case Take::kMissing:
+        plan.missing.push_back(entry.source);
+        break;
+      case Take::kFolderLink:
+        plan.folderLinks.push_back(entry.source);
+        break;
+    }
+    return true;
+  };
+  if (!paths.wudir.empty()) {
+    for (PlannedFile& file : PlanV2V31(files, paths.wudir)) sort(file);
+    for (PlannedFile& file : PlanV4(files, paths.windir, paths.wudir)) sort(file);
+  }
+  if (!paths.oudir.empty() && DirectoryExists(files, paths.oudir)) {
+    plan.files.push_back({BackupKind::kOfficeUpdate, paths.oudir, "OU", {}, true});
+    PlanTree(files, paths.oudir, "OU\\", sort);
+  }
+  return plan;
+}
+
 // The plan names what the three backups copy, on the running system's tree
 // and on another drive's alike, by listing alone.
 TEST_F(Backup, ThePlanTakesWhatTheBackupsCopyAndWritesNothing) {

@@ -493,6 +493,7 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   drive.AddFile(wu + "V4\\iuhist.xml", "<old/>");
   drive.AddFile("E:\\Programme\\OfficeUpdate\\A\\a.cab", "ou");
   drive.AddFolder("E:\\Programme\\OfficeUpdate\\Empty");
+  drive.AddFolderLink("E:\\Programme\\OfficeUpdate\\A\\back", "E:\\Programme");
   drive.RefuseWritesUnder("E:");
 
   result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "");
@@ -526,6 +527,9 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   EXPECT_EQ(Line(manifest, "wudir"), "E:\\Programme\\WindowsUpdate");
   EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
   EXPECT_NE(form.Text(kLogConsole).find(") [new.gng] File not copied."), std::string::npos);
+  EXPECT_NE(form.Text(kLogConsole)
+                .find(") [E:\\Programme\\OfficeUpdate\\A\\back] Folder link not followed."),
+            std::string::npos);
   // The examined installation's check, as it would run there.
   EXPECT_NE(form.Text(kV3InvFilesList).find("old.gng"), std::string::npos);
   EXPECT_EQ(form.Text(kV3InvFilesList).find("a.gng"), std::string::npos);
