@@ -120,9 +120,13 @@ void DescribeExamined(MainForm& form, SystemFacts& facts, const InstallationFold
   FileVersionResource version;
   std::string file;
   if (VersionFrom(facts, {found.systemFolder + "\\KERNEL32.DLL"}, version, file)) {
-    lines.push_back(
-        {"windows-version", std::to_string(version.major) + "." + std::to_string(version.minor) +
-                                "." + std::to_string(version.build) + " (from " + file + ")"});
+    // Windows 9x numbers its build in the resource's last field (Windows
+    // 98 SE's KERNEL32.DLL is 4.10.0.2222), NT in the third (5.0.2195.6717):
+    // the system calls itself 4.10.2222 and 5.0.2195.
+    const int build = version.build != 0 ? version.build : version.revision;
+    lines.push_back({"windows-version", std::to_string(version.major) + "." +
+                                            std::to_string(version.minor) + "." +
+                                            std::to_string(build) + " (from " + file + ")"});
     std::string hex = "0x";
     for (int shift = 12; shift >= 0; shift -= 4)
       hex += "0123456789ABCDEF"[(version.language >> shift) & 0xF];

@@ -484,7 +484,8 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   AllThreeKinds();
   drive.AddFile("E:\\WIN98\\WIN.INI");
   drive.AddFile("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", "MZ");
-  drive.SetFileVersionResource("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", {4, 10, 2222, 0, 0x0407});
+  // As Windows 98 SE's own says it: the build in the last field.
+  drive.SetFileVersionResource("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", {4, 10, 0, 2222, 0x0407});
   drive.AddFile("E:\\WIN98\\Windows Update.log", "old log");
   const std::string wu = "E:\\Programme\\WindowsUpdate\\";
   drive.AddFile(wu + "old.gng", "old", testing::Date(2003));
