@@ -696,8 +696,8 @@ class CollectFrom : public Collect {
   Lines FromPackages() const { return NamesStartingWith(layout().drive, L"LNF_INV-from-"); }
 
   // A package from the old drive as the team checks it (unzip, sha256sum
-  // -c, the layout and contents against the source and the running
-  // system's own inventories); returns the manifest's lines.
+  // -c, the layout, `expected` byte for byte under LNF_INV, a manifest line
+  // for each file that the host confirms); returns the manifest's lines.
   Lines ExpectPackage(const std::wstring& zip, const Files& expected) {
     unpacked_ = Unpack(zip);
     const Files& unpacked = unpacked_;
