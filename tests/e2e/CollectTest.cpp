@@ -2,6 +2,8 @@
 // person would, with nobody there to answer a box, and ends by itself with an
 // exit code. What it leaves beside LNF_INV is judged on the host by unzip and
 // sha256sum, as the people who receive the package judge it.
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "../win32/HostShell.h"
@@ -202,7 +204,8 @@ class Collect : public ::testing::Test {
   // itself; returns its exit code, and keeps what it said (said()). A box
   // that comes meanwhile is a fault (nobody is there to answer it): it is
   // reported and answered, so that the run goes on.
-  DWORD RunToEnd(const std::vector<std::wstring>& arguments) {
+  DWORD RunToEnd(const std::vector<std::wstring>& arguments,
+                 const std::vector<std::pair<std::wstring, std::wstring>>& environment = {}) {
     const std::wstring saidPath = layout_.drive + L"\\lnf-e2e\\said.txt";
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     HANDLE said = CreateFileW(saidPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -212,6 +215,7 @@ class Collect : public ::testing::Test {
     options.exe = ProductExe();
     options.windir = layout_.windir;
     options.arguments = arguments;
+    options.environment = environment;
     options.workDir = layout_.drive + L"\\";
     options.output = said == INVALID_HANDLE_VALUE ? nullptr : said;
     const DWORD exitCode = RunToEnd(std::make_unique<App>(options));
@@ -569,7 +573,8 @@ TEST_F(Collect, CommandLinesThatRunNothingShowOneBoxAndWriteNothing) {
     std::wstring named;  // what the box must name
     DWORD exitCode;
   };
-  for (const Case& c : {Case{{L"/bogus"}, L"/bogus", 3}, Case{{L"/?"}, L"/collect", 0}}) {
+  for (const Case& c : {Case{{L"/bogus"}, L"/bogus", 3}, Case{{L"/?"}, L"/collect", 0},
+                        Case{{L"/from", L"X:\\"}, L"/from goes with /collect.", 3}}) {
     std::wstring line;
     for (const std::wstring& argument : c.arguments) line += L" " + argument;
     SCOPED_TRACE("LNF_INVTOOL.exe" + Narrow(line));
@@ -584,6 +589,440 @@ TEST_F(Collect, CommandLinesThatRunNothingShowOneBoxAndWriteNothing) {
     EXPECT_TRUE(WaitUntil([&] { return !tool->Running(); })) << "the tool did not end";
     EXPECT_EQ(tool->ExitCode(), c.exitCode);
     EXPECT_FALSE(Exists(layout().backupRoot));
+    EXPECT_EQ(BesideLnfInv(), Lines{});
+  }
+}
+
+// --- From another installation: an old system's drive, attached to the
+// running system as X:. The cases lay it out through W:, the same folder
+// writable; the tool reads it through X:, which the run mounts read-only
+// on the host where it may (run-e2e.sh), so that any write there fails.
+// Either way the whole tree is compared before and after each run. The
+// running system's own drive holds inventories of its own, under other
+// names and contents, which no such run may take, and its own LNF_INV,
+// which no such run may touch.
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// Whether the manifest holds `line`, showing the manifest when not.
+::testing::AssertionResult Holds(const Lines& manifest, const std::wstring& line) {
+  if (Lists(manifest, line)) return ::testing::AssertionSuccess();
+  std::string text;
+  for (const std::wstring& each : manifest) text += "\n  " + Narrow(each);
+  return ::testing::AssertionFailure() << "no line \"" << Narrow(line) << "\" in" << text;
+}
+
+class CollectFrom : public Collect {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(Collect::SetUp());
+    ASSERT_TRUE(IsFolder(L"W:\\") && IsFolder(L"X:\\")) << "run-e2e.sh maps no old drive";
+    ASSERT_TRUE(ClearOldDrive());
+    ASSERT_NO_FATAL_FAILURE(RemoveOwnPackages());
+    ASSERT_NO_FATAL_FAILURE(ExpectReadOnlyOrSay());
+    // Wine reads the resource of its own DLL for a file named like one, in
+    // any folder, unless the tool's load order puts the file first; none
+    // does so for KERNEL32.DLL.
+    ASSERT_TRUE(host::IsWine() ? SetWineLoadOrder(true) : true);
+    // The running system's own inventories, of every kind.
+    Put(Wu(L"own.gng"), Bytes("own"));
+    Put(Wu(L"V4\\iuhist.xml"), Bytes("own history"));
+    Put(layout().windir + L"\\Windows Update.log", Bytes("own log"));
+    Put(Ou(L"own.cab"), Bytes("own office"));
+  }
+
+  void TearDown() override {
+    if (host::IsWine()) SetWineLoadOrder(false);
+    RemoveOwnPackages();
+    ClearOldDrive();
+    Collect::TearDown();
+  }
+
+  // Where a case lays out the old drive, and where the tool reads it.
+  static std::wstring Source(const std::wstring& path) { return L"W:\\" + path; }
+  static std::wstring Examined(const std::wstring& path) { return L"X:\\" + path; }
+
+  // A Windows folder as its system left it: WIN.INI, the system folder with
+  // KERNEL32.DLL (`kernel32`, a file the build made), SHDOCVW.DLL when
+  // `shdocvw` names one; the Windows Update log for the V4 kind.
+  void PutWindows(const std::wstring& windir, const std::wstring& systemFolder,
+                  const std::string& kernel32, const std::string& shdocvw = "") {
+    Put(Source(windir + L"\\WIN.INI"), "[windows]\r\nload=\r\n");
+    Put(Source(windir + L"\\Windows Update.log"), Bytes("old log"), kNew);
+    PutBuilt(kernel32, Source(windir + L"\\" + systemFolder + L"\\KERNEL32.DLL"));
+    if (!shdocvw.empty()) {
+      PutBuilt(shdocvw, Source(windir + L"\\" + systemFolder + L"\\SHDOCVW.DLL"));
+    }
+  }
+
+  // One of the system files the build made, copied to `path`.
+  static void PutBuilt(const std::string& name, const std::wstring& path) {
+    const std::wstring built = FromHostPath(Env("LNF_E2E_OLD_FILES")) + L"\\" + Widen(name);
+    ASSERT_TRUE(MakeFolders(path.substr(0, path.find_last_of(L'\\'))));
+    ASSERT_TRUE(CopyFileW(built.c_str(), path.c_str(), FALSE))
+        << "cannot copy " << Narrow(built) << " (LNF_E2E_OLD_FILES names the build's folder)";
+  }
+
+  // Every name, kind, mode, size, last write and change time (a changed
+  // attribute changes the latter) and every file's SHA-256 of the old drive
+  // as the host sees it.
+  std::string Snapshot() {
+    const HostRun run =
+        RunWithOutput("cd " + host::Quoted(Env("LNF_E2E_OLD_DRIVE_HOST")) +
+                      " && LC_ALL=C find . -printf '%y %m %s %T@ %C@ %p\\n' | LC_ALL=C sort"
+                      " && LC_ALL=C find . -type f -exec sha256sum {} + | LC_ALL=C sort");
+    EXPECT_TRUE(run.ok) << "no snapshot of the old drive:\n" << run.output;
+    return run.output;
+  }
+
+  // Runs the tool on `arguments`, and checks that it left the old drive and
+  // the running system's LNF_INV as they were.
+  DWORD RunFrom(const std::vector<std::wstring>& arguments) {
+    const std::string before = Snapshot();
+    const bool ownRoot = Exists(layout().backupRoot);
+    const Files ownCopies = Tree(layout().backupRoot);
+    const DWORD exitCode = RunToEnd(arguments);
+    EXPECT_EQ(Snapshot(), before) << "the run changed the old drive";
+    EXPECT_EQ(Exists(layout().backupRoot), ownRoot) << "the run made or removed LNF_INV";
+    EXPECT_EQ(Tree(layout().backupRoot), ownCopies) << "the run changed LNF_INV";
+    return exitCode;
+  }
+
+  // The packages of runs from other installations, and anything beside
+  // them, on the running system's drive.
+  Lines FromPackages() const { return NamesStartingWith(layout().drive, L"LNF_INV-from-"); }
+
+  // A package from the old drive as the team checks it (unzip, sha256sum
+  // -c, the layout, `expected` byte for byte under LNF_INV, a manifest line
+  // for each file that the host confirms); returns the manifest's lines.
+  Lines ExpectPackage(const std::wstring& zip, const Files& expected) {
+    unpacked_ = Unpack(zip);
+    const Files& unpacked = unpacked_;
+    const Files inventories = Within(unpacked, L"LNF_INV");
+    EXPECT_EQ(inventories, expected);
+    Lines top;
+    for (const std::wstring& path : Names(unpacked)) {
+      if (path.find(L'\\') == std::wstring::npos) top.push_back(path);
+    }
+    EXPECT_EQ(top, (Lines{L"LNF_INV", L"_lanternfall"}));
+    EXPECT_EQ(Names(Within(unpacked, L"_lanternfall")), (Lines{L"log.txt", L"manifest.txt"}));
+    const std::wstring unpackedRoot = layout().drive + L"\\lnf-e2e\\unpacked\\LNF_INV";
+    const Lines manifest = ManifestLines(unpacked);
+    EXPECT_EQ(FileLines(manifest), FileLinesOf(unpackedRoot));
+    EXPECT_TRUE(ListsOneStartingWith(manifest, L"collecting-windows-version: "));
+    EXPECT_FALSE(ListsOneStartingWith(manifest, L"windows-version: "))
+        << "the collecting machine's version is told as the examined one's";
+    return manifest;
+  }
+
+  // Each packed file keeps its source's time: unzip, which set the
+  // unpacked file's, reads it from the package.
+  void ExpectTimesOf(const std::wstring& examinedRoot,
+                     const std::map<std::wstring, std::wstring>& packedFromSource) {
+    for (const auto& [packed, source] : packedFromSource) {
+      const auto out = LastWrite(layout().drive + L"\\lnf-e2e\\unpacked\\LNF_INV\\" + packed);
+      const auto in = LastWrite(examinedRoot + L"\\" + source);
+      ASSERT_TRUE(out && in) << Narrow(packed);
+      EXPECT_EQ(UtcIso(*out), UtcIso(*in)) << Narrow(packed);
+    }
+  }
+
+  // The examined Windows version and language, `version` and `language`
+  // from KERNEL32.DLL at `file` (whose resource says `resource`), where
+  // this system reads that file's resource. Wine reads its own kernel32's
+  // for every file of that name: there only the file named is checked.
+  void ExpectFactsFromKernel32(const Lines& manifest, const std::wstring& file,
+                               const std::string& resource, const std::wstring& version,
+                               const std::wstring& language) {
+    const std::wstring from = L" (from " + file + L")";
+    const std::string read = VersionResourceOf(file);
+    if (read == resource) {
+      EXPECT_TRUE(Holds(manifest, L"examined-windows-version: " + version + from));
+      EXPECT_TRUE(Holds(manifest, L"examined-language-id: " + language + from));
+      return;
+    }
+    std::printf(
+        "[   NOTE   ] this system reads %s for %s, whose resource says %s: its examined "
+        "version and language are not checked\n",
+        read.c_str(), Narrow(file).c_str(), resource.c_str());
+    for (const wchar_t* key : {L"examined-windows-version: ", L"examined-language-id: "}) {
+      const std::wstring start = key;
+      const bool named = std::any_of(manifest.begin(), manifest.end(), [&](const std::wstring& l) {
+        return l.compare(0, start.size(), start) == 0 && l.size() > start.size() + from.size() &&
+               l.compare(l.size() - from.size(), from.size(), from) == 0;
+      });
+      EXPECT_TRUE(named) << Narrow(start) << "... names no" << Narrow(from);
+    }
+  }
+
+  // The four numbers of the file's version resource as this system reads
+  // it ("4.10.0.2222"); "none" without one.
+  static std::string VersionResourceOf(const std::wstring& path) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+    std::string data(size, '\0');
+    void* block = nullptr;
+    UINT length = 0;
+    if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, &data[0]) ||
+        !VerQueryValueW(data.data(), L"\\", &block, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
+      return "none";
+    }
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(block);
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionLS));
+  }
+
+  Files unpacked_;  // the last package ExpectPackage unpacked
+
+ private:
+  // The files before Wine's own DLLs for the tool, or Wine's order again.
+  static bool SetWineLoadOrder(bool filesFirst) {
+    const wchar_t* key = L"Software\\Wine\\AppDefaults\\LNF_INVTOOL.exe\\DllOverrides";
+    if (!filesFirst) return RegDeleteKeyW(HKEY_CURRENT_USER, key) == ERROR_SUCCESS;
+    HKEY overrides;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &overrides,
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    bool ok = true;
+    for (const wchar_t* name : {L"iexplore.exe", L"shdocvw"}) {
+      const wchar_t value[] = L"native";
+      ok = RegSetValueExW(overrides, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                          sizeof value) == ERROR_SUCCESS &&
+           ok;
+    }
+    RegCloseKey(overrides);
+    return ok;
+  }
+
+  static bool ClearOldDrive() {
+    bool ok = true;
+    for (const auto& [path, kind] : Tree(L"W:\\")) {
+      if (path.find(L'\\') == std::wstring::npos) ok = RemoveTree(L"W:\\" + path) && ok;
+    }
+    return ok;
+  }
+
+  void RemoveOwnPackages() {
+    for (const std::wstring& name : FromPackages()) {
+      ASSERT_TRUE(DeleteFileW((layout().drive + L"\\" + name).c_str())) << Narrow(name);
+    }
+  }
+
+  // Where the run mounted the old drive read-only, a write there must fail
+  // before any case counts; where it could not, the snapshots alone tell,
+  // and the output says so.
+  static void ExpectReadOnlyOrSay() {
+    const std::string mount = Env("LNF_E2E_OLD_DRIVE_MOUNT");
+    if (mount != "readonly") {
+      static bool said = false;
+      if (!said) {
+        std::printf(
+            "[   NOTE   ] no read-only mount of the old drive (%s): nothing written "
+            "there is told by comparing snapshots of it alone\n",
+            mount.empty() ? "LNF_E2E_OLD_DRIVE not set" : mount.c_str());
+        said = true;
+      }
+      return;
+    }
+    const std::string probe = Env("LNF_E2E_OLD_DRIVE_HOST") + "/lnf-write-probe";
+    EXPECT_FALSE(host::RunOnHost("touch " + host::Quoted(probe) + " 2>/dev/null"))
+        << "the old drive is mounted read-only, yet the host writes there";
+    EXPECT_FALSE(WriteBytes(Examined(L"lnf-write-probe"), "x"))
+        << "the old drive is mounted read-only, yet Wine writes there";
+    EXPECT_FALSE(MakeFolders(Examined(L"lnf-write-probe-folder")));
+    EXPECT_FALSE(Exists(Source(L"lnf-write-probe")));
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    static bool said = false;
+    if (!said) {
+      std::printf(
+          "[   NOTE   ] the old drive is a read-only mount: writes there fail; snapshots "
+          "of it are compared as well\n");
+      said = true;
+    }
+  }
+};
+
+// A Windows 98 SE system drive, attached as X:: every kind packed straight
+// from it, its own facts in the manifest with the file each came from, a
+// file dated after 2011 left out, and the running system's inventories
+// left alone, though they are of every kind too. Every receiver lists what
+// the manifest names.
+TEST_F(CollectFrom, ADriveOfWindows98IsPackedWithItsOwnFactsAndNothingIsWrittenThere) {
+  PutWindows(L"WINDOWS", L"SYSTEM", "kernel32-98se.dll");
+  PutBuilt("iexplore-6.dll", Source(L"Program Files\\Internet Explorer\\IEXPLORE.EXE"));
+  Put(Source(L"Program Files\\WindowsUpdate\\0409.gng"), Bytes("gng"));
+  Put(Source(L"Program Files\\WindowsUpdate\\wuv3is.as"), Bytes("as"), {2001, 12, 31, 23, 59});
+  Put(Source(L"Program Files\\WindowsUpdate\\0409.inv"), Bytes("inv"), {2011, 7, 1, 10, 30});
+  Put(Source(L"Program Files\\WindowsUpdate\\0409_2015.bm"), Bytes("too new"), {2015, 3, 4, 5, 6});
+  Put(Source(L"Program Files\\WindowsUpdate\\V4\\iuhist.xml"), Bytes("history"), kNew);
+  Put(Source(L"Program Files\\OfficeUpdate\\oudetect.ini"), Bytes("detect"), kNew);
+  Put(Source(L"Program Files\\OfficeUpdate\\Cache\\Products\\office10.dat"), Bytes("office"));
+  Put(Source(L"Program Files\\OfficeUpdate\\hidden.dat"), Bytes("hidden"));
+  ASSERT_TRUE(SetHidden(Source(L"Program Files\\OfficeUpdate\\hidden.dat")));
+  ASSERT_TRUE(MakeFolders(Source(L"Program Files\\OfficeUpdate\\Temp")));
+  ASSERT_TRUE(MakeFolders(Source(L"My Documents")));
+  // An earlier collection of the running system's own, which stays as it is.
+  Put(layout().backupRoot + L"\\own.gng", Bytes("own, an earlier copy"));
+
+  EXPECT_EQ(RunFrom({L"/collect", L"/from", L"X:\\"}), 0u) << said();
+  const std::wstring package = layout().drive + L"\\LNF_INV-from-X.zip";
+  EXPECT_NE(said().find("LNF_INVTOOL: exit code 0; the package: " + Narrow(package)),
+            std::string::npos)
+      << said();
+  EXPECT_EQ(FromPackages(), (Lines{L"LNF_INV-from-X.zip", L"LNF_INV-from-X.zip.sha256"}));
+  EXPECT_EQ(BesideLnfInv(), Lines{});
+
+  const Lines manifest =
+      ExpectPackage(package, Files{{L"0409.gng", Bytes("gng")},
+                                   {L"0409.inv", Bytes("inv")},
+                                   {L"wuv3is.as", Bytes("as")},
+                                   {L"V4", kFolder},
+                                   {L"V4\\Windows Update.log", Bytes("old log")},
+                                   {L"V4\\iuhist.xml", Bytes("history")},
+                                   {L"OU", kFolder},
+                                   {L"OU\\Cache", kFolder},
+                                   {L"OU\\Cache\\Products", kFolder},
+                                   {L"OU\\Cache\\Products\\office10.dat", Bytes("office")},
+                                   {L"OU\\Temp", kFolder},
+                                   {L"OU\\oudetect.ini", Bytes("detect")}});
+  ExpectTimesOf(L"X:", {{L"0409.gng", L"Program Files\\WindowsUpdate\\0409.gng"},
+                        {L"wuv3is.as", L"Program Files\\WindowsUpdate\\wuv3is.as"},
+                        {L"V4\\Windows Update.log", L"WINDOWS\\Windows Update.log"},
+                        {L"OU\\Cache\\Products\\office10.dat",
+                         L"Program Files\\OfficeUpdate\\Cache\\Products\\office10.dat"}});
+  EXPECT_TRUE(Holds(manifest, L"examined-path: X:\\"));
+  EXPECT_TRUE(Holds(manifest, L"examined-windows-folder: X:\\WINDOWS"));
+  ExpectFactsFromKernel32(manifest, L"X:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", "4.10.0.2222",
+                          L"4.10.2222", L"0x0409");
+  EXPECT_TRUE(Holds(manifest,
+                    L"examined-internet-explorer: 6.0.2800.1106 (from X:\\Program Files\\Internet "
+                    L"Explorer\\IEXPLORE.EXE)"));
+  EXPECT_TRUE(Holds(manifest, L"wudir: X:\\Program Files\\WindowsUpdate"));
+  EXPECT_TRUE(Holds(manifest, L"kind-v2-v3.1: found, backed up"));
+  EXPECT_TRUE(Holds(manifest, L"kind-v4: found, backed up"));
+  EXPECT_TRUE(Holds(manifest, L"kind-office-update: found, backed up"));
+  EXPECT_TRUE(Lists(PackedLogClosings(unpacked_),
+                    L") [0409_2015.bm] File not copied. Reason: file date is newer than 2012."));
+
+  Lines named;
+  for (const std::wstring& line : FileLines(manifest)) {
+    named.push_back(L"LNF_INV/" + line.substr(line.find(L' ', line.find(L'Z')) + 1));
+  }
+  named.push_back(L"_lanternfall/log.txt");
+  named.push_back(L"_lanternfall/manifest.txt");
+  std::sort(named.begin(), named.end());
+  for (const Receiver& receiver : kReceivers) {
+    EXPECT_EQ(ListedFiles(receiver, package), named) << receiver.name;
+  }
+}
+
+// A Windows 2000 system drive, copied off its disk into a folder the host
+// holds, given by its host path (Z:): the Windows folder found by what it
+// holds among others, SYSTEM32 read before SYSTEM, its Internet Explorer
+// told by SHDOCVW.DLL, the package where /out says.
+TEST_F(CollectFrom, AFolderHoldingAnNtDriveIsPackedWhereOutSays) {
+  const std::wstring root = L"images\\nt-c";
+  PutWindows(root + L"\\WINNT", L"SYSTEM32", "kernel32-2000.dll", "iexplore-6.dll");
+  ASSERT_TRUE(MakeFolders(Source(root + L"\\WINNT\\SYSTEM")));
+  Put(Source(root + L"\\Documents and Settings\\Default User\\WIN.INI"), "[not a system]");
+  Put(Source(root + L"\\Program Files\\WindowsUpdate\\0407.gng"), Bytes("gng nt"));
+  Put(Source(root + L"\\Program Files\\WindowsUpdate\\V4\\iuhist.xml"), Bytes("nt history"));
+  const std::wstring hostRoot = FromHostPath(Env("LNF_E2E_OLD_DRIVE_HOST")) + L"\\images\\nt-c";
+  const std::wstring sent = layout().drive + L"\\lnf-e2e\\Sent";
+  ASSERT_TRUE(MakeFolders(sent));
+  const std::wstring package = sent + L"\\nt-c.zip";
+
+  EXPECT_EQ(RunFrom({L"/collect", L"/from", hostRoot, L"/out", package}), 0u) << said();
+  EXPECT_EQ(NamesStartingWith(sent, L""), (Lines{L".", L"..", L"nt-c.zip", L"nt-c.zip.sha256"}));
+  EXPECT_EQ(FromPackages(), Lines{});
+  const Lines manifest = ExpectPackage(package, Files{{L"0407.gng", Bytes("gng nt")},
+                                                      {L"V4", kFolder},
+                                                      {L"V4\\Windows Update.log", Bytes("old log")},
+                                                      {L"V4\\iuhist.xml", Bytes("nt history")}});
+  const std::wstring system32 = hostRoot + L"\\WINNT\\SYSTEM32";
+  EXPECT_TRUE(Holds(manifest, L"examined-path: " + hostRoot));
+  EXPECT_TRUE(Holds(manifest, L"examined-windows-folder: " + hostRoot + L"\\WINNT"));
+  ExpectFactsFromKernel32(manifest, system32 + L"\\KERNEL32.DLL", "5.0.2195.6717", L"5.0.2195",
+                          L"0x0407");
+  EXPECT_TRUE(Holds(manifest, L"examined-internet-explorer: 6.0.2800.1106 (from " + system32 +
+                                  L"\\SHDOCVW.DLL)"));
+  EXPECT_TRUE(Holds(manifest, L"kind-office-update: not found"));
+}
+
+// A German Windows 98 in a folder of X:: its program-files folder is
+// "Programme", found by the client folders it holds beside another folder
+// that holds none; no Internet Explorer file, so its version is unknown.
+// The default package is named after the folder.
+TEST_F(CollectFrom, ALocalizedProgramFilesFolderIsFoundByWhatItHolds) {
+  const std::wstring root = L"images\\de-c";
+  PutWindows(root + L"\\WINDOWS", L"SYSTEM", "kernel32-98se.dll");
+  Put(Source(root + L"\\Eigene Dateien\\brief.doc"), "Brief");
+  Put(Source(root + L"\\Programme\\WindowsUpdate\\0407.gng"), Bytes("gng de"));
+  Put(Source(root + L"\\Programme\\OfficeUpdate\\Daten\\de.cab"), Bytes("cab de"));
+
+  EXPECT_EQ(RunFrom({L"/collect", L"/from", L"X:\\images\\de-c"}), 0u) << said();
+  EXPECT_EQ(FromPackages(),
+            (Lines{L"LNF_INV-from-X-images-de-c.zip", L"LNF_INV-from-X-images-de-c.zip.sha256"}));
+  const Lines manifest = ExpectPackage(layout().drive + L"\\LNF_INV-from-X-images-de-c.zip",
+                                       Files{{L"0407.gng", Bytes("gng de")},
+                                             {L"OU", kFolder},
+                                             {L"OU\\Daten", kFolder},
+                                             {L"OU\\Daten\\de.cab", Bytes("cab de")}});
+  EXPECT_TRUE(Holds(manifest, L"wudir: X:\\images\\de-c\\Programme\\WindowsUpdate"));
+  EXPECT_TRUE(Holds(manifest, L"oudir: X:\\images\\de-c\\Programme\\OfficeUpdate"));
+  ExpectFactsFromKernel32(manifest, L"X:\\images\\de-c\\WINDOWS\\SYSTEM\\KERNEL32.DLL",
+                          "4.10.0.2222", L"4.10.2222", L"0x0409");
+  EXPECT_TRUE(Holds(manifest, L"examined-internet-explorer: unknown"));
+  EXPECT_TRUE(Holds(manifest, L"kind-v4: not found"));
+}
+
+// Where the Windows installation cannot be told (none on the drive, though
+// it holds inventories; two on a dual-boot disk), nothing is collected
+// from a guess: exit code 1, the reason on the console, and no package.
+TEST_F(CollectFrom, APathWithNoSingleInstallationEndsWithOneAndPacksNothing) {
+  Put(Source(L"Data\\WIN.INI"), "[no system beside it]");
+  Put(Source(L"Program Files\\WindowsUpdate\\0409.gng"), Bytes("gng"));
+  EXPECT_EQ(RunFrom({L"/collect", L"/from", L"X:\\"}), 1u);
+  EXPECT_NE(said().find("LNF_INVTOOL: No Windows folder (one holding WIN.INI and SYSTEM or "
+                        "SYSTEM32) in X:\\"),
+            std::string::npos)
+      << said();
+  EXPECT_NE(said().find("LNF_INVTOOL: exit code 1"), std::string::npos) << said();
+  for (const std::wstring& name : FromPackages()) {
+    EXPECT_EQ(name, L"LNF_INV-from-X.zip.log") << "a package from a guess";
+  }
+
+  PutWindows(L"WIN98", L"SYSTEM", "kernel32-98se.dll");
+  PutWindows(L"WINNT", L"SYSTEM32", "kernel32-2000.dll");
+  EXPECT_EQ(RunFrom({L"/collect", L"/from", L"X:\\"}), 1u);
+  EXPECT_NE(said().find("LNF_INVTOOL: Several Windows folders in X:\\, none collected: "
+                        "X:\\WIN98 X:\\WINNT"),
+            std::string::npos)
+      << said();
+  for (const std::wstring& name : FromPackages()) {
+    EXPECT_EQ(name, L"LNF_INV-from-X.zip.log") << "a package from a guess";
+  }
+}
+
+// A path that is no folder (missing, a file, a drive not attached) is not
+// usable: exit code 3, the path named on the console, nothing written
+// anywhere.
+TEST_F(CollectFrom, APathThatIsNoFolderEndsWithThreeAndWritesNothing) {
+  PutWindows(L"WINDOWS", L"SYSTEM", "kernel32-98se.dll");
+  Put(Source(L"Program Files\\WindowsUpdate\\0409.gng"), Bytes("gng"));
+  for (const std::wstring path : {L"X:\\nosuch", L"X:\\WINDOWS\\WIN.INI", L"Q:\\"}) {
+    SCOPED_TRACE(Narrow(path));
+    EXPECT_EQ(RunFrom({L"/collect", L"/from", path}), 3u);
+    EXPECT_NE(said().find("LNF_INVTOOL: /from "), std::string::npos) << said();
+    EXPECT_NE(said().find(Narrow(path)), std::string::npos) << said();
+    EXPECT_NE(said().find("LNF_INVTOOL: exit code 3"), std::string::npos) << said();
+    EXPECT_EQ(FromPackages(), Lines{});
     EXPECT_EQ(BesideLnfInv(), Lines{});
   }
 }

@@ -12,8 +12,16 @@
 # LNF_E2E_DPI, LNF_E2E_DISPLAY (an X display to use instead of a new Xvfb),
 # LNF_E2E_SCREENSHOTS (BMP screenshots there become PNG files), LNF_E2E_DRIVE
 # (a letter other than C is mapped to a scratch folder, so that the tool's
-# system drive is another drive than Windows' own), and the LNF_E2E_*
-# settings that the test program reads itself.
+# system drive is another drive than Windows' own), LNF_E2E_OLD_DRIVE
+# ("readonly": the old drive below is mounted read-only for the run) and the
+# LNF_E2E_* settings that the test program reads itself.
+#
+# The old drive, for the collection from another installation: W: is the
+# folder old-drive (the tests lay out an old system there), X: the same
+# folder as the tool reads it, through a read-only bind mount where the host
+# allows one. The run tells the test program which it got in
+# LNF_E2E_OLD_DRIVE_MOUNT ("readonly" or "none"), and X:'s host folder in
+# LNF_E2E_OLD_DRIVE_HOST.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -78,6 +86,45 @@ setup() {
   echo "e2e: prefix $prefix, display $display"
 }
 
+# Maps W: and X: to the old drive, X: read-only where the host lets this
+# run mount; the mount goes again on every way out (release_old_drive, and
+# teardown for a run that was killed).
+old_drive_mount="none"
+map_old_drive() {
+  local source="$state/old-drive" view="$state/old-drive-ro"
+  mkdir -p "$source" "$view"
+  ln -sfn "$source" "$WINEPREFIX/dosdevices/w:"
+  old_drive_mount=none
+  release_old_drive
+  if [ "${LNF_E2E_OLD_DRIVE:-}" = readonly ]; then
+    trap release_old_drive EXIT
+    if mount --bind "$source" "$view" 2>/dev/null; then
+      if mount -o remount,bind,ro "$view" 2>/dev/null; then
+        old_drive_mount=readonly
+      else
+        umount "$view" 2>/dev/null || umount -l "$view"
+      fi
+    fi
+  fi
+  if [ "$old_drive_mount" = readonly ]; then
+    ln -sfn "$view" "$WINEPREFIX/dosdevices/x:"
+    export LNF_E2E_OLD_DRIVE_HOST="$view"
+  else
+    ln -sfn "$source" "$WINEPREFIX/dosdevices/x:"
+    export LNF_E2E_OLD_DRIVE_HOST="$source"
+  fi
+  export LNF_E2E_OLD_DRIVE_MOUNT="$old_drive_mount"
+}
+
+release_old_drive() {
+  local view="$state/old-drive-ro"
+  # A Wine process that has not let go yet keeps the mount busy: detached
+  # lazily, it is gone from the file system at once all the same.
+  if mountpoint -q "$view" 2>/dev/null; then
+    umount "$view" 2>/dev/null || umount -l "$view" || true
+  fi
+}
+
 run() {
   [ -f "$state/state.env" ] || {
     echo "run-e2e.sh: not set up (run '$0 setup' first)" >&2
@@ -85,10 +132,12 @@ run() {
   }
   . "$state/state.env"
   export WINEDEBUG=-all
+  map_old_drive
   local log="$state/run-$$.log" rc=0
   # Output through a file: Wine processes that outlive the program (the
   # desktop of a screen-size case) must not hold CTest's pipe open.
   "$WINELOADER" "$@" </dev/null >"$log" 2>&1 || rc=$?
+  release_old_drive
   cat "$log"
   rm -f "$log"
   local shots="${LNF_E2E_SCREENSHOTS:-}" bmp
@@ -102,6 +151,7 @@ run() {
 }
 
 teardown() {
+  release_old_drive
   [ -f "$state/state.env" ] || return 0
   . "$state/state.env"
   wineserver -k 2>/dev/null || true

@@ -6,7 +6,7 @@ set(LNF_E2E_GROUPS "all" CACHE STRING "Test groups of the full run; all: every g
 # Kept out of the cache, so that a build folder configured before a group was
 # added runs it too.
 set(LNF_E2E_ALL_GROUPS
-  "MainWindow;InventoryCheck;Backup;Collect;NonAnsiNames;StartupWarning;OtherDrive")
+  "MainWindow;InventoryCheck;Backup;Collect;CollectFrom;NonAnsiNames;StartupWarning;OtherDrive")
 if(LNF_E2E_GROUPS STREQUAL "all")
   set(LNF_E2E_RUN_GROUPS ${LNF_E2E_ALL_GROUPS})
 else()
@@ -32,9 +32,30 @@ add_executable(e2e_tests
 )
 # The form for the control table only: the tests know the window by its IDs
 # and its table, nothing else of the tool.
-target_link_libraries(e2e_tests PRIVATE lnf_driver lnf_form GTest::gtest gdi32 user32 advapi32)
+target_link_libraries(e2e_tests PRIVATE lnf_driver lnf_form GTest::gtest gdi32 user32 advapi32
+  version)
 # Static, so that Wine needs none of MinGW's DLLs beside the program.
 target_link_options(e2e_tests PRIVATE -static)
+
+# Another installation's system files, for the collection from it: DLLs
+# holding nothing but a version resource, made here rather than checked in.
+# A Windows 9x file numbers its build in the last field (4.10.0.2222 is
+# Windows 98 SE's KERNEL32.DLL), an NT file in the third (5.0.2195.6717,
+# Windows 2000's).
+enable_language(RC)
+set(LNF_E2E_OLD_FILES ${CMAKE_BINARY_DIR}/e2e-old-files)
+function(lnf_e2e_old_file name version language)
+  add_library(${name} SHARED ${LNF_E2E_DIR}/OldSystemFile.rc)
+  target_compile_definitions(${name} PRIVATE LNF_FILE_VERSION=${version}
+    LNF_FILE_LANGUAGE=${language})
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".dll" LINKER_LANGUAGE CXX
+    RUNTIME_OUTPUT_DIRECTORY ${LNF_E2E_OLD_FILES})
+  # No code, so no entry point and no runtime.
+  target_link_options(${name} PRIVATE -nostdlib -Wl,-e,0)
+endfunction()
+lnf_e2e_old_file(kernel32-98se "4,10,0,2222" 0x0409)
+lnf_e2e_old_file(kernel32-2000 "5,0,2195,6717" 0x0407)
+lnf_e2e_old_file(iexplore-6 "6,0,2800,1106" 0x0409)
 
 # The headless start's driver, built here too so that a change to the
 # driver that breaks it shows in the build.
@@ -62,6 +83,7 @@ function(lnf_e2e_config name winver dpi groups filter)
     "LNF_E2E_WINVER=${winver}"
     "LNF_E2E_DPI=${dpi}"
     "LNF_E2E_DRIVE=C"
+    "LNF_E2E_OLD_FILES=${LNF_E2E_OLD_FILES}"
     "LNF_E2E_SCREENSHOTS=${CMAKE_BINARY_DIR}/screenshots/${name}")
   set(fixture lnf_e2e_${name})
   add_test(NAME e2e_${name}_setup COMMAND ${LNF_E2E_RUN} setup)
@@ -99,6 +121,12 @@ function(lnf_e2e_config name winver dpi groups filter)
   if(tests)
     set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED ${fixture}
       RESOURCE_LOCK ${fixture} ENVIRONMENT "${env}" TIMEOUT 600)
+  endif()
+  # The old drive that a collection from another installation reads is
+  # mounted read-only on the host for that group alone (run-e2e.sh).
+  if("CollectFrom" IN_LIST groups)
+    set_property(TEST e2e_${name}_CollectFrom APPEND PROPERTY ENVIRONMENT
+      "LNF_E2E_OLD_DRIVE=readonly")
   endif()
 endfunction()
 
