@@ -12,6 +12,7 @@
 #include "inventory/InstallationFolders.h"
 #include "inventory/InventoryCheck.h"
 #include "inventory/Probes.h"
+#include "inventory/VersionResource.h"
 #include "platform/PathText.h"
 
 namespace lnf {
@@ -106,10 +107,10 @@ void Conclude(MainForm& form, FileStreams& streams, const Collected& run, const 
 
 // A fact of the examined installation from a file's version resource, with
 // the file it came from; false where none of `candidates` gives one.
-bool VersionFrom(SystemFacts& facts, const std::vector<std::string>& candidates,
+bool VersionFrom(FileStreams& streams, const std::vector<std::string>& candidates,
                  FileVersionResource& version, std::string& from) {
   for (const std::string& path : candidates) {
-    if (facts.GetFileVersionResource(path, version)) {
+    if (ReadVersionResource(streams, path, version)) {
       from = path;
       return true;
     }
@@ -132,7 +133,7 @@ std::string Dotted(std::initializer_list<int> parts) {
 // The examined installation as the manifest tells it: its drive's volume,
 // its Windows folder, and its version, language and Internet Explorer,
 // each with the file it came from, "unknown" where nothing tells.
-void DescribeExamined(SystemFacts& facts, const InstallationFolders& found,
+void DescribeExamined(FileStreams& streams, SystemFacts& facts, const InstallationFolders& found,
                       ManifestFacts& manifest) {
   auto& lines = manifest.examined;
   VolumeFacts volume;
@@ -146,14 +147,14 @@ void DescribeExamined(SystemFacts& facts, const InstallationFolders& found,
   lines.push_back({"windows-folder", found.windir});
   FileVersionResource version;
   std::string file;
-  if (VersionFrom(facts, {found.systemFolder + "\\KERNEL32.DLL"}, version, file)) {
+  if (VersionFrom(streams, {found.systemFolder + "\\KERNEL32.DLL"}, version, file)) {
     // Windows 95, 98 and Me number their build in the last part
     // (4.10.0.2222 is 98's 4.10.2222), the NT family in the third.
     const int build = version.build ? version.build : version.revision;
-    lines.push_back(
-        {"windows-version",
-         Dotted({version.major, version.minor, build}) + " (from " + file + ", file version " +
-             Dotted({version.major, version.minor, version.build, version.revision}) + ")"});
+    lines.push_back({"windows-version",
+                     Dotted({version.major, version.minor, build}) + " (file version " +
+                         Dotted({version.major, version.minor, version.build, version.revision}) +
+                         ", from " + file + ")"});
     lines.push_back({"language-id", version.language
                                         ? "0x" + Hex(version.language, 4) + " (from " + file + ")"
                                         : std::string("unknown")});
@@ -167,7 +168,7 @@ void DescribeExamined(SystemFacts& facts, const InstallationFolders& found,
   if (!found.programFiles.empty()) {
     browser.insert(browser.begin(), found.programFiles + "\\Internet Explorer\\IEXPLORE.EXE");
   }
-  if (VersionFrom(facts, browser, version, file)) {
+  if (VersionFrom(streams, browser, version, file)) {
     lines.push_back({"internet-explorer",
                      Dotted({version.major, version.minor, version.build, version.revision}) +
                          " (from " + file + ")"});
@@ -266,7 +267,7 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   form.WUDIR = programFiles + "\\WindowsUpdate";
   form.OUDIR = programFiles + "\\OfficeUpdate";
   run.facts.examinedPath = from;
-  DescribeExamined(facts, found, run.facts);
+  DescribeExamined(streams, facts, found, run.facts);
   const std::size_t before = boxes.Count();
   form.Run([&] {
     // For the check alone: the running system's own stays this program's.

@@ -26,13 +26,6 @@ struct SystemLanguage {
   std::string name;        // its language in English ("German")
 };
 
-// A file's version resource: its fixed file version and the language of its
-// first translation.
-struct FileVersionResource {
-  int major = 0, minor = 0, build = 0, revision = 0;
-  std::uint32_t language = 0;  // 0: the resource names none
-};
-
 // A volume as the system names it: the label its format gave it (empty:
 // none) and the serial number made when it was formatted.
 struct VolumeFacts {
@@ -54,9 +47,6 @@ class SystemFacts {
   // when none is recorded.
   virtual std::string GetInternetExplorerVersion() = 0;
   virtual ClockReading ReadClock() = 0;
-  // The version resource of the file `path` (of any installation, read
-  // only); false when there is none or it cannot be read.
-  virtual bool GetFileVersionResource(const std::string& path, FileVersionResource& version) = 0;
   // The volume whose root is `root` ("E:", a folder a volume is mounted
   // on); false where it is no volume's root or the system cannot tell.
   virtual bool GetVolumeFacts(const std::string& root, VolumeFacts& volume) = 0;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "PeImage.h"
 #include "TestSupport.h"
 #include "ZipReading.h"
 #include "app/Collection.h"
@@ -483,8 +484,9 @@ namespace {
 TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   AllThreeKinds();
   drive.AddFile("E:\\WIN98\\WIN.INI");
-  drive.AddFile("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", "MZ");
-  drive.SetFileVersionResource("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", {4, 10, 0, 2222, 0x0407});
+  // As Windows 98 SE's own says it: the build in the last field.
+  drive.AddFile("E:\\WIN98\\SYSTEM\\KERNEL32.DLL",
+                testing::PeWithVersion({4, 10, 0, 2222, 0x0407}));
   drive.SetVolumeFacts("E:\\", {"OLD98", 0x1A2B3C4D});
   drive.AddFile("E:\\WIN98\\Windows Update.log", "old log");
   const std::string wu = "E:\\Programme\\WindowsUpdate\\";
@@ -516,7 +518,7 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   const std::string manifest = package["_lanternfall/manifest.txt"].data;
   EXPECT_EQ(Line(manifest, "examined-path"), "E:\\");
   EXPECT_EQ(Line(manifest, "examined-windows-version"),
-            "4.10.2222 (from E:\\WIN98\\SYSTEM\\KERNEL32.DLL, file version 4.10.0.2222)");
+            "4.10.2222 (file version 4.10.0.2222, from E:\\WIN98\\SYSTEM\\KERNEL32.DLL)");
   EXPECT_EQ(Line(manifest, "examined-volume-label"), "OLD98");
   EXPECT_EQ(Line(manifest, "examined-volume-serial"), "1A2B-3C4D");
   EXPECT_EQ(Line(manifest, "examined-language-id"),

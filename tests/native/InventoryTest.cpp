@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "PeImage.h"
 #include "TestSupport.h"
 #include "inventory/InventoryCheck.h"
+#include "inventory/VersionResource.h"
 
 namespace lnf {
 namespace {
@@ -335,6 +337,64 @@ TEST_F(InventoryCheck, AnEnumerationFailureIsReportedAndEndsTheCheck) {
     EXPECT_EQ(fresh.form.IsVisible(kNoInvLbl), number != kErrorAccessDenied) << number;
     EXPECT_EQ(fresh.MessageTexts().size(), number == kErrorAccessDenied ? 1u : 0u) << number;
   }
+}
+
+// Another installation's system files, read as the bytes they are: both word
+// sizes, the language from the translation or else from the directory, and
+// every shortened or damaged image refused without a read past its end (the
+// sanitizers see one).
+TEST(VersionResource, IsReadFromTheFilesOwnBytesAndEveryDamagedImageIsRefused) {
+  auto parse = [](const std::string& file, FileVersionResource& version) {
+    return ParseVersionResource(std::vector<unsigned char>(file.begin(), file.end()), version);
+  };
+  auto numbers = [](const FileVersionResource& v) {
+    return std::vector<int>{v.major, v.minor, v.build, v.revision, int(v.language)};
+  };
+  FileVersionResource version;
+  const std::string w98 = PeWithVersion({4, 10, 0, 2222, 0x0407});
+  ASSERT_TRUE(parse(w98, version));
+  EXPECT_EQ(numbers(version), (std::vector<int>{4, 10, 0, 2222, 0x0407}));
+  ASSERT_TRUE(parse(PeWithVersion({5, 1, 2600, 5512, 0x0409, true, true}), version));
+  EXPECT_EQ(numbers(version), (std::vector<int>{5, 1, 2600, 5512, 0x0409}));
+  ASSERT_TRUE(parse(PeWithVersion({6, 0, 2800, 1106, 0x0411, false}), version));
+  EXPECT_EQ(numbers(version), (std::vector<int>{6, 0, 2800, 1106, 0x0411}));
+
+  // The image ends before its resource does, at every length.
+  for (std::size_t size = 0; size < 0x200 + 88 + 160; ++size) {
+    EXPECT_FALSE(parse(w98.substr(0, size), version)) << size;
+  }
+  // One field at a time made to point outside or to say another thing.
+  auto damaged = [&](std::size_t offset, std::uint32_t value) {
+    std::string file = w98;
+    for (int i = 0; i < 4; ++i) file[offset + i] = char(value >> (8 * i) & 0xFF);
+    return parse(file, version);
+  };
+  for (std::uint32_t wild : {0x7FFFFFF0u, 0xFFFFFFF0u, 0x00000100u}) {
+    EXPECT_FALSE(damaged(0x3C, wild)) << "the PE header's offset";
+    EXPECT_FALSE(damaged(0x40 + 24 + 96 + 16, wild)) << "the resource address";
+    EXPECT_FALSE(damaged(0x200 + 16 + 4, 0x80000000u | wild)) << "the name level";
+    EXPECT_FALSE(damaged(0x200 + 72, wild)) << "the data's address";
+  }
+  for (std::uint32_t size : {0x7FFFFFF0u, 0xFFFFFFF0u, 100u}) {
+    EXPECT_FALSE(damaged(0x200 + 76, size)) << "the data's size " << size;
+  }
+  EXPECT_FALSE(damaged(0x200 + 16, 6)) << "no version type";
+  EXPECT_FALSE(damaged(0x200 + 88 + 40, 0)) << "no fixed part's signature";
+  // A translation whose lengths run past the block leaves its language to
+  // the directory's.
+  std::string file = w98;
+  file[0x200 + 88 + 92] = char(0xF0);
+  file[0x200 + 88 + 156] = char(0x11);  // the translation's own: 0x0411
+  ASSERT_TRUE(parse(file, version));
+  EXPECT_EQ(version.language, 0x0407u);
+
+  // By path, through the streams: none for a file that is no program.
+  MemoryPlatform drive;
+  drive.AddFile("E:\\WIN98\\SYSTEM\\KERNEL32.DLL", w98);
+  drive.AddFile("E:\\WIN98\\WIN.INI", "[windows]");
+  EXPECT_TRUE(ReadVersionResource(drive, "E:\\WIN98\\SYSTEM\\KERNEL32.DLL", version));
+  EXPECT_FALSE(ReadVersionResource(drive, "E:\\WIN98\\WIN.INI", version));
+  EXPECT_FALSE(ReadVersionResource(drive, "E:\\WIN98\\NONE.DLL", version));
 }
 
 }  // namespace

@@ -166,12 +166,6 @@ class MemoryPlatform : public FileSystem,
   SystemLanguage GetSystemLanguage() override { return language_; }
   std::string GetInternetExplorerVersion() override { return ieVersion_; }
   ClockReading ReadClock() override;
-  bool GetFileVersionResource(const std::string& path, FileVersionResource& version) override {
-    const auto found = versionResources_.find(path);
-    if (found == versionResources_.end() || !Exists(path)) return false;
-    version = found->second;
-    return true;
-  }
   bool GetVolumeFacts(const std::string& root, VolumeFacts& volume) override {
     const auto found = volumeFacts_.find(root);
     if (found == volumeFacts_.end()) return false;
@@ -181,10 +175,6 @@ class MemoryPlatform : public FileSystem,
   // The volume whose root is `root` (as given, "E:").
   void SetVolumeFacts(const std::string& root, const VolumeFacts& volume) {
     volumeFacts_[root] = volume;
-  }
-  // The version resource the file `path` holds (by the path as given).
-  void SetFileVersionResource(const std::string& path, const FileVersionResource& version) {
-    versionResources_[path] = version;
   }
   // As the drive dates its files (GetLastWriteTime).
   LocalDateTime LocalTimeAt(const UtcDateTime& utc) override { return ToLocal(utc.Utc()); }
@@ -314,7 +304,6 @@ class MemoryPlatform : public FileSystem,
   int enumerations_ = 0;
   std::multiset<std::string> held_;  // keys of the files held open
   std::vector<std::unique_ptr<HeldName>> kept_;
-  std::map<std::string, FileVersionResource> versionResources_;
   std::map<std::string, VolumeFacts> volumeFacts_;
   std::vector<std::string> readOnly_;  // keys
   std::vector<std::string> refusedWrites_;

@@ -11,6 +11,7 @@
 #include "Win32World.h"
 #include "app/Events.h"
 #include "form/MainForm.h"
+#include "inventory/VersionResource.h"
 #include "win32/OwnedHandle.h"
 
 namespace lnf::contract {
@@ -146,18 +147,20 @@ TEST_F(SystemFactsOnly, ClockReadsTheMomentWithTodaysOffsetFromUtc) {
   }
 }
 
-// What a collection tells of another installation: a file's version resource
-// (here the test program's own, 3.1.5.7 in US English), and the volume of a
-// root, as the raw call gives it, but none for a folder that is no root.
+// What a collection tells of another installation: a program file's version
+// resource from its own bytes (here the test program's, as the linker and
+// the resource compiler laid it out: 3.1.5.7 in US English, what the
+// system's reader says too), and the volume of a root, as the raw call gives
+// it, but none for a folder that is no root.
 TEST_F(SystemFactsOnly, FileVersionsAndVolumesAreWhatTheSystemSays) {
   char module[MAX_PATH];
   ASSERT_GT(GetModuleFileNameA(nullptr, module, MAX_PATH), 0u);
   FileVersionResource version;
-  ASSERT_TRUE(platform().GetFileVersionResource(module, version));
+  ASSERT_TRUE(ReadVersionResource(platform(), module, version));
   EXPECT_EQ(std::vector<int>({version.major, version.minor, version.build, version.revision}),
             std::vector<int>({3, 1, 5, 7}));
   EXPECT_EQ(version.language, 0x409u);
-  EXPECT_FALSE(platform().GetFileVersionResource(world.Root() + "\\none.dll", version));
+  EXPECT_FALSE(ReadVersionResource(platform(), world.Root() + "\\none.dll", version));
 
   const std::string root = world.Root().substr(0, 3);
   char label[MAX_PATH + 1];

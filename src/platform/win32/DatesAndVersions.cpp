@@ -264,39 +264,4 @@ bool Win32SystemFacts::GetVolumeFacts(const std::string& root, VolumeFacts& volu
   return true;
 }
 
-bool Win32SystemFacts::GetFileVersionResource(const std::string& path,
-                                              FileVersionResource& version) {
-  std::vector<char> data;
-  void* block = nullptr;
-  UINT blockSize = 0;
-  void* translation = nullptr;
-  UINT translationSize = 0;
-  try {
-    if (IsNtFamily()) {
-      const WideText wide = ToWide(path);
-      data = VersionResource(Ptr(wide), path, GetFileVersionInfoSizeW, GetFileVersionInfoW);
-      if (!VerQueryValueW(data.data(), L"\\", &block, &blockSize)) return false;
-      VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &translation, &translationSize);
-    } else {
-      std::string ansi;
-      if (!ToAnsiExact(path, ansi)) return false;
-      data =
-          VersionResource<char>(ansi.c_str(), path, GetFileVersionInfoSizeA, GetFileVersionInfoA);
-      if (!VerQueryValueA(data.data(), "\\", &block, &blockSize)) return false;
-      VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &translation, &translationSize);
-    }
-  } catch (const PlatformError&) {
-    return false;
-  }
-  if (blockSize < sizeof(VS_FIXEDFILEINFO)) return false;
-  const auto* info = static_cast<const VS_FIXEDFILEINFO*>(block);
-  version.major = HIWORD(info->dwFileVersionMS);
-  version.minor = LOWORD(info->dwFileVersionMS);
-  version.build = HIWORD(info->dwFileVersionLS);
-  version.revision = LOWORD(info->dwFileVersionLS);
-  version.language =
-      translation && translationSize >= 4 ? *static_cast<const WORD*>(translation) : 0;
-  return true;
-}
-
 }  // namespace lnf

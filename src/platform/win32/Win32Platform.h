@@ -72,7 +72,6 @@ class Win32SystemFacts : public SystemFacts {
   SystemLanguage GetSystemLanguage() override;
   std::string GetInternetExplorerVersion() override;
   ClockReading ReadClock() override;
-  bool GetFileVersionResource(const std::string& path, FileVersionResource& version) override;
   bool GetVolumeFacts(const std::string& root, VolumeFacts& volume) override;
   LocalDateTime LocalTimeAt(const UtcDateTime& utc) override;
   bool ToArchiveCodePage(const std::string& utf8, std::string& bytes) override;
