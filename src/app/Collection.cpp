@@ -233,10 +233,9 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   // Not even tried there: the examined drive may be evidence.
   const std::string inside = form.files().UpperCaseName(found.root + "\\");
   if (form.files().UpperCaseName(out).compare(0, inside.size(), inside) == 0) {
+    const std::string where = "The package would lie in what /from examines: ";
     refuse(kExitBadArguments,
-           "The package would lie in what /from examines, where nothing is "
-           "written: " +
-               out + "; /out names another place.");
+           where + out + "; nothing is written there, /out names another place.");
     return result;
   }
   if (found.answer != Answer::kFound) {

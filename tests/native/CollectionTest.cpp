@@ -543,8 +543,8 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "e:\\x.zip");
   EXPECT_EQ(result.exitCode, kExitBadArguments);
   EXPECT_EQ(result.problems,
-            std::vector<std::string>{"The package would lie in what /from examines, where "
-                                     "nothing is written: e:\\x.zip; /out names another place."});
+            std::vector<std::string>{"The package would lie in what /from examines: e:\\x.zip; "
+                                     "nothing is written there, /out names another place."});
   // As the default package would for the running system's own drive.
   drive.AddFile("C:\\WINDOWS\\WIN.INI");
   drive.AddFolder("C:\\WINDOWS\\SYSTEM32");
