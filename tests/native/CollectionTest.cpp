@@ -497,6 +497,10 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   drive.AddFolder("E:\\Programme\\OfficeUpdate\\Empty");
   drive.AddFolderLink("E:\\Programme\\OfficeUpdate\\A\\back", "E:\\Programme");
   drive.RefuseWritesUnder("E:");
+  // A date that cannot be read is told, as the backup's box is, and the
+  // file taken as an old one.
+  drive.InjectFailure(MemoryPlatform::Operation::GetLastWriteTime, wu + "old.gng",
+                      kErrorAccessDenied);
 
   result = RunCollectionFrom(form, boxes, drive, drive, "E:\\", "");
   EXPECT_EQ(result.exitCode, kExitCollected) << ::testing::PrintToString(result.problems);
@@ -529,6 +533,9 @@ TEST_F(Collection, FromAnotherDriveItsPlanIsPackedAndNothingIsWrittenThere) {
   EXPECT_EQ(Line(manifest, "wudir"), "E:\\Programme\\WindowsUpdate");
   EXPECT_EQ(Line(manifest, "kind-office-update"), "found, backed up");
   EXPECT_NE(form.Text(kLogConsole).find(") [new.gng] File not copied."), std::string::npos);
+  EXPECT_NE(
+      form.Text(kLogConsole).find(") [LNF_INVTOOL] Error: Unable to retrieve file creation date. "),
+      std::string::npos);
   EXPECT_NE(form.Text(kLogConsole)
                 .find(") [E:\\Programme\\OfficeUpdate\\A\\back] Folder link not followed."),
             std::string::npos);
@@ -568,8 +575,12 @@ TEST_F(Collection, FromAPathThatHoldsNoSingleInstallationIsSaidAndNothingPacked)
   drive.AddFolder("G:\\WINDOWS\\SYSTEM");
   drive.AddFile("G:\\WINDOWS\\WIN.INI");
   drive.AddFile("G:\\Programs\\WindowsUpdate");  // a file, not the client folder
+  drive.SetVolumeFacts("G:\\", {"", 0x00C0FFEE});
   result = RunCollectionFrom(form, boxes, drive, drive, "G:\\", "C:\\g.zip");
   EXPECT_EQ(result.exitCode, kExitNothingFound);
+  const std::string unlabelled = Package("C:\\g.zip")["_lanternfall/manifest.txt"].data;
+  EXPECT_EQ(Line(unlabelled, "examined-volume-label"), "none");
+  EXPECT_EQ(Line(unlabelled, "examined-volume-serial"), "00C0-FFEE");
   EXPECT_NE(Package("C:\\g.zip")["_lanternfall/log.txt"].data.find(
                 ") [LNF_INVTOOL] No program-files folder (Program Files, or one holding "
                 "WindowsUpdate or OfficeUpdate) in G:\\: no client folder to check."),
@@ -614,6 +625,17 @@ TEST_F(Collection, FromAPathThatHoldsNoSingleInstallationIsSaidAndNothingPacked)
   EXPECT_EQ(Line(manifest, "examined-windows-version"), "unknown");
   EXPECT_EQ(Line(manifest, "kind-v4"),
             "found, failed: File not found: " + nt + "\\WINNT\\Windows Update.log");
+  EXPECT_TRUE(drive.RefusedWrites().empty());
+
+  // Its client folder cannot be read: the check's failure is the run's,
+  // told where a script finds it.
+  drive.InjectFailure(MemoryPlatform::Operation::Enumerate, nt + "\\Program Files\\WindowsUpdate\\",
+                      21, -1);
+  result = RunCollectionFrom(form, boxes, drive, drive, nt, "");
+  EXPECT_EQ(result.exitCode, kExitFailed);
+  ASSERT_FALSE(result.problems.empty());
+  EXPECT_EQ(result.problems.front().rfind("[" + nt + "] Not checked: Error 21: ", 0), 0u)
+      << result.problems.front();
   EXPECT_TRUE(drive.RefusedWrites().empty());
 }
 
