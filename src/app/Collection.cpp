@@ -105,6 +105,20 @@ void Conclude(MainForm& form, FileStreams& streams, const Collected& run, const 
   result.exitCode = anyFound ? kExitCollected : kExitNothingFound;
 }
 
+// Runs `pack` for the package `out`; false, with the run failed and the
+// reason logged, when the package could not be written.
+bool Packed(MainForm& form, Collected& run, const std::string& out, FunctionRef<void()> pack) {
+  try {
+    pack();
+    return true;
+  } catch (const PlatformError& error) {
+    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + FailureText(error));
+  } catch (const std::exception& error) {
+    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
+  }
+  return false;
+}
+
 // A fact of the examined installation from a file's version resource, with
 // the file it came from; false where none of `candidates` gives one.
 bool VersionFrom(FileStreams& streams, const std::vector<std::string>& candidates,
@@ -336,15 +350,8 @@ CollectionResult RunCollectionFrom(MainForm& form, LoggedPrompts& boxes, FileStr
   } catch (const PlatformError& error) {
     Fail(form, run, "[" + from + "] Not listed: " + FailureText(error));
   }
-  bool packed = false;
-  try {
-    PackPlan(form, streams, facts, run, plan, out);
-    packed = true;
-  } catch (const PlatformError& error) {
-    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + FailureText(error));
-  } catch (const std::exception& error) {
-    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
-  }
+  const bool packed =
+      Packed(form, run, out, [&] { PackPlan(form, streams, facts, run, plan, out); });
   // Nothing is written on the examined drive: the log file goes beside the
   // package asked for, on the collecting side.
   Conclude(form, streams, run, out, packed, out + ".log", {}, result);
@@ -371,15 +378,7 @@ CollectionResult RunCollection(MainForm& form, LoggedPrompts& boxes, FileStreams
     return result;
   }
   BackUpEveryKindFound(form, boxes, run);
-  bool packed = false;
-  try {
-    Pack(form, streams, facts, run, out);
-    packed = true;
-  } catch (const PlatformError& error) {
-    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + FailureText(error));
-  } catch (const std::exception& error) {
-    Fail(form, run, "[" + NameOf(out) + "] Package not written: " + error.what());
-  }
+  const bool packed = Packed(form, run, out, [&] { Pack(form, streams, facts, run, out); });
   // Where a script finds why, beside the package it asked for, else in
   // LNF_INV.
   const std::string logFile = LogFileFor(form, out);
